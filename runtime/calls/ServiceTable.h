@@ -1,0 +1,53 @@
+// The application's only way into the runtime: a fixed table of service entries, and the
+// numbered RuntimeNotify routine through which libraries ask the runtime for services.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/calls/ArgRecord.h"
+
+namespace rt {
+
+struct ServiceTable {
+  void (*raiseRuntimeError)(int32_t code);
+  intptr_t (*callDllCommand)(int32_t index, ...);
+  ArgRecord (*callLibraryCommand)(CommandRoutine routine, int32_t count, ArgRecord* args);
+  ArgRecord (*callCoreCommand)(CommandRoutine routine, int32_t count, ArgRecord* args);
+  int64_t (*getUnitProperty)(uint32_t windowId, uint32_t unitId, int32_t index, int32_t part);
+  void (*setUnitProperty)(uint32_t windowId, uint32_t unitId, int32_t index, int32_t part,
+                          uint32_t low, uint32_t high);
+  void* (*allocMem)(int32_t bytes);
+  void* (*reallocMem)(void* block, int32_t bytes);
+  void (*freeMem)(void* block);
+  void (*endProgram)(int32_t exitCode);
+  void (*runMessageLoop)();
+  void (*loadStartupWindow)(uint32_t windowId);
+  intptr_t (*auxDispatch)(int32_t index, intptr_t a, intptr_t b, intptr_t c, intptr_t d);
+};
+
+// Entries not yet provided by the runtime are null.
+const ServiceTable& Services();
+// Lets later layers fill the entries they provide.
+ServiceTable& MutableServices();
+
+// The uniform call: a zeroed result record, then routine(&result, count, args).
+ArgRecord CallCommand(CommandRoutine routine, int32_t count, ArgRecord* args);
+
+// AuxDispatch entries.
+inline constexpr int32_t kAuxFindFile = 0;
+inline constexpr int32_t kAuxEndFind = 1;
+inline constexpr int32_t kAuxPrivateArrayCopy = 2;
+inline constexpr int32_t kAuxSetEndRoutine = 3;
+inline constexpr int32_t kAuxInitRuntime = 6;  // argument: the ImageHeader
+intptr_t AuxDispatch(int32_t index, intptr_t a, intptr_t b, intptr_t c, intptr_t d);
+
+// File search used by the application to walk folders (AuxDispatch entry 0).
+// Returns a fresh text with the next accepted entry's name, or null when none is left.
+// The search handle lives in the caller's 32-bit variable (0 = no search).
+char* FindFileEntry(const char* pattern, uint32_t attributeMask, int32_t allNonDirectories,
+                    int32_t* searchHandle);
+
+// RuntimeNotify: (code, argument 1, argument 2) -> result.
+intptr_t RuntimeNotify(int32_t code, intptr_t arg1, intptr_t arg2);
+
+}  // namespace rt
