@@ -19,6 +19,13 @@ struct ModuleExport {
   DWORD argumentBytes;    // 4 per 32-bit argument
 };
 
+// A function's address in the form an export table keeps. The detour through void(*)() is
+// the cast compilers accept between unrelated function types without a warning.
+template <class Result, class... Arguments>
+FARPROC ExportAddress(Result (*function)(Arguments...)) {
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
 // Adds exports to a built-in module; an export whose name is already present is replaced.
 void RegisterModuleExports(BuiltinModule module, const ModuleExport* exports, size_t count);
 

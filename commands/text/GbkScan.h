@@ -89,15 +89,67 @@ class ExactFinder {
     return kNotFound;
   }
 
-  // Whether p (at or after the last answer) starts a character; used to decide how a scan
-  // that found nothing more would have ended.
-  bool IsStart(size_t p) { return grid_.IsStart(p); }
-
  private:
   const uint8_t* text_;
   size_t length_;
   const uint8_t* needle_;
   size_t needleLength_;
+  CharacterGrid grid_;
+};
+
+// The same for matches that ignore the case of ASCII letters. Candidates are the places
+// where the needle's first byte occurs in either case, found with memchr; the next place
+// of each case is remembered so that no byte is searched twice.
+class FoldingFinder {
+ public:
+  FoldingFinder(const uint8_t* text, size_t length, std::string_view needle, size_t start)
+      : text_(text),
+        length_(length),
+        needle_(reinterpret_cast<const uint8_t*>(needle.data())),
+        needleLength_(needle.size()),
+        grid_(text, start) {
+    uint8_t first = FoldAscii(needle_[0]);
+    variants_[0] = first;
+    variants_[1] = (first >= 'a' && first <= 'z') ? static_cast<uint8_t>(first - ('a' - 'A')) : first;
+  }
+
+  // As ExactFinder::Next. The needle must not be empty.
+  size_t Next(size_t from) {
+    grid_.Restart(from);
+    size_t pos = from;
+    while (pos < length_ && length_ - pos >= needleLength_) {
+      size_t candidate = NextCandidate(pos);
+      if (candidate == kNotFound || length_ - candidate < needleLength_) return kNotFound;
+      if (grid_.IsStart(candidate) &&
+          EqualIgnoringAsciiCase(text_ + candidate, needle_, needleLength_)) {
+        return candidate;
+      }
+      pos = candidate + 1;
+    }
+    return kNotFound;
+  }
+
+ private:
+  size_t NextCandidate(size_t pos) {
+    size_t best = kNotFound;
+    for (int v = 0; v < 2; ++v) {
+      if (!known_[v] || (next_[v] != kNotFound && next_[v] < pos)) {
+        const void* hit = std::memchr(text_ + pos, variants_[v], length_ - pos);
+        next_[v] = hit == nullptr ? kNotFound : static_cast<size_t>(static_cast<const uint8_t*>(hit) - text_);
+        known_[v] = true;
+      }
+      if (next_[v] < best) best = next_[v];
+    }
+    return best;
+  }
+
+  const uint8_t* text_;
+  size_t length_;
+  const uint8_t* needle_;
+  size_t needleLength_;
+  uint8_t variants_[2];
+  bool known_[2] = {false, false};
+  size_t next_[2] = {kNotFound, kNotFound};
   CharacterGrid grid_;
 };
 

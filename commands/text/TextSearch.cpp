@@ -1,6 +1,7 @@
-// Searching and replacing in GBK texts. Matches count only where a character starts; the
-// exact-case paths find candidates with memmem and check the character grid afterwards,
-// which keeps a search over a large text close to the speed of a plain byte search.
+// Searching, replacing and splitting in GBK texts. Matches count only where a character
+// starts. Candidates come from memmem (or memchr when case is ignored) and are checked
+// against the character grid afterwards, which keeps a search over a large text close to
+// the speed of a plain byte search.
 #include <algorithm>
 #include <climits>
 #include <string>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "commands/support/CommandArgs.h"
+#include "commands/support/LibraryServices.h"
 #include "commands/text/GbkScan.h"
 #include "commands/text/TextCommands.h"
 
@@ -26,20 +28,32 @@ size_t ScanStart(const CommandArgs& in, int32_t index) {
 
 int32_t Position(size_t offset) { return static_cast<int32_t>(std::min<size_t>(offset + 1, INT32_MAX)); }
 
-size_t FindIgnoringCase(std::string_view text, std::string_view sought, size_t p) {
-  const uint8_t* t = Bytes(text);
-  const size_t length = text.size();
-  while (length - p >= sought.size()) {
-    if (gbk::EqualIgnoringAsciiCase(t + p, Bytes(sought), sought.size())) return p;
-    if (gbk::IsLeadByte(t[p])) {
-      // A lead byte with nothing after it ends the text.
-      if (p + 1 >= length) return gbk::kNotFound;
-      ++p;
+// ReplaceText assembles its result in a buffer kept per thread between calls: a fresh
+// buffer of a megabyte or more costs more in page faults than the whole search. A buffer
+// that grew beyond kKeptBufferBytes is given back after use.
+class AssemblyBuffer {
+ public:
+  AssemblyBuffer() : buffer_(Storage()) { buffer_.clear(); }
+  ~AssemblyBuffer() {
+    if (buffer_.capacity() > kKeptBufferBytes) {
+      std::string().swap(buffer_);
+    } else {
+      buffer_.clear();
     }
-    ++p;
   }
-  return gbk::kNotFound;
-}
+  AssemblyBuffer(const AssemblyBuffer&) = delete;
+  AssemblyBuffer& operator=(const AssemblyBuffer&) = delete;
+
+  std::string& get() { return buffer_; }
+
+ private:
+  static constexpr size_t kKeptBufferBytes = size_t{8} << 20;
+  static std::string& Storage() {
+    thread_local std::string storage;
+    return storage;
+  }
+  std::string& buffer_;
+};
 
 // Matches may be limited to a count; every negative count means all of them.
 class MatchBudget {
@@ -55,11 +69,13 @@ class MatchBudget {
   int32_t left_;
 };
 
-void ReplaceExact(std::string_view text, std::string_view sought, std::string_view replacement,
-                  size_t p, MatchBudget budget, std::string* out) {
+// Copies the text from p on with matches replaced, taking whole runs between matches at
+// once. Finder is gbk::ExactFinder or gbk::FoldingFinder.
+template <typename Finder>
+void ReplaceMatches(Finder& finder, std::string_view text, std::string_view sought,
+                    std::string_view replacement, size_t p, MatchBudget budget, std::string* out) {
   const uint8_t* t = Bytes(text);
   const size_t length = text.size();
-  gbk::ExactFinder finder(t, length, sought, p);
   while (true) {
     size_t match = length - p >= sought.size() ? finder.Next(p) : gbk::kNotFound;
     if (match == gbk::kNotFound) {
@@ -80,35 +96,6 @@ void ReplaceExact(std::string_view text, std::string_view sought, std::string_vi
   out->append(text.substr(p));
 }
 
-void ReplaceIgnoringCase(std::string_view text, std::string_view sought,
-                         std::string_view replacement, size_t p, MatchBudget budget,
-                         std::string* out) {
-  const uint8_t* t = Bytes(text);
-  const size_t length = text.size();
-  size_t runStart = p;
-  while (length - p >= sought.size()) {
-    if (gbk::EqualIgnoringAsciiCase(t + p, Bytes(sought), sought.size())) {
-      out->append(text.substr(runStart, p - runStart));
-      out->append(replacement);
-      p += sought.size();
-      runStart = p;
-      if (!budget.Consume()) break;
-      continue;
-    }
-    if (gbk::IsLeadByte(t[p])) {
-      if (p + 1 >= length) {
-        // A lead byte that ends the text is dropped.
-        out->append(text.substr(runStart, p - runStart));
-        runStart = p = length;
-        break;
-      }
-      ++p;
-    }
-    ++p;
-  }
-  out->append(text.substr(runStart));
-}
-
 }  // namespace
 
 void FindText(rt::ArgRecord* result, int32_t count, rt::ArgRecord* args) {
@@ -124,7 +111,8 @@ void FindText(rt::ArgRecord* result, int32_t count, rt::ArgRecord* args) {
   // Only the exact value 1 asks for folding case; other true values compare exactly.
   size_t match;
   if (in.BoolWord(3, 0) == 1) {
-    match = FindIgnoringCase(text, sought, start);
+    gbk::FoldingFinder finder(Bytes(text), text.size(), sought, start);
+    match = finder.Next(start);
   } else {
     gbk::ExactFinder finder(Bytes(text), text.size(), sought, start);
     match = finder.Next(start);
@@ -144,13 +132,16 @@ void ReplaceText(rt::ArgRecord* result, int32_t count, rt::ArgRecord* args) {
     SetText(result, text);
     return;
   }
-  std::string out;
+  AssemblyBuffer buffer;
+  std::string& out = buffer.get();
   out.reserve(text.size());
   out.append(text.substr(0, start));
   if (matchCase) {
-    ReplaceExact(text, sought, replacement, start, MatchBudget(limit), &out);
+    gbk::ExactFinder finder(Bytes(text), text.size(), sought, start);
+    ReplaceMatches(finder, text, sought, replacement, start, MatchBudget(limit), &out);
   } else {
-    ReplaceIgnoringCase(text, sought, replacement, start, MatchBudget(limit), &out);
+    gbk::FoldingFinder finder(Bytes(text), text.size(), sought, start);
+    ReplaceMatches(finder, text, sought, replacement, start, MatchBudget(limit), &out);
   }
   SetText(result, out);
 }

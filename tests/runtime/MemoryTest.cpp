@@ -15,7 +15,7 @@ namespace {
 // Constant data as the program image would hold it: a text and a 2 x 3 int array.
 struct ConstantImage {
   char text[5] = {'a', 'b', 'c', 'd', 0};
-  int32_t array[2 + 6] = {2, 2, 3, 10, 11, 12, 13, 14, 15};
+  int32_t array[3 + 6] = {2, 2, 3, 10, 11, 12, 13, 14, 15};
 };
 
 class RuntimeHeapTest : public ::testing::Test {

@@ -1,0 +1,26 @@
+// Objects a thread can wait for. One process-wide mutex guards the state of every such
+// object and one condition variable announces any change; waiters re-check what they wait
+// for. That is slower than per-object queues but makes wait-all atomic for free.
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+
+#include "platform/kernel/HandleTable.h"
+
+namespace platform::kernel {
+
+class Waitable : public KernelObject {
+ public:
+  // Both are called with SyncMutex() held.
+  virtual bool IsSignalled() const = 0;
+  // Takes what a satisfied wait consumes (an auto-reset event's signal, a semaphore unit).
+  virtual void Consume() {}
+};
+
+std::mutex& SyncMutex();
+// Wakes every waiter; call after changing an object's state (the mutex may be held).
+void NotifySyncChange();
+std::condition_variable& SyncChanged();
+
+}  // namespace platform::kernel

@@ -1,0 +1,81 @@
+// The message box without a screen: it writes caption and text to stderr, where a person
+// running the program or a test log can read them, and answers with the scripted button
+// or else with the box's default button.
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+#include "platform/kernel/BuiltinExports.h"
+#include "platform/kernel/CodePage.h"
+#include "platform/kernel32.h"
+#include "platform/testing/ScriptedAnswers.h"
+#include "platform/user32.h"
+
+namespace {
+
+// "错误", the caption Windows gives a box without one on a Chinese system.
+constexpr const char kDefaultCaption[] = "\xB4\xED\xCE\xF3";
+
+// The buttons of a style, left to right; empty for a style Windows rejects.
+std::vector<int> ButtonsOf(UINT type) {
+  std::vector<int> buttons;
+  switch (type & MB_TYPEMASK) {
+    case MB_OK: buttons = {IDOK}; break;
+    case MB_OKCANCEL: buttons = {IDOK, IDCANCEL}; break;
+    case MB_ABORTRETRYIGNORE: buttons = {IDABORT, IDRETRY, IDIGNORE}; break;
+    case MB_YESNOCANCEL: buttons = {IDYES, IDNO, IDCANCEL}; break;
+    case MB_YESNO: buttons = {IDYES, IDNO}; break;
+    case MB_RETRYCANCEL: buttons = {IDRETRY, IDCANCEL}; break;
+    case MB_CANCELTRYCONTINUE: buttons = {IDCANCEL, IDTRYAGAIN, IDCONTINUE}; break;
+    default: return {};
+  }
+  if (type & MB_HELP) buttons.push_back(IDHELP);
+  return buttons;
+}
+
+std::string ToUtf8(LPCSTR gbk) {
+  return platform::kernel::GbkToUtf8(gbk != nullptr ? gbk : "", false).value_or(std::string());
+}
+
+std::mutex& OutputMutex() {
+  static std::mutex* mutex = new std::mutex();
+  return *mutex;
+}
+
+}  // namespace
+
+int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+  std::vector<int> buttons = ButtonsOf(type);
+  if (buttons.empty()) {
+    SetLastError(ERROR_INVALID_MSGBOX_STYLE);
+    return 0;
+  }
+  size_t defaultIndex = (type & MB_DEFMASK) >> 8;
+  // A default beyond the last button falls back to the first, as on Windows.
+  int defaultAnswer = buttons[defaultIndex < buttons.size() ? defaultIndex : 0];
+
+  platform::testing::MessageBoxRecord record;
+  record.captionUtf8 = ToUtf8(caption != nullptr ? caption : kDefaultCaption);
+  record.textUtf8 = ToUtf8(text);
+  record.type = type;
+  // One box at a time, so that boxes from several threads neither interleave their
+  // output nor take each other's scripted answers out of order.
+  std::lock_guard lock(OutputMutex());
+  std::fprintf(stderr, "%s\n%s\n", record.captionUtf8.c_str(), record.textUtf8.c_str());
+  std::fflush(stderr);
+  record.answer = platform::testing::TakeScriptedMessageBoxAnswer().value_or(defaultAnswer);
+  int answer = record.answer;
+  platform::testing::RecordMessageBox(std::move(record));
+  return answer;
+}
+
+namespace platform::kernel {
+
+const std::vector<ModuleExport>& MessageBoxExports() {
+  static const std::vector<ModuleExport> exports = {
+      {"MessageBoxA", 0, ExportAddress(&MessageBoxA), 16},
+  };
+  return exports;
+}
+
+}  // namespace platform::kernel
