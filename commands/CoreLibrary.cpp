@@ -3,6 +3,8 @@
 #include <iterator>
 
 #include "commands/files/FileCommands.h"
+#include "commands/numeric/NumericCommands.h"
+#include "commands/text/TextCommands.h"
 #include "commands/support/LibraryServices.h"
 
 namespace cmd {
@@ -15,6 +17,12 @@ constexpr int32_t kNotifyEnd = 6;
 // In command-number order; the application calls routines by address, so the order only
 // has to stay stable once programs are built against it.
 const rt::CommandRoutine kCommands[] = {
+    // texts
+    TextLength, RightText, MidText, FindText, ReplaceText, SplitText,
+    // numbers, conversions and byte sets
+    IntDivide, BitOr, BitXor, ShiftLeft, ShiftRight, Abs, Sin, ArcTan, SetRandomSeed, RandomInt,
+    ColorValue, ToText, ToHexText, ToBytes, BytesLength, MidBytes, ZeroBytes, BytesValue,
+    // files
     GetRunDirectory, FileExists, ChangeFileAttributes, ReadWholeFile, WriteWholeFile,
 };
 

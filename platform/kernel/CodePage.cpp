@@ -48,8 +48,12 @@ ThreadConverters& Converters() {
   return converters;
 }
 
-bool IsGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-bool IsGbkTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
+bool IsGbkLead(unsigned char c) {
+  return c >= 0x81 && c <= 0xFE;
+}
+bool IsGbkTrail(unsigned char c) {
+  return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
 
 void AppendCodePoint(char32_t cp, std::u16string& out) {
   if (cp >= 0x10000) {
@@ -180,24 +184,23 @@ bool DecodeGbk(std::string_view in, bool strict, std::u16string& out) {
       runEnd += (lead && runEnd + 1 < in.size()) ? 2 : 1;
     }
     std::string_view run = in.substr(i, runEnd - i);
-    bool ok = ConvertRun(Converters().FromGbk(), run, buffer,
-                         [&](const char* bytes, size_t size) {
-                           for (size_t k = 0; k + 1 < size; k += 2) {
-                             out.push_back(static_cast<char16_t>(
-                                 static_cast<unsigned char>(bytes[k]) |
-                                 (static_cast<unsigned char>(bytes[k + 1]) << 8)));
-                           }
-                         },
-                         [&](std::string_view rest) -> size_t {
-                           if (strict) return 0;
-                           out.push_back(kGbkReplacement);
-                           // A lead byte takes a valid trail byte with it, whatever the
-                           // pair decodes to; otherwise the next byte starts afresh.
-                           bool pair = rest.size() >= 2 &&
-                                       IsGbkLead(static_cast<unsigned char>(rest[0])) &&
-                                       IsGbkTrail(static_cast<unsigned char>(rest[1]));
-                           return pair ? 2 : 1;
-                         });
+    bool ok = ConvertRun(
+        Converters().FromGbk(), run, buffer,
+        [&](const char* bytes, size_t size) {
+          for (size_t k = 0; k + 1 < size; k += 2) {
+            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[k]) |
+                                                (static_cast<unsigned char>(bytes[k + 1]) << 8)));
+          }
+        },
+        [&](std::string_view rest) -> size_t {
+          if (strict) return 0;
+          out.push_back(kGbkReplacement);
+          // A lead byte takes a valid trail byte with it, whatever the
+          // pair decodes to; otherwise the next byte starts afresh.
+          bool pair = rest.size() >= 2 && IsGbkLead(static_cast<unsigned char>(rest[0])) &&
+                      IsGbkTrail(static_cast<unsigned char>(rest[1]));
+          return pair ? 2 : 1;
+        });
     if (!ok) return false;
     i = runEnd;
   }
@@ -220,8 +223,8 @@ bool EncodeUtf8(std::u16string_view in, bool strict, std::string& out) {
   return true;
 }
 
-bool EncodeGbk(std::u16string_view in, bool strict, std::string_view defaultChar,
-               bool* usedDefault, std::string& out) {
+bool EncodeGbk(std::u16string_view in, bool strict, std::string_view defaultChar, bool* usedDefault,
+               std::string& out) {
   size_t i = 0;
   std::string input;
   std::vector<char> buffer;
@@ -235,23 +238,22 @@ bool EncodeGbk(std::u16string_view in, bool strict, std::string_view defaultChar
       input.push_back(static_cast<char>(in[k] & 0xFF));
       input.push_back(static_cast<char>(in[k] >> 8));
     }
-    bool ok = ConvertRun(Converters().ToGbk(), input, buffer,
-                         [&](const char* bytes, size_t size) { out.append(bytes, size); },
-                         [&](std::string_view rest) -> size_t {
-                           if (strict) return 0;
-                           out.append(defaultChar);
-                           if (usedDefault) *usedDefault = true;
-                           // A surrogate pair is one character and gets one substitute.
-                           auto unit = [&](size_t k) {
-                             return static_cast<char16_t>(
-                                 static_cast<unsigned char>(rest[2 * k]) |
-                                 (static_cast<unsigned char>(rest[2 * k + 1]) << 8));
-                           };
-                           bool pair = rest.size() >= 4 && unit(0) >= 0xD800 &&
-                                       unit(0) <= 0xDBFF && unit(1) >= 0xDC00 &&
-                                       unit(1) <= 0xDFFF;
-                           return pair ? 4 : 2;
-                         });
+    bool ok = ConvertRun(
+        Converters().ToGbk(), input, buffer,
+        [&](const char* bytes, size_t size) { out.append(bytes, size); },
+        [&](std::string_view rest) -> size_t {
+          if (strict) return 0;
+          out.append(defaultChar);
+          if (usedDefault) *usedDefault = true;
+          // A surrogate pair is one character and gets one substitute.
+          auto unit = [&](size_t k) {
+            return static_cast<char16_t>(static_cast<unsigned char>(rest[2 * k]) |
+                                         (static_cast<unsigned char>(rest[2 * k + 1]) << 8));
+          };
+          bool pair = rest.size() >= 4 && unit(0) >= 0xD800 && unit(0) <= 0xDBFF &&
+                      unit(1) >= 0xDC00 && unit(1) <= 0xDFFF;
+          return pair ? 4 : 2;
+        });
     if (!ok) return false;
     i = runEnd;
   }
@@ -310,7 +312,9 @@ int Fail(DWORD error) {
 
 }  // namespace
 
-UINT GetACP() { return CP_GBK; }
+UINT GetACP() {
+  return CP_GBK;
+}
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int srcBytes, LPWSTR dst,
                         int dstChars) {

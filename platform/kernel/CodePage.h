@@ -19,8 +19,8 @@ bool DecodeGbk(std::string_view in, bool strict, std::u16string& out);
 // Lone surrogates become U+FFFD unless strict.
 bool EncodeUtf8(std::u16string_view in, bool strict, std::string& out);
 // Characters without a GBK form become defaultChar (and set *usedDefault) unless strict.
-bool EncodeGbk(std::u16string_view in, bool strict, std::string_view defaultChar,
-               bool* usedDefault, std::string& out);
+bool EncodeGbk(std::u16string_view in, bool strict, std::string_view defaultChar, bool* usedDefault,
+               std::string& out);
 
 std::optional<std::string> GbkToUtf8(std::string_view gbk, bool strict);
 std::optional<std::string> Utf8ToGbk(std::string_view utf8, bool strict);

@@ -28,9 +28,13 @@ void InitializeCriticalSection(LPCRITICAL_SECTION section) {
   pthread_mutexattr_destroy(&attributes);
 }
 
-void DeleteCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_destroy(MutexOf(section)); }
+void DeleteCriticalSection(LPCRITICAL_SECTION section) {
+  pthread_mutex_destroy(MutexOf(section));
+}
 
-void EnterCriticalSection(LPCRITICAL_SECTION section) { pthread_mutex_lock(MutexOf(section)); }
+void EnterCriticalSection(LPCRITICAL_SECTION section) {
+  pthread_mutex_lock(MutexOf(section));
+}
 
 BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section) {
   return pthread_mutex_trylock(MutexOf(section)) == 0 ? TRUE : FALSE;

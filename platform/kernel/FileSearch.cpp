@@ -89,7 +89,9 @@ void Fill(const FoundEntry& entry, WIN32_FIND_DATAA* data) {
   std::memcpy(data->cFileName, entry.gbkName.data(), entry.gbkName.size());
 }
 
-int DotRank(const std::string& name) { return name == "." ? 0 : name == ".." ? 1 : 2; }
+int DotRank(const std::string& name) {
+  return name == "." ? 0 : name == ".." ? 1 : 2;
+}
 
 std::u16string SortKey(std::u16string_view name) {
   std::u16string key(name);

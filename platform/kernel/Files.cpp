@@ -79,8 +79,8 @@ bool OpenDescriptor(const std::string& path, bool wantRead, bool wantWrite, DWOR
       if (out->fd >= 0) return true;
       if (errno != ENOENT || !mayCreate) break;
     }
-    out->fd = OpenWithAccess(path, wantRead, wantWrite, O_CREAT | O_EXCL, createMode,
-                             &out->readable);
+    out->fd =
+        OpenWithAccess(path, wantRead, wantWrite, O_CREAT | O_EXCL, createMode, &out->readable);
     if (out->fd >= 0) {
       out->created = true;
       return true;
@@ -160,7 +160,8 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
   }
   if (opened.created && (flags & kStoredAttributes) != 0) {
     char text[16];
-    int n = std::snprintf(text, sizeof(text), "0x%X", static_cast<unsigned>(flags & kStoredAttributes));
+    int n =
+        std::snprintf(text, sizeof(text), "0x%X", static_cast<unsigned>(flags & kStoredAttributes));
     // Best effort: a file system without extended attributes still gets the file.
     fsetxattr(fd, kDosAttributeName, text, static_cast<size_t>(n), 0);
   }
@@ -171,7 +172,8 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
     SetLastError(ERROR_TOO_MANY_OPEN_FILES);
     return INVALID_HANDLE_VALUE;
   }
-  bool existedBefore = !opened.created && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
+  bool existedBefore =
+      !opened.created && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
   SetLastError(existedBefore ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
   return handle;
 }
@@ -253,8 +255,9 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, LONG* distanceHigh, DWORD met
   // form a signed 64-bit distance.
   int64_t move = distanceHigh == nullptr
                      ? static_cast<int64_t>(distance)
-                     : static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
-                                            static_cast<uint32_t>(distance));
+                     : static_cast<int64_t>(
+                           (static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
+                           static_cast<uint32_t>(distance));
   int64_t origin;
   if (method == FILE_BEGIN) {
     origin = 0;
@@ -285,7 +288,8 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, LONG* distanceHigh, DWORD met
     SetLastError(ErrorFromErrno(errno));
     return INVALID_SET_FILE_POINTER;
   }
-  if (distanceHigh != nullptr) *distanceHigh = static_cast<LONG>(static_cast<uint64_t>(target) >> 32);
+  if (distanceHigh != nullptr)
+    *distanceHigh = static_cast<LONG>(static_cast<uint64_t>(target) >> 32);
   if (static_cast<DWORD>(target) == INVALID_SET_FILE_POINTER) SetLastError(ERROR_SUCCESS);
   return static_cast<DWORD>(target);
 }

@@ -33,7 +33,8 @@ class HandleTable {
   // is released; destructors may take other locks.
   std::shared_ptr<KernelObject> Remove(HANDLE handle);
   // Removes the object only when it is of one of the given kinds.
-  std::shared_ptr<KernelObject> RemoveOfKind(HANDLE handle, std::initializer_list<ObjectKind> kinds);
+  std::shared_ptr<KernelObject> RemoveOfKind(HANDLE handle,
+                                             std::initializer_list<ObjectKind> kinds);
 
   template <class T>
   std::shared_ptr<T> GetAs(HANDLE handle) const {

@@ -27,7 +27,9 @@ BlockHeader* HeaderOf(LPCVOID mem) {
                                         sizeof(BlockHeader));
 }
 
-LPVOID DataOf(BlockHeader* header) { return reinterpret_cast<char*>(header) + sizeof(BlockHeader); }
+LPVOID DataOf(BlockHeader* header) {
+  return reinterpret_cast<char*>(header) + sizeof(BlockHeader);
+}
 
 bool IsProcessHeap(HANDLE heap) {
   if (heap != nullptr && heap == GetProcessHeap()) return true;

@@ -8,8 +8,10 @@ namespace platform::kernel {
 namespace {
 
 // Argument byte counts are those of a 32-bit caller: 4 per argument.
-#define VELMORA_EXPORT(function, arguments) \
-  ModuleExport { #function, 0, ExportAddress(&function), 4 * (arguments) }
+#define VELMORA_EXPORT(function, arguments)                 \
+  ModuleExport {                                            \
+#function, 0, ExportAddress(&function), 4 * (arguments) \
+  }
 
 }  // namespace
 

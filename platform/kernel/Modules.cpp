@@ -29,8 +29,8 @@ namespace platform::kernel {
 namespace {
 
 constexpr size_t kBuiltinCount = 6;
-constexpr std::array<const char*, kBuiltinCount> kBuiltinNames = {
-    "kernel32", "user32", "gdi32", "advapi32", "mpr", "shell32"};
+constexpr std::array<const char*, kBuiltinCount> kBuiltinNames = {"kernel32", "user32", "gdi32",
+                                                                  "advapi32", "mpr",    "shell32"};
 
 class ModuleObject final : public KernelObject {
  public:
@@ -219,7 +219,10 @@ DWORD LoadFailure(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   ssize_t n = fd >= 0 ? read(fd, magic, sizeof(magic)) : -1;
   if (fd >= 0) close(fd);
-  bool elf = n == 4 && std::memcmp(magic, "\x7F" "ELF", 4) == 0;
+  bool elf = n == 4 && std::memcmp(magic,
+                                   "\x7F"
+                                   "ELF",
+                                   4) == 0;
   return elf ? ERROR_MOD_NOT_FOUND : ERROR_BAD_EXE_FORMAT;
 }
 
@@ -330,8 +333,8 @@ HMODULE LoadLibraryA(LPCSTR name) {
   module->library = library;
   module->references = 1;
   struct link_map* map = nullptr;
-  bool named = dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr &&
-               map->l_name[0] != 0;
+  bool named = dlinfo(library, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr &&
+               map->l_name != nullptr && map->l_name[0] != 0;
   module->path = RealPath(named ? std::string(map->l_name) : loadedFrom);
   module->handle = KernelHandles().Insert(module);
   if (module->handle == nullptr) {

@@ -33,7 +33,9 @@ std::string ToGbkPath(std::string_view utf8Path) {
   return Utf8ToGbk(utf8Path, false).value_or(std::string());
 }
 
-bool HasWildcard(std::string_view path) { return path.find_first_of("*?") != std::string::npos; }
+bool HasWildcard(std::string_view path) {
+  return path.find_first_of("*?") != std::string::npos;
+}
 
 std::string ParentDirectory(const std::string& path) {
   size_t end = path.size();
@@ -49,7 +51,7 @@ DWORD ErrorFromErrno(int error, const std::string& path) {
     struct stat st;
     std::string parent = ParentDirectory(path);
     return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
-                                                                  : ERROR_PATH_NOT_FOUND;
+                                                                 : ERROR_PATH_NOT_FOUND;
   }
   return ErrorFromErrno(error);
 }

@@ -77,7 +77,8 @@ DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
 DWORD GetTickCount() {
   struct timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
-  uint64_t ms = static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+  uint64_t ms =
+      static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
   return static_cast<DWORD>(ms);  // wraps after 49.7 days, as on Windows
 }
 
@@ -99,4 +100,6 @@ void ExitProcess(UINT exitCode) {
   _exit(static_cast<int>(exitCode));
 }
 
-DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+DWORD GetCurrentProcessId() {
+  return static_cast<DWORD>(getpid());
+}

@@ -44,7 +44,9 @@ ShareTable& Table() {
   return *table;
 }
 
-bool HasDataAccess(const ShareRequest& r) { return r.read || r.write; }
+bool HasDataAccess(const ShareRequest& r) {
+  return r.read || r.write;
+}
 
 // As on Windows, an open without read or write access is neither checked nor counted.
 bool Conflicts(const ShareRequest& a, const ShareRequest& b) {
@@ -100,7 +102,9 @@ bool MarkAcrossProcesses(int fd, const ShareRequest& r) {
 
 }  // namespace
 
-ShareRegistration::~ShareRegistration() { CloseDescriptor(); }
+ShareRegistration::~ShareRegistration() {
+  CloseDescriptor();
+}
 
 void ShareRegistration::CloseDescriptor() {
   ShareTable& table = Table();

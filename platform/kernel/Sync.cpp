@@ -20,13 +20,16 @@ std::condition_variable& SyncChanged() {
   return *changed;
 }
 
-void NotifySyncChange() { SyncChanged().notify_all(); }
+void NotifySyncChange() {
+  SyncChanged().notify_all();
+}
 
 namespace {
 
 class EventObject final : public Waitable {
  public:
-  EventObject(bool manualReset, bool signalled) : manualReset_(manualReset), signalled_(signalled) {}
+  EventObject(bool manualReset, bool signalled)
+      : manualReset_(manualReset), signalled_(signalled) {}
   ObjectKind Kind() const override { return ObjectKind::Event; }
   bool IsSignalled() const override { return signalled_; }
   void Consume() override {
@@ -111,8 +114,9 @@ std::shared_ptr<T> ObjectFromHandle(HANDLE handle) {
 using namespace platform::kernel;
 
 HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCSTR name) {
-  return CreateOrOpen<EventObject>(
-      name, [&] { return std::make_shared<EventObject>(manualReset != FALSE, initialState != FALSE); });
+  return CreateOrOpen<EventObject>(name, [&] {
+    return std::make_shared<EventObject>(manualReset != FALSE, initialState != FALSE);
+  });
 }
 
 BOOL SetEvent(HANDLE event) {

@@ -44,7 +44,8 @@ void Finish(ThreadObject& thread, DWORD exitCode) {
 }
 
 void* ThreadEntry(void* argument) {
-  std::shared_ptr<ThreadObject> self(std::move(*static_cast<std::shared_ptr<ThreadObject>*>(argument)));
+  std::shared_ptr<ThreadObject> self(
+      std::move(*static_cast<std::shared_ptr<ThreadObject>*>(argument)));
   delete static_cast<std::shared_ptr<ThreadObject>*>(argument);
   t_threadId = self->id;
   t_self = self.get();

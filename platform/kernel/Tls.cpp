@@ -31,7 +31,9 @@ struct ThreadValue {
 };
 thread_local std::vector<ThreadValue> t_values;
 
-bool InUse(DWORD index) { return index < kSlotCount && Slots().used[index].load(); }
+bool InUse(DWORD index) {
+  return index < kSlotCount && Slots().used[index].load();
+}
 
 }  // namespace
 

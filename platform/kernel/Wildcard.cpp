@@ -3,7 +3,9 @@
 namespace platform::kernel {
 namespace {
 
-char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c; }
+char16_t FoldAscii(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c;
+}
 
 }  // namespace
 

@@ -1,7 +1,8 @@
+#include "platform/testing/Automation.h"
+
 #include <deque>
 #include <mutex>
 
-#include "platform/testing/Automation.h"
 #include "platform/testing/ScriptedAnswers.h"
 
 namespace platform::testing {

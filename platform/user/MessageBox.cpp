@@ -20,14 +20,29 @@ constexpr const char kDefaultCaption[] = "\xB4\xED\xCE\xF3";
 std::vector<int> ButtonsOf(UINT type) {
   std::vector<int> buttons;
   switch (type & MB_TYPEMASK) {
-    case MB_OK: buttons = {IDOK}; break;
-    case MB_OKCANCEL: buttons = {IDOK, IDCANCEL}; break;
-    case MB_ABORTRETRYIGNORE: buttons = {IDABORT, IDRETRY, IDIGNORE}; break;
-    case MB_YESNOCANCEL: buttons = {IDYES, IDNO, IDCANCEL}; break;
-    case MB_YESNO: buttons = {IDYES, IDNO}; break;
-    case MB_RETRYCANCEL: buttons = {IDRETRY, IDCANCEL}; break;
-    case MB_CANCELTRYCONTINUE: buttons = {IDCANCEL, IDTRYAGAIN, IDCONTINUE}; break;
-    default: return {};
+    case MB_OK:
+      buttons = {IDOK};
+      break;
+    case MB_OKCANCEL:
+      buttons = {IDOK, IDCANCEL};
+      break;
+    case MB_ABORTRETRYIGNORE:
+      buttons = {IDABORT, IDRETRY, IDIGNORE};
+      break;
+    case MB_YESNOCANCEL:
+      buttons = {IDYES, IDNO, IDCANCEL};
+      break;
+    case MB_YESNO:
+      buttons = {IDYES, IDNO};
+      break;
+    case MB_RETRYCANCEL:
+      buttons = {IDRETRY, IDCANCEL};
+      break;
+    case MB_CANCELTRYCONTINUE:
+      buttons = {IDCANCEL, IDTRYAGAIN, IDCONTINUE};
+      break;
+    default:
+      return {};
   }
   if (type & MB_HELP) buttons.push_back(IDHELP);
   return buttons;

@@ -1,5 +1,7 @@
 #include "tests/commands/CommandTestSupport.h"
 
+#include "commands/CoreLibrary.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,8 +18,13 @@ namespace cmdtest {
 void AttachRuntime() {
   static std::once_flag once;
   std::call_once(once, [] {
-    rt::InitRuntime(nullptr);
-    cmd::SetRuntimeNotify(rt::RuntimeNotify);
+    // The way a program attaches its libraries: the runtime hands RuntimeNotify to the
+    // core library's notification routine at start.
+    static const rt::LibraryDescriptor* libraries[] = {cmd::CoreLibraryDescriptor()};
+    static rt::ImageHeader header{};
+    header.libraryCount = 1;
+    header.libraries = libraries;
+    rt::InitRuntime(&header);
   });
 }
 

@@ -7,13 +7,13 @@
 #include <sstream>
 #include <string>
 
-#include "commands/CoreLibrary.h"
 #include "commands/files/FileCommands.h"
 #include "platform/kernel32.h"
 #include "runtime/RuntimeState.h"
 #include "runtime/calls/CommandCall.h"
 #include "runtime/memory/RuntimeHeap.h"
 #include "runtime/values/ValueBlocks.h"
+#include "tests/commands/CommandTestSupport.h"
 #include "tests/common/Gbk.h"
 
 namespace cmd {
@@ -23,13 +23,13 @@ using rt::Arg::Bytes;
 using rt::Arg::Int;
 using rt::Arg::Text;
 
+using cmdtest::ByteSetBlock;
+using cmdtest::TakeBytes;
+
 class FileCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static const rt::LibraryDescriptor* libraries[] = {CoreLibraryDescriptor()};
-    header_.libraryCount = 1;
-    header_.libraries = libraries;
-    rt::InitRuntime(&header_);
+    cmdtest::AttachRuntime();
     char pattern[] = "/tmp/velmora-files-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
@@ -46,32 +46,12 @@ class FileCommandsTest : public ::testing::Test {
   static void Write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
   }
-  // A byte set the test owns.
-  void* ByteSet(const std::string& bytes) {
-    void* b = rt::BuildByteSet(rt::AllocMemSized, bytes.data(), bytes.size());
-    owned_.push_back(b);
-    return b;
-  }
-  static std::string ResultBytes(const rt::ArgRecord& r) {
-    EXPECT_EQ(r.type, rt::kTypeByteSet);
-    rt::ByteSetView v = rt::ViewByteSet(r.Pointer());
-    std::string s(reinterpret_cast<const char*>(v.data), v.size);
-    rt::FreeMem(r.Pointer());
-    return s;
-  }
   static bool ResultBool(const rt::ArgRecord& r) {
     EXPECT_EQ(r.type, rt::kTypeBool);
     return r.As<int32_t>() != 0;
   }
 
-  rt::ImageHeader header_{};
   std::string dir_;
-  std::vector<void*> owned_;
-
- public:
-  ~FileCommandsTest() override {
-    for (void* b : owned_) rt::FreeMem(b);
-  }
 };
 
 TEST_F(FileCommandsTest, RunDirectoryIsAFreshCopyOfTheRuntimes) {
@@ -97,7 +77,7 @@ TEST_F(FileCommandsTest, ReadWholeFileGivesTheBytesOrTheEmptyByteSet) {
   std::string binary("a\0b\xFF\xB0\xA1", 6);
   Write(Path("data.bin"), binary);
   Write(Path("empty.bin"), "");
-  EXPECT_EQ(ResultBytes(rt::Call(ReadWholeFile, {Text(Path("data.bin").c_str())})), binary);
+  EXPECT_EQ(TakeBytes(rt::Call(ReadWholeFile, {Text(Path("data.bin").c_str())})), binary);
   rt::ArgRecord empty = rt::Call(ReadWholeFile, {Text(Path("empty.bin").c_str())});
   EXPECT_EQ(empty.Pointer(), nullptr);
   EXPECT_EQ(empty.type, rt::kTypeByteSet);
@@ -110,21 +90,21 @@ TEST_F(FileCommandsTest, ReadWholeFileTakesGbkNames) {
   std::string gbkName = testing_gbk::Gbk("已处理照片.bmp");
   std::string onDisk = Path("已处理照片.bmp");
   Write(onDisk, "BM");
-  EXPECT_EQ(ResultBytes(rt::Call(ReadWholeFile, {Text((dir_ + "\\" + gbkName).c_str())})), "BM");
+  EXPECT_EQ(TakeBytes(rt::Call(ReadWholeFile, {Text((dir_ + "\\" + gbkName).c_str())})), "BM");
 }
 
 TEST_F(FileCommandsTest, WriteWholeFileWritesEachNonEmptyByteSetInOrder) {
   std::string path = Path("out.bin");
   EXPECT_TRUE(ResultBool(rt::Call(
-      WriteWholeFile, {Text(path.c_str()), Bytes(ByteSet("BM")), Bytes(nullptr),
-                       Bytes(ByteSet(std::string("\0\1", 2)))})));
+      WriteWholeFile, {Text(path.c_str()), ByteSetBlock("BM").Arg(), Bytes(nullptr),
+                       ByteSetBlock(std::string_view("\0\1", 2)).Arg()})));
   EXPECT_EQ(Contents(path), std::string("BM\0\1", 4));
 
   // With no byte set the file is created or cut to nothing.
   EXPECT_TRUE(ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str())})));
   EXPECT_EQ(Contents(path), "");
   EXPECT_EQ(access(path.c_str(), F_OK), 0);
-  EXPECT_FALSE(ResultBool(rt::Call(WriteWholeFile, {Text(""), Bytes(ByteSet("x"))})));
+  EXPECT_FALSE(ResultBool(rt::Call(WriteWholeFile, {Text(""), ByteSetBlock("x").Arg()})));
   EXPECT_FALSE(ResultBool(rt::Call(WriteWholeFile, {Text(Path("no/such/dir/f").c_str())})));
 }
 
@@ -134,10 +114,10 @@ TEST_F(FileCommandsTest, WriteWholeFileRefusesAFileHeldWithoutWriteSharing) {
   HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str()), Bytes(ByteSet("new"))})));
+  EXPECT_FALSE(ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str()), ByteSetBlock("new").Arg()})));
   EXPECT_EQ(Contents(path), "original");
   CloseHandle(held);
-  EXPECT_TRUE(ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str()), Bytes(ByteSet("new"))})));
+  EXPECT_TRUE(ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str()), ByteSetBlock("new").Arg()})));
   EXPECT_EQ(Contents(path), "new");
 }
 
@@ -150,7 +130,7 @@ TEST_F(FileCommandsTest, ReadingWhileWritingIsRefused) {
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
   EXPECT_EQ(rt::Call(ReadWholeFile, {Text(path.c_str())}).Pointer(), nullptr);
   CloseHandle(writer);
-  EXPECT_EQ(ResultBytes(rt::Call(ReadWholeFile, {Text(path.c_str())})), "data");
+  EXPECT_EQ(TakeBytes(rt::Call(ReadWholeFile, {Text(path.c_str())})), "data");
 }
 
 TEST_F(FileCommandsTest, ChangeFileAttributesSetsExactlyTheSettableBits) {
@@ -169,7 +149,7 @@ TEST_F(FileCommandsTest, ReadOnlyFileCannotBeOverwritten) {
   std::string path = Path("locked.bin");
   Write(path, "keep");
   ASSERT_TRUE(ResultBool(rt::Call(ChangeFileAttributes, {Text(path.c_str()), Int(1)})));
-  EXPECT_FALSE(ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str()), Bytes(ByteSet("x"))})));
+  EXPECT_FALSE(ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str()), ByteSetBlock("x").Arg()})));
   EXPECT_EQ(Contents(path), "keep");
 }
 

@@ -14,10 +14,12 @@ using platform_test::kPhotoGbk;
 using platform_test::kPhotoUtf8;
 
 std::u16string ToWide(UINT codePage, std::string_view bytes, DWORD flags = 0) {
-  int n = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  int n = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()),
+                              nullptr, 0);
   std::u16string wide(static_cast<size_t>(n), u'\0');
   if (n > 0) {
-    MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+    MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
+                        n);
   }
   return wide;
 }
@@ -92,8 +94,8 @@ TEST(CodePage, InvalidParametersAndFlagsAreRefused) {
        ERROR_INVALID_PARAMETER},
       {"null source", [&] { return MultiByteToWideChar(CP_GBK, 0, nullptr, 1, wide, 8); },
        ERROR_INVALID_PARAMETER},
-      {"null buffer with a size", [&] { return MultiByteToWideChar(CP_GBK, 0, "a", 1, nullptr, 8); },
-       ERROR_INVALID_PARAMETER},
+      {"null buffer with a size",
+       [&] { return MultiByteToWideChar(CP_GBK, 0, "a", 1, nullptr, 8); }, ERROR_INVALID_PARAMETER},
       {"negative size", [&] { return MultiByteToWideChar(CP_GBK, 0, "a", 1, wide, -1); },
        ERROR_INVALID_PARAMETER},
       {"unknown code page", [&] { return MultiByteToWideChar(12345, 0, "a", 1, wide, 8); },
@@ -113,7 +115,10 @@ TEST(CodePage, InvalidParametersAndFlagsAreRefused) {
        [&] { return WideCharToMultiByte(CP_UTF8, 0, u"a", 1, narrow, 8, nullptr, &used); },
        ERROR_INVALID_PARAMETER},
       {"GBK with the UTF-8 only flag",
-       [&] { return WideCharToMultiByte(CP_GBK, WC_ERR_INVALID_CHARS, u"a", 1, narrow, 8, nullptr, nullptr); },
+       [&] {
+         return WideCharToMultiByte(CP_GBK, WC_ERR_INVALID_CHARS, u"a", 1, narrow, 8, nullptr,
+                                    nullptr);
+       },
        ERROR_INVALID_FLAGS},
       {"source and buffer overlap",
        [&] {
@@ -136,8 +141,13 @@ TEST(CodePage, AnsiCodePageIsGbkWithTheEuroAt0x80) {
   EXPECT_EQ(ToNarrow(CP_ACP, u"\u20AC"), "\x80");
   EXPECT_EQ(ToWide(CP_ACP, kPhotoGbk), u"\u7167\u7247");
   // A trail byte in the ASCII range belongs to its lead byte: 0x81 0x40 is U+4E02.
-  EXPECT_EQ(ToWide(CP_GBK, "\x81\x40" "A"), u"\u4E02A");
-  EXPECT_EQ(ToNarrow(CP_GBK, u"\u4E02A"), "\x81\x40" "A");
+  EXPECT_EQ(ToWide(CP_GBK,
+                   "\x81\x40"
+                   "A"),
+            u"\u4E02A");
+  EXPECT_EQ(ToNarrow(CP_GBK, u"\u4E02A"),
+            "\x81\x40"
+            "A");
 }
 
 TEST(CodePage, Utf8BeyondTheBasicPlaneBecomesSurrogatePairs) {
@@ -147,10 +157,16 @@ TEST(CodePage, Utf8BeyondTheBasicPlaneBecomesSurrogatePairs) {
 }
 
 TEST(CodePage, InvalidUtf8IsReplacedOrRefusedOnRequest) {
-  EXPECT_EQ(ToWide(CP_UTF8, "a\xFF" "b"), u"a\uFFFDb");
+  EXPECT_EQ(ToWide(CP_UTF8,
+                   "a\xFF"
+                   "b"),
+            u"a\uFFFDb");
   // A sequence cut short counts once; overlong forms and encoded surrogates byte by byte.
   EXPECT_EQ(ToWide(CP_UTF8, "a\xE7\x85"), u"a\uFFFD");
-  EXPECT_EQ(ToWide(CP_UTF8, "\xE7\x85" "b"), u"\uFFFDb");
+  EXPECT_EQ(ToWide(CP_UTF8,
+                   "\xE7\x85"
+                   "b"),
+            u"\uFFFDb");
   EXPECT_EQ(ToWide(CP_UTF8, "\xC0\xAF"), u"\uFFFD\uFFFD");
   EXPECT_EQ(ToWide(CP_UTF8, "\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
   EXPECT_EQ(ToWide(CP_UTF8, "\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
@@ -169,9 +185,15 @@ TEST(CodePage, InvalidGbkIsReplacedWithoutSwallowingTheNextCharacter) {
   // A lead byte before a byte that cannot trail it stands alone.
   EXPECT_EQ(ToWide(CP_GBK, "\x81 x"), u"? x");
   EXPECT_EQ(ToWide(CP_GBK, "ab\x81"), u"ab?");
-  EXPECT_EQ(ToWide(CP_GBK, "\xFF" "a"), u"?a");
+  EXPECT_EQ(ToWide(CP_GBK,
+                   "\xFF"
+                   "a"),
+            u"?a");
   // A well-formed pair that maps to nothing is one character.
-  EXPECT_EQ(ToWide(CP_GBK, "\xA2\xE3" "a"), u"?a");
+  EXPECT_EQ(ToWide(CP_GBK,
+                   "\xA2\xE3"
+                   "a"),
+            u"?a");
   // Conversion goes on after the bad spot.
   EXPECT_EQ(ToWide(CP_GBK, std::string("\x81 ") + kPhotoGbk), u"? \u7167\u7247");
 
@@ -199,10 +221,16 @@ TEST(CodePage, UnrepresentableCharactersUseTheDefaultCharacter) {
 }
 
 TEST(CodePage, LoneSurrogatesBecomeReplacementCharactersInUtf8) {
-  EXPECT_EQ(ToNarrow(CP_UTF8, u"a\xD800" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(ToNarrow(CP_UTF8,
+                     u"a\xD800"
+                     "b"),
+            "a\xEF\xBF\xBD"
+            "b");
   char narrow[8];
   SetLastError(0);
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, u"a\xDC00", 2, narrow, 8, nullptr, nullptr), 0);
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, u"a\xDC00", 2, narrow, 8, nullptr,
+                                nullptr),
+            0);
   EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
 }
 
@@ -230,7 +258,8 @@ TEST(CodePage, ConversionsOnSeveralThreadsDoNotDisturbEachOther) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 500; ++i) {
         if (ToWide(CP_GBK, gbk) != expected) ++failures[t];
-        if (ToNarrow(CP_GBK, u"\u7167\u7247\u20AC") != std::string(kPhotoGbk) + "\x80") ++failures[t];
+        if (ToNarrow(CP_GBK, u"\u7167\u7247\u20AC") != std::string(kPhotoGbk) + "\x80")
+          ++failures[t];
       }
     });
   }

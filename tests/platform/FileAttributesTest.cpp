@@ -77,8 +77,8 @@ TEST_F(StoredAttributes, HiddenSystemAndArchiveAreKeptAsHexText) {
 }
 
 TEST_F(StoredAttributes, SettingReplacesEveryBitAtOnce) {
-  ASSERT_TRUE(SetFileAttributesA(Path().c_str(),
-                                 FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+  ASSERT_TRUE(SetFileAttributesA(
+      Path().c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
   EXPECT_EQ(GetFileAttributesA(Path().c_str()),
             FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
   // Hidden alone: read-only, system and archive go.
@@ -93,8 +93,10 @@ TEST_F(StoredAttributes, SettingReplacesEveryBitAtOnce) {
 TEST_F(StoredAttributes, FoldersKeepReadOnlyAsAFlagOnly) {
   ASSERT_TRUE(CreateDirectoryA(dir_.Windows("d").c_str(), nullptr));
   ASSERT_TRUE(SetFileAttributesA(dir_.Windows("d").c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(GetFileAttributesA(dir_.Windows("d").c_str()), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
-  HANDLE file = CreateFileA(dir_.Windows("d\\inside").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  EXPECT_EQ(GetFileAttributesA(dir_.Windows("d").c_str()),
+            FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY);
+  HANDLE file = CreateFileA(dir_.Windows("d\\inside").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, 0, nullptr);
   EXPECT_NE(file, INVALID_HANDLE_VALUE) << "files can still be made inside";
   CloseHandle(file);
 }
@@ -103,18 +105,21 @@ TEST_F(StoredAttributes, ValuesWrittenByOtherToolsAreRead) {
   // Text, its zero and a binary record after it, as another tool may leave it.
   const char value[] = "0x21\0\x03\x00\x11";
   ASSERT_EQ(setxattr(dir_.Unix("f").c_str(), "user.DOSATTRIB", value, sizeof(value) - 1, 0), 0);
-  EXPECT_EQ(GetFileAttributesA(Path().c_str()), FILE_ATTRIBUTE_ARCHIVE) << "read-only comes from the mode";
+  EXPECT_EQ(GetFileAttributesA(Path().c_str()), FILE_ATTRIBUTE_ARCHIVE)
+      << "read-only comes from the mode";
   ASSERT_EQ(setxattr(dir_.Unix("f").c_str(), "user.DOSATTRIB", "junk", 4, 0), 0);
   EXPECT_EQ(GetFileAttributesA(Path().c_str()), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(StoredAttributes, OverwritingAHiddenFileMustNameTheHiddenBit) {
   ASSERT_TRUE(SetFileAttributesA(Path().c_str(), FILE_ATTRIBUTE_HIDDEN));
-  HANDLE file = CreateFileA(Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileA(Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_EQ(file, INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
   EXPECT_EQ(platform_test::ReadAll(dir_.Unix("f")), "x");
-  file = CreateFileA(Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+  file = CreateFileA(Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_HIDDEN, nullptr);
   EXPECT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
   // Opening without replacing is not affected.
@@ -130,7 +135,8 @@ TEST_F(StoredAttributes, NewFilesTakeAttributesFromTheFlags) {
   DWORD written = 0;
   EXPECT_TRUE(WriteFile(file, "ok", 2, &written, nullptr)) << "the creator may still write";
   CloseHandle(file);
-  EXPECT_EQ(GetFileAttributesA(dir_.Windows("new").c_str()), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(GetFileAttributesA(dir_.Windows("new").c_str()),
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
 }
 
 TEST(FileAttributesWithoutXattrs, HiddenCannotBeSetWhereTheFileSystemRefuses) {

@@ -97,7 +97,8 @@ class FileSearch : public ::testing::Test {
 };
 
 TEST_F(FileSearch, ListsDotEntriesFirstThenNamesInCaseInsensitiveOrder) {
-  EXPECT_EQ(FindAll(Pattern("*")), (Names{".", "..", "a.JPG", "b.jpg", "c.jpeg", "noext", "Sub", "x.tar.gz"}));
+  EXPECT_EQ(FindAll(Pattern("*")),
+            (Names{".", "..", "a.JPG", "b.jpg", "c.jpeg", "noext", "Sub", "x.tar.gz"}));
   EXPECT_EQ(FindAll(Pattern("*.*")), FindAll(Pattern("*")));
 }
 
@@ -146,7 +147,8 @@ TEST_F(FileSearch, FindDataDescribesTheEntry) {
   EXPECT_EQ(data.nFileSizeLow, 1234u);
   EXPECT_EQ(data.nFileSizeHigh, 0u);
   EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_NORMAL);
-  uint64_t written = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+  uint64_t written =
+      (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
   EXPECT_EQ(written, 132223104000000000ull);
   EXPECT_EQ(data.cAlternateFileName[0], 0);
   EXPECT_TRUE(FindClose(search));
@@ -167,7 +169,8 @@ TEST_F(FileSearch, FindDataDescribesTheEntry) {
 
 TEST_F(FileSearch, HiddenAndSystemBitsComeFromTheStoredAttributes) {
   if (!platform_test::SupportsUserXattrs(dir_.path())) GTEST_SKIP() << "no user xattrs under /tmp";
-  ASSERT_TRUE(SetFileAttributesA(Pattern("b.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  ASSERT_TRUE(
+      SetFileAttributesA(Pattern("b.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
   WIN32_FIND_DATAA data;
   HANDLE search = FindFirstFileA(Pattern("b.*").c_str(), &data);
   ASSERT_NE(search, INVALID_HANDLE_VALUE);
@@ -178,7 +181,8 @@ TEST_F(FileSearch, HiddenAndSystemBitsComeFromTheStoredAttributes) {
 TEST(FileSearchNames, GbkNamesRoundTripThroughTheDisk) {
   TempDirectory dir;
   std::string gbkName = std::string(platform_test::kPhotoGbk) + ".jpg";
-  HANDLE file = CreateFileA(dir.Windows(gbkName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  HANDLE file =
+      CreateFileA(dir.Windows(gbkName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
   ASSERT_TRUE(platform_test::Exists(dir.Unix(std::string(platform_test::kPhotoUtf8) + ".jpg")));
@@ -192,8 +196,8 @@ TEST(FileSearchNames, GbkNamesRoundTripThroughTheDisk) {
 TEST(FileSearchNames, NamesGbkCannotSpellAreLeftOut) {
   TempDirectory dir;
   WriteAll(dir.Unix("plain.txt"), "");
-  WriteAll(dir.Unix("thai\xE0\xB8\x81.txt"), "");    // U+0E01 has no GBK form
-  WriteAll(dir.Unix("broken\xFF\xFE.txt"), "");      // not UTF-8 at all
+  WriteAll(dir.Unix("thai\xE0\xB8\x81.txt"), "");  // U+0E01 has no GBK form
+  WriteAll(dir.Unix("broken\xFF\xFE.txt"), "");    // not UTF-8 at all
   EXPECT_EQ(FindAll(dir.Windows("*.txt")), (Names{"plain.txt"}));
 }
 

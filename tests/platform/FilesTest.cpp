@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 #include "platform/kernel32.h"
@@ -230,7 +231,8 @@ TEST_P(ShareModes, SecondOpenOfTheSameFile) {
 }
 
 constexpr DWORD R = GENERIC_READ, W = GENERIC_WRITE, RW = GENERIC_READ | GENERIC_WRITE;
-constexpr DWORD SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE, SRW = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr DWORD SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE,
+                SRW = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ShareModes,
@@ -245,7 +247,21 @@ INSTANTIATE_TEST_SUITE_P(
         ShareCase{"an exclusive writer keeps writers out", W, 0, W, SRW, false},
         ShareCase{"opens without data access are never in the way", 0, 0, RW, 0, true},
         ShareCase{"and are never kept out", RW, 0, 0, 0, true},
-        ShareCase{"a reader who shares only writes", W, SRW, R, SW, true}));
+        ShareCase{"a reader who shares only writes", W, SRW, R, SW, true}),
+    [](const ::testing::TestParamInfo<ShareCase>& info) {
+      // "an exclusive open keeps readers out" -> "AnExclusiveOpenKeepsReadersOut"
+      std::string name;
+      bool upper = true;
+      for (const char* p = info.param.what; *p != 0; ++p) {
+        if (std::isalnum(static_cast<unsigned char>(*p))) {
+          name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(*p))) : *p;
+          upper = false;
+        } else {
+          upper = true;
+        }
+      }
+      return name;
+    });
 
 TEST(Files, CreateAlwaysRefusedForSharingLeavesTheFileUntouched) {
   TempDirectory dir;
@@ -258,7 +274,8 @@ TEST(Files, CreateAlwaysRefusedForSharingLeavesTheFileUntouched) {
     EXPECT_EQ(ReadAll(dir.Unix("f")), "precious");
   }
   // The same goes for a writer that would forbid the reader already there.
-  EXPECT_EQ(Open(dir.Windows("f"), GENERIC_WRITE, FILE_SHARE_WRITE, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Open(dir.Windows("f"), GENERIC_WRITE, FILE_SHARE_WRITE, CREATE_ALWAYS),
+            INVALID_HANDLE_VALUE);
   EXPECT_EQ(ReadAll(dir.Unix("f")), "precious");
   CloseHandle(holder);
 }

@@ -115,7 +115,9 @@ TEST(Heap, OnlyTheProcessHeapIsAccepted) {
   EXPECT_TRUE(HeapFree(heap, 0, nullptr));
   // A heap handle is not closed with CloseHandle.
   EXPECT_FALSE(CloseHandle(heap));
-  EXPECT_NE(HeapAlloc(heap, 0, 1), nullptr) << "the heap must survive a refused CloseHandle";
+  void* p = HeapAlloc(heap, 0, 1);
+  EXPECT_NE(p, nullptr) << "the heap must survive a refused CloseHandle";
+  HeapFree(heap, 0, p);
 }
 
 TEST(Heap, MoveMemoryHandlesOverlap) {

@@ -70,7 +70,8 @@ inline std::string ReadAll(const std::string& path) {
   if (fd < 0) return "<missing>";
   char buffer[4096];
   ssize_t n;
-  while ((n = read(fd, buffer, sizeof(buffer))) > 0) contents.append(buffer, static_cast<size_t>(n));
+  while ((n = read(fd, buffer, sizeof(buffer))) > 0)
+    contents.append(buffer, static_cast<size_t>(n));
   close(fd);
   return contents;
 }

@@ -64,7 +64,9 @@ class CurrentDirectory : public ::testing::Test {
  protected:
   void SetUp() override { saved_ = getcwd(buffer_, sizeof(buffer_)) != nullptr; }
   void TearDown() override {
-    if (saved_) ASSERT_EQ(chdir(buffer_), 0);
+    if (saved_) {
+      ASSERT_EQ(chdir(buffer_), 0);
+    }
   }
   TempDirectory dir_;
 
@@ -87,7 +89,8 @@ TEST_F(CurrentDirectory, GbkFoldersBecomeAndStayTheCurrentDirectory) {
   HANDLE file = CreateFileA("here.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
-  EXPECT_TRUE(platform_test::Exists(dir_.Unix(std::string(platform_test::kFolderUtf8) + "/here.txt")));
+  EXPECT_TRUE(
+      platform_test::Exists(dir_.Unix(std::string(platform_test::kFolderUtf8) + "/here.txt")));
 }
 
 TEST_F(CurrentDirectory, TooSmallBufferGetsTheNeededSizeAndIsLeftAlone) {
@@ -117,7 +120,8 @@ TEST(Process, TickCountFollowsTheMonotonicClock) {
   auto monotonicMs = [] {
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000);
+    return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000 +
+                              static_cast<uint64_t>(ts.tv_nsec) / 1000000);
   };
   DWORD before = monotonicMs();
   DWORD tick = GetTickCount();

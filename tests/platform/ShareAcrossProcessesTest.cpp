@@ -49,10 +49,12 @@ class Holder {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, ready[1], kReadyFd);
     posix_spawn_file_actions_adddup2(&actions, hold[0], kHoldFd);
+    // The child's own test report would only clutter ours.
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     std::string exe = "/proc/self/exe";
-    std::vector<std::string> args = {exe,
-                                     "--gtest_filter=ShareAcrossProcesses.DISABLED_ChildHoldsFileOpen",
-                                     "--gtest_also_run_disabled_tests"};
+    std::vector<std::string> args = {
+        exe, "--gtest_filter=ShareAcrossProcesses.DISABLED_ChildHoldsFileOpen",
+        "--gtest_also_run_disabled_tests"};
     char modeText[64];
     std::snprintf(modeText, sizeof(modeText), "%x,%x", access, share);
     std::vector<std::string> env = {"VELMORA_SHARE_CHILD_FILE=" + path,
@@ -99,19 +101,21 @@ TEST(ShareAcrossProcesses, AnotherProcessesOpenIsRespected) {
   Holder child(path, GENERIC_READ, FILE_SHARE_READ);
   ASSERT_TRUE(child.opened());
 
-  HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE reader =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE) << "reading was shared";
   if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
 
-  HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
+  HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, CREATE_ALWAYS, 0, nullptr);
   EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
   EXPECT_EQ(ReadAll(dir.Unix("f")), "precious");
 
   // Our reader that refuses to share reading with the child is refused as well.
-  EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr),
-            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr),
+      INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
 
   EXPECT_FALSE(DeleteFileA(path.c_str())) << "the child did not share deleting";
