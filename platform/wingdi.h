@@ -72,6 +72,22 @@ struct BITMAPINFOHEADER {
 };
 static_assert(sizeof(BITMAPINFOHEADER) == 40);
 
+// The OS/2-style header some DIBs still carry: 16-bit sizes, RGBTRIPLE colour tables.
+struct BITMAPCOREHEADER {
+  DWORD bcSize;
+  WORD bcWidth;
+  WORD bcHeight;
+  WORD bcPlanes;
+  WORD bcBitCount;
+};
+static_assert(sizeof(BITMAPCOREHEADER) == 12);
+
+struct RGBTRIPLE {
+  BYTE rgbtBlue;
+  BYTE rgbtGreen;
+  BYTE rgbtRed;
+};
+
 struct RGBQUAD {
   BYTE rgbBlue;
   BYTE rgbGreen;
@@ -165,6 +181,23 @@ constexpr LONG FW_HEAVY = 900;
 constexpr BYTE ANSI_CHARSET = 0;
 constexpr BYTE DEFAULT_CHARSET = 1;
 constexpr BYTE GB2312_CHARSET = 134;
+constexpr BYTE OUT_DEFAULT_PRECIS = 0;
+constexpr BYTE CLIP_DEFAULT_PRECIS = 0;
+constexpr BYTE DEFAULT_QUALITY = 0;
+constexpr BYTE ANTIALIASED_QUALITY = 4;
+constexpr BYTE DEFAULT_PITCH = 0;
+constexpr BYTE FIXED_PITCH = 1;
+constexpr BYTE VARIABLE_PITCH = 2;
+constexpr BYTE FF_DONTCARE = 0x00;
+constexpr BYTE FF_ROMAN = 0x10;
+constexpr BYTE FF_SWISS = 0x20;
+constexpr BYTE FF_MODERN = 0x30;
+constexpr BYTE FF_SCRIPT = 0x40;
+constexpr BYTE FF_DECORATIVE = 0x50;
+// tmPitchAndFamily bits; TMPF_FIXED_PITCH set means a VARIABLE-pitch font, as on Windows.
+constexpr BYTE TMPF_FIXED_PITCH = 0x01;
+constexpr BYTE TMPF_VECTOR = 0x02;
+constexpr BYTE TMPF_TRUETYPE = 0x04;
 
 struct TEXTMETRICA {
   LONG tmHeight;
@@ -382,6 +415,7 @@ constexpr UINT DT_NOPREFIX = 0x00000800;
 constexpr UINT DT_HIDEPREFIX = 0x00100000;
 constexpr UINT DT_END_ELLIPSIS = 0x00008000;
 constexpr UINT DT_EDITCONTROL = 0x00002000;
+constexpr UINT DT_EXTERNALLEADING = 0x00000200;
 constexpr UINT ETO_OPAQUE = 0x0002;
 constexpr UINT ETO_CLIPPED = 0x0004;
 constexpr UINT TA_LEFT = 0;
@@ -418,6 +452,10 @@ inline LPCSTR const IDI_ERROR = reinterpret_cast<LPCSTR>(32513);
 inline LPCSTR const IDI_QUESTION = reinterpret_cast<LPCSTR>(32514);
 inline LPCSTR const IDI_WARNING = reinterpret_cast<LPCSTR>(32515);
 inline LPCSTR const IDI_INFORMATION = reinterpret_cast<LPCSTR>(32516);
+
+// Failure value of SelectObject for regions and of the functions that return a count.
+constexpr DWORD GDI_ERROR = 0xFFFFFFFF;
+inline HGDIOBJ const HGDI_ERROR = reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(-1));
 
 // Objects.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);

@@ -8,6 +8,7 @@
 // (window DCs) and the clip region callers selected.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -55,10 +56,18 @@ class DeviceContext : public GdiObject {
   // surface and visible region up to date (may be empty).
   std::function<void(DeviceContext&)> refresh;
 
+  // Computed wide and saturated: coordinates near the ends of the int range, or far-off
+  // origins, stay far off instead of overflowing.
   POINT LogicalToDevice(int x, int y) const {
-    return {x - state.windowOrg.x + state.viewportOrg.x, y - state.windowOrg.y + state.viewportOrg.y};
+    return {Saturate(int64_t{x} - state.windowOrg.x + state.viewportOrg.x),
+            Saturate(int64_t{y} - state.windowOrg.y + state.viewportOrg.y)};
   }
-  POINT DeviceToSurface(POINT p) const { return {p.x + surfaceOrigin.x, p.y + surfaceOrigin.y}; }
+  POINT DeviceToSurface(POINT p) const {
+    return {Saturate(int64_t{p.x} + surfaceOrigin.x), Saturate(int64_t{p.y} + surfaceOrigin.y)};
+  }
+  static LONG Saturate(int64_t v) {
+    return static_cast<LONG>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+  }
 
   // The drawable area in surface coordinates (empty when there is no surface).
   Region ClipArea() const;

@@ -1,0 +1,19 @@
+// GBK texts split into characters that remember where their bytes are, so that layout can
+// measure, break and advance per character and never split a double-byte character.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace platform::gdi {
+
+struct TextChar {
+  char32_t ch;
+  int offset;  // first byte in the text
+  int bytes;   // 1 or 2
+};
+
+// A lead byte without its trail byte (or with an invalid one) becomes '?' on its own.
+std::vector<TextChar> SplitGbk(const char* text, size_t length);
+
+}  // namespace platform::gdi
