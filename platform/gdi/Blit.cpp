@@ -195,8 +195,7 @@ std::shared_ptr<Surface> CopyRows(const Surface& s, int top, int bottom) {
   return copy;
 }
 
-// What a blit reads from: a surface, where its origin lies in surface coordinates, and the
-// colours that decide monochrome conversions.
+// What a blit reads from, and the colours that decide monochrome conversions.
 struct BlitSource {
   Surface* surface = nullptr;
   MonoColours colours;

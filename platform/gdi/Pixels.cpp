@@ -21,17 +21,21 @@ thread_local HDC tLastHandle = nullptr;
 thread_local DeviceContext* tLastDC = nullptr;
 thread_local std::shared_ptr<DeviceContext> tLastOwner;
 
-DeviceContext* ResolveDC(HDC handle) {
-  DeviceContext* dc = tLastDC;
-  if (handle == tLastHandle && dc != nullptr && dc->surface && tLastOwner.use_count() > 1) {
-    if (dc->refresh) dc->refresh(*dc);
-    return dc;
-  }
+[[gnu::noinline]] DeviceContext* LookUpAndRemember(HDC handle) {
   std::shared_ptr<DeviceContext> found = LookupDC(handle);
   tLastDC = found.get();
   tLastHandle = found ? handle : nullptr;
   tLastOwner = std::move(found);
   return tLastDC;
+}
+
+inline DeviceContext* ResolveDC(HDC handle) {
+  DeviceContext* dc = tLastDC;
+  if (handle == tLastHandle && dc != nullptr && dc->surface && tLastOwner.use_count() > 1) {
+    if (dc->refresh) dc->refresh(*dc);
+    return dc;
+  }
+  return LookUpAndRemember(handle);
 }
 
 // The surface pixel behind a logical point, if it may be read or drawn.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstring>
 #include <limits>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -59,8 +58,9 @@ struct AxisTaps {
   int32_t highest = 0;  // largest
 };
 
-// Exact overlaps first: a source pixel is destCount units long and a destination pixel
-// srcCount units, so every overlap is a whole number of units.
+// Which source pixels lie under each destination pixel (weights still to come). Measured in
+// units where a source pixel is destCount long and a destination pixel srcCount long,
+// every overlap is a whole number of units.
 AxisTaps RawTaps(const StretchAxis& axis, int64_t d0, int64_t d1, int64_t srcLimit) {
   AxisTaps taps;
   const size_t n = static_cast<size_t>(d1 - d0);
@@ -83,7 +83,7 @@ AxisTaps RawTaps(const StretchAxis& axis, int64_t d0, int64_t d1, int64_t srcLim
     j0 = std::max(j0, -axis.srcStart);
     j1 = std::min(j1, srcLimit - axis.srcStart);
     const int c = static_cast<int>(std::max<int64_t>(0, j1 - j0));
-    taps.first[k] = static_cast<int32_t>(axis.srcStart + j0);
+    taps.first[k] = c > 0 ? static_cast<int32_t>(axis.srcStart + j0) : 0;
     taps.count[k] = c;
     taps.offset[k] = static_cast<uint32_t>(taps.weight.size());
     taps.weight.resize(taps.weight.size() + static_cast<size_t>(c));
@@ -284,7 +284,9 @@ void HalftoneStretch(const Surface& source, const MonoColours& colours, const St
   std::vector<uint32_t> acc(bytes);
   // Converted rows, when the source is not BGRX already: one per row under a destination row.
   std::vector<std::vector<uint32_t>> scratch(fast ? static_cast<size_t>(v.maxCount) : 1);
-  for (auto& row : scratch) row.resize(static_cast<size_t>(span));
+  if (!IsBgrx32(source)) {
+    for (auto& row : scratch) row.resize(static_cast<size_t>(span));
+  }
   std::vector<const uint8_t*> rows(static_cast<size_t>(v.maxCount));
   std::vector<int32_t> pairs(static_cast<size_t>(v.maxCount + 1) / 2);
 

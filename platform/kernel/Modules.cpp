@@ -5,6 +5,8 @@
 // there. Files are loaded with dlopen.
 #include "platform/kernel/Modules.h"
 
+#include "platform/gdi/GdiExports.h"
+
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
@@ -70,6 +72,12 @@ class ModuleRegistry {
     Add(BuiltinModule::Kernel32, kernel.data(), kernel.size());
     const auto& user = MessageBoxExports();
     Add(BuiltinModule::User32, user.data(), user.size());
+    // Drawing lives in Gdi32; the rectangle, text-box, icon and system-colour helpers that
+    // sit on top of it belong to User32, as callers expect to find them there.
+    const auto& gdi = gdi::GdiExports();
+    Add(BuiltinModule::Gdi32, gdi.data(), gdi.size());
+    const auto& gdiUser = gdi::GdiUserExports();
+    Add(BuiltinModule::User32, gdiUser.data(), gdiUser.size());
   }
 
   std::mutex mutex;

@@ -13,6 +13,8 @@
 #include "platform/gdi/DibFormat.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/wingdi.h"
+#include "tests/common/TestData.h"
+#include "tests/common/TestData.h"
 
 namespace {
 
@@ -460,7 +462,7 @@ TEST_F(DibTest, SurfaceFromDibLinesViewsABandOfScanLines) {
 class BmpFile {
  public:
   explicit BmpFile(const std::string& name) {
-    std::ifstream in(std::string(VELMORA_TESTDATA_DIR) + "/bmp/" + name, std::ios::binary);
+    std::ifstream in(testing_data::Path("bmp/" + name), std::ios::binary);
     bytes_.assign(std::istreambuf_iterator<char>(in), {});
   }
   bool ok() const { return bytes_.size() > 54; }
@@ -498,6 +500,7 @@ std::vector<uint32_t> Decode(HDC dc, const std::string& name, int* width, int* h
 }
 
 TEST_F(DibTest, ConformanceFilesOfOnePictureDecodeAlike) {
+  VELMORA_REQUIRE_TESTDATA();
   HBITMAP colour = CreateCompatibleBitmap(nullptr, 1, 1);
   HGDIOBJ old = SelectObject(dc_, colour);
   const std::vector<std::vector<std::string>> groups = {
@@ -532,8 +535,10 @@ TEST_F(DibTest, ConformanceFilesOfOnePictureDecodeAlike) {
 }
 
 TEST_F(DibTest, ParsedHeadersGiveTheLayoutOfPackedDibs) {
+  VELMORA_REQUIRE_TESTDATA();
   platform::gdi::DibFormat f;
   BmpFile pal8("g/pal8.bmp");
+  ASSERT_TRUE(pal8.ok());
   ASSERT_TRUE(platform::gdi::ParseDibInfo(pal8.info(), DIB_RGB_COLORS, &f));
   EXPECT_EQ(f.colorTableEntries, 252);
   EXPECT_EQ(f.headerBytes, 40u + 252 * 4);

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "platform/gdi/GdiExports.h"
+#include "platform/kernel32.h"
+#include "platform/user32.h"
 #include "platform/wingdi.h"
 
 namespace {
@@ -92,3 +94,21 @@ TEST(GdiExportsTest, ModulesSplitAsOnWindowsAndGdiOrdinalsFollowNameOrder) {
 }
 
 }  // namespace
+
+// What a declared DLL command finds when it binds by name at run time.
+TEST(GdiExportsTest, BuiltinModulesHandOutTheDrawingFunctions) {
+  HMODULE gdi = LoadLibraryA("gdi32.dll");
+  HMODULE user = LoadLibraryA("USER32");
+  ASSERT_NE(gdi, nullptr);
+  ASSERT_NE(user, nullptr);
+  EXPECT_EQ(GetProcAddress(gdi, "BitBlt"), platform::ExportAddress(&BitBlt));
+  EXPECT_EQ(GetProcAddress(gdi, "GetPixel"), platform::ExportAddress(&GetPixel));
+  EXPECT_EQ(GetProcAddress(user, "FillRect"), platform::ExportAddress(&FillRect));
+  EXPECT_EQ(GetProcAddress(user, "MessageBoxA"), platform::ExportAddress(&MessageBoxA));
+  EXPECT_EQ(GetProcAddress(gdi, "FillRect"), nullptr);  // a User32 function
+  DWORD bytes = 0;
+  ASSERT_TRUE(platform::LookupExportArgumentBytes(GetProcAddress(gdi, "BitBlt"), &bytes));
+  EXPECT_EQ(bytes, 36u);
+  FreeLibrary(gdi);
+  FreeLibrary(user);
+}

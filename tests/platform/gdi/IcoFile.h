@@ -2,6 +2,8 @@
 // functions (which take one image, as resources hold them, not the file's directory).
 #pragma once
 
+#include "tests/common/TestData.h"
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -45,8 +47,6 @@ inline std::vector<IcoEntry> ReadIcoFile(const std::string& path, bool* cursor) 
   return entries;
 }
 
-inline std::string TestDataPath(const std::string& relative) {
-  return std::string(VELMORA_TESTDATA_DIR) + "/" + relative;
-}
+inline std::string TestDataPath(const std::string& relative) { return testing_data::Path(relative); }
 
 }  // namespace gdi_test

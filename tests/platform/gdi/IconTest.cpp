@@ -364,6 +364,7 @@ TEST(IconTest, StandardIconsAndCursors) {
 }
 
 TEST(IconTest, PublicIconFiles) {
+  VELMORA_REQUIRE_TESTDATA();
   struct Case {
     const char* file;
     size_t loadable;  // how many entries must load
