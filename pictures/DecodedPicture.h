@@ -1,0 +1,46 @@
+// Decoded pictures: what every unit that shows a picture holds, found from the picture's
+// leading bytes (never its file name).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/wingdi.h"
+
+namespace pic {
+
+enum PictureKind : int32_t {
+  kPictureUnknown = 0,
+  kPictureJpeg = 1,
+  kPictureBmp = 2,
+  kPictureIcon = 3,
+  kPictureCursor = 4,
+  kPictureGif = 5,
+  kPicturePcx8 = 6,
+  kPicturePcx1 = 7,
+};
+
+// The pixel block's layout depends on the kind:
+//  - JPEG, BMP: 24-bit B,G,R pixels, rows bottom-up, exactly width * 3 bytes a row;
+//  - GIF, PCX 8-bit: a packed DIB (40-byte header, 8 bits, negative height = top-down,
+//    256 palette entries B,G,R,0, rows padded to 4 bytes);
+//  - PCX 1-bit: 1-bit rows padded to an even byte count, top-down;
+//  - icons and cursors: no pixel block, the icon handle instead.
+struct DecodedPicture {
+  int32_t kind = kPictureUnknown;
+  int32_t width = 0;
+  int32_t height = 0;
+  HICON icon = nullptr;
+  uint8_t* pixels = nullptr;  // runtime heap block, owned
+  int32_t size = 0;           // bytes in the pixel block
+};
+
+PictureKind DetectPictureKind(const uint8_t* bytes, size_t length);
+// A new record (released with ReleasePicture), or null.
+DecodedPicture* DecodePicture(const uint8_t* bytes, size_t length);
+DecodedPicture* DecodePictureFile(const char* path);
+void ReleasePicture(DecodedPicture* picture);
+// A device bitmap in the screen's format (icons and cursors drawn on white), or null.
+HBITMAP PictureToBitmap(const uint8_t* bytes, size_t length);
+
+}  // namespace pic

@@ -1,0 +1,15 @@
+// GIF: the block walk, the LZW decoder, frames and the still picture.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "pictures/DecodedPicture.h"
+
+namespace pic {
+
+// Fills a kind-5 record from the first frame (logical screen size, packed DIB); false on
+// failure, with nothing left allocated.
+bool DecodeGifStill(const uint8_t* bytes, size_t length, DecodedPicture* out);
+
+}  // namespace pic
