@@ -1,0 +1,19 @@
+// BMP files: uncompressed 1-, 4-, 8-, 24- and 32-bit pictures.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "pictures/DecodedPicture.h"
+
+namespace pic {
+
+// The largest pixel block any decoder hands out: sizes travel as 32-bit counts.
+inline constexpr size_t kMaxPixelBlockBytes = 0x7FFFFFFF;
+
+// Fills a kind-2 record (24-bit B,G,R rows, bottom-up, unpadded); false on failure, with
+// nothing left allocated. Pictures whose pixel block would exceed maxBlockBytes fail.
+bool DecodeBmp(const uint8_t* bytes, size_t length, DecodedPicture* out,
+               size_t maxBlockBytes = kMaxPixelBlockBytes);
+
+}  // namespace pic
