@@ -42,5 +42,7 @@ DecodedPicture* DecodePictureFile(const char* path);
 void ReleasePicture(DecodedPicture* picture);
 // A device bitmap in the screen's format (icons and cursors drawn on white), or null.
 HBITMAP PictureToBitmap(const uint8_t* bytes, size_t length);
+// Lends PictureToBitmap to the runtime as its picture request (1003) for other libraries.
+void RegisterPictureServices();
 
 }  // namespace pic

@@ -4,12 +4,15 @@
 #include <vector>
 
 #include "pictures/DecodedPicture.h"
+
+#include "runtime/calls/ServiceTable.h"
 #include "pictures/decoders/BmpDecoder.h"
 #include "pictures/decoders/GifDecoder.h"
 #include "pictures/decoders/IconDecoder.h"
 #include "pictures/decoders/JpegDecoder.h"
 #include "pictures/decoders/PcxDecoder.h"
 #include "platform/kernel32.h"
+#include "runtime/calls/ServiceTable.h"
 #include "runtime/memory/RuntimeHeap.h"
 
 namespace pic {
@@ -215,6 +218,15 @@ HBITMAP PictureToBitmap(const uint8_t* bytes, size_t length) {
     default:
       return nullptr;
   }
+}
+
+}  // namespace pic
+
+namespace pic {
+
+void RegisterPictureServices() {
+  rt::SetPictureBitmapService(
+      [](const uint8_t* bytes, size_t length) -> void* { return PictureToBitmap(bytes, length); });
 }
 
 }  // namespace pic

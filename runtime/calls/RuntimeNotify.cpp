@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -13,6 +14,14 @@
 namespace rt {
 
 namespace {
+
+std::atomic<PictureBitmapService> g_pictureBitmap{nullptr};
+
+void* PictureBitmap(const void* bytes, intptr_t length) {
+  PictureBitmapService service = g_pictureBitmap.load();
+  if (service == nullptr || bytes == nullptr || length <= 0) return nullptr;
+  return service(static_cast<const uint8_t*>(bytes), static_cast<size_t>(length));
+}
 
 // Callers of the path request hand over a MAX_PATH buffer.
 void CopyPathText(int32_t which, char* buffer) {
@@ -38,8 +47,12 @@ int32_t ConvertToInt32(const ArgRecord* record) {
 
 }  // namespace
 
+void SetPictureBitmapService(PictureBitmapService service) { g_pictureBitmap.store(service); }
+
 intptr_t RuntimeNotify(int32_t code, intptr_t arg1, intptr_t arg2) {
   switch (code) {
+    case 1003:
+      return reinterpret_cast<intptr_t>(PictureBitmap(reinterpret_cast<const void*>(arg1), arg2));
     case 1004:
       return 1;
     case 1005:

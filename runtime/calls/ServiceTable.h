@@ -50,4 +50,10 @@ char* FindFileEntry(const char* pattern, uint32_t attributeMask, int32_t allNonD
 // RuntimeNotify: (code, argument 1, argument 2) -> result.
 intptr_t RuntimeNotify(int32_t code, intptr_t arg1, intptr_t arg2);
 
+// Services that sibling layers lend the runtime, installed once when the program is put
+// together. Request 1003 (picture data, byte count -> device bitmap, 0 when the data is
+// not a picture) is answered by the picture layer; without it the answer is 0.
+using PictureBitmapService = void* (*)(const uint8_t* bytes, size_t length);
+void SetPictureBitmapService(PictureBitmapService service);
+
 }  // namespace rt

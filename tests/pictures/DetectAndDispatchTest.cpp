@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pictures/DecodedPicture.h"
+#include "runtime/calls/ServiceTable.h"
 #include "platform/wingdi.h"
 #include "tests/common/TestData.h"
 
@@ -297,6 +298,36 @@ TEST(PictureToBitmap, IconsAreDrawnOnWhite) {
   EXPECT_EQ(pic::PictureToBitmap(nullptr, 0), nullptr);
   Bytes broken = ReadBytes(testing_data::Path("jpeg/missing-sof.jpg"));
   EXPECT_EQ(pic::PictureToBitmap(broken.data(), broken.size()), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Other libraries reach the picture layer through the runtime's request 1003.
+TEST(PictureToBitmap, IsTheRuntimesPictureRequestOnceRegistered) {
+  VELMORA_REQUIRE_TESTDATA();
+  Bytes bytes = ReadBytes(testing_data::Path("bmp/g/pal8w125.bmp"));
+  auto request = [&](const void* data, size_t length) {
+    return reinterpret_cast<HBITMAP>(
+        rt::RuntimeNotify(1003, reinterpret_cast<intptr_t>(data), static_cast<intptr_t>(length)));
+  };
+  rt::SetPictureBitmapService(nullptr);
+  EXPECT_EQ(request(bytes.data(), bytes.size()), nullptr);
+
+  pic::RegisterPictureServices();
+  HBITMAP bitmap = request(bytes.data(), bytes.size());
+  ASSERT_NE(bitmap, nullptr);
+  BITMAP info{};
+  ASSERT_NE(GetObjectA(bitmap, sizeof info, &info), 0);
+  EXPECT_EQ(info.bmWidth, 125);
+  EXPECT_EQ(info.bmBitsPixel, 32);
+  DeleteObject(bitmap);
+
+  const char notAPicture[] = "plain text, not a picture";
+  EXPECT_EQ(request(notAPicture, sizeof notAPicture), nullptr);
+  EXPECT_EQ(request(nullptr, 100), nullptr);
+  EXPECT_EQ(request(bytes.data(), 0), nullptr);
 }
 
 }  // namespace
