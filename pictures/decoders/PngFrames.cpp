@@ -25,6 +25,10 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t count) {
 
 void IgnoreWarning(png_structp, png_const_charp) {}
 
+// A broken file is an ordinary failure here, reported by returning nothing: straight back to
+// the set-jump point, without libpng's default message on the console.
+[[noreturn]] void ReturnOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
 // Everything a DIB of the decoded rows needs; kept outside the set-jump frame so that a
 // long-jump out of libpng never skips a destructor.
 struct DecodeState {
@@ -38,7 +42,7 @@ struct DecodeState {
 
 // Runs libpng; the rows land in state->rows as a top-down DIB of the image's own depth.
 bool ReadRows(const uint8_t* bytes, size_t length, DecodeState* state) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, IgnoreWarning);
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ReturnOnError, IgnoreWarning);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
   if (info == nullptr) {
