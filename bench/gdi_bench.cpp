@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BestTimeReporter.h"
 #include "platform/wingdi.h"
 
 namespace {
@@ -260,21 +261,8 @@ BENCHMARK(BM_PixelsDirectLoopLockingEachAccess)->Unit(benchmark::kMillisecond)->
 BENCHMARK(BM_PixelsThroughGetSetPixel)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 // Prints as usual and keeps the best CPU time per iteration of every benchmark.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public BestTimeReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      std::string name = run.benchmark_name();
-      name = name.substr(0, name.find("/repeats:"));
-      // Seconds per iteration, whatever unit the benchmark prints in.
-      double t = run.iterations > 0 ? run.cpu_accumulated_time / static_cast<double>(run.iterations) : 0;
-      auto [it, inserted] = best_.emplace(name, t);
-      if (!inserted) it->second = std::min(it->second, t);
-    }
-  }
-
   void PrintRatios() const {
     std::printf("\nRatios (best CPU time of each, same run):\n");
     // Speed is the inverse of time: memcpy's time over BitBlt's.
@@ -291,14 +279,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   void Ratio(const char* what, const std::string& a, const std::string& b, const char* target) const {
-    auto ia = best_.find(a);
-    auto ib = best_.find(b);
-    if (ia == best_.end() || ib == best_.end() || ib->second <= 0) return;
-    std::printf("  %-58s %8.3f  (%s)\n      %s %.3f ms, %s %.3f ms\n", what, ia->second / ib->second, target,
-                a.c_str(), ia->second * 1e3, b.c_str(), ib->second * 1e3);
+    double ta = Seconds(a), tb = Seconds(b);
+    if (ta <= 0 || tb <= 0) return;
+    std::printf("  %-58s %8.3f  (%s)\n      %s %.3f ms, %s %.3f ms\n", what, ta / tb, target, a.c_str(),
+                ta * 1e3, b.c_str(), tb * 1e3);
   }
-
-  std::map<std::string, double> best_;
 };
 
 // How far apart the two downscalers' pictures are, so the times compare like with like.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BestTimeReporter.h"
 #include "pictures/AnimationFrames.h"
 #include "pictures/decoders/GifFrames.h"
 
@@ -172,20 +173,8 @@ BENCHMARK(BM_FrameDecodeAndExpand)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnimationFramesLoad)->Unit(benchmark::kMillisecond);
 
 // Prints as usual and keeps the best CPU time per iteration of every benchmark.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public BestTimeReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      std::string name = run.benchmark_name();
-      name = name.substr(0, name.find("/repeats:"));
-      const double t = run.GetAdjustedCPUTime();
-      auto [it, inserted] = best_.emplace(name, t);
-      if (!inserted) it->second = std::min(it->second, t);
-    }
-  }
-
   void PrintRatios() const {
     std::printf("\nGIF of %d x %d, %d frames, %zu bytes; ratios to giflib's DGifSlurp + palette expansion:\n",
                 kWidth, kHeight, kFrames, Animation().size());
@@ -195,14 +184,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   void Ratio(const std::string& name, const std::string& reference) const {
-    auto a = best_.find(name);
-    auto b = best_.find(reference);
-    if (a == best_.end() || b == best_.end() || b->second <= 0) return;
-    std::printf("  %-28s %6.2fx  (%.2f ms vs %.2f ms)\n", name.c_str(), a->second / b->second,
-                a->second, b->second);
+    double a = Seconds(name), b = Seconds(reference);
+    if (a <= 0 || b <= 0) return;
+    std::printf("  %-28s %6.2fx  (%.2f ms vs %.2f ms)\n", name.c_str(), a / b, a * 1e3, b * 1e3);
   }
-
-  std::map<std::string, double> best_;
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BestTimeReporter.h"
 #include "commands/support/LibraryServices.h"
 #include "commands/text/TextCommands.h"
 #include "runtime/RuntimeState.h"
@@ -109,21 +110,8 @@ BENCHMARK_CAPTURE(BM_ReplaceText, absent, &kAbsentNeedle);
 BENCHMARK_CAPTURE(BM_FindText, present_ignoring_case, &kPresentNeedle, true);
 
 // Prints as usual and keeps the best CPU time per iteration of every benchmark.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public BestTimeReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration) continue;
-      // Repetitions carry a suffix; the summary groups them under the plain name.
-      std::string name = run.benchmark_name();
-      name = name.substr(0, name.find("/repeats:"));
-      double t = run.GetAdjustedCPUTime();
-      auto [it, inserted] = best_.emplace(name, t);
-      if (!inserted) it->second = std::min(it->second, t);
-    }
-  }
-
   void PrintRatios() const {
     std::printf("\nRatios to memmem on the same 1 MB text (best CPU time per call):\n");
     Ratio("BM_FindText/present", "BM_Memmem/present");
@@ -135,14 +123,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
  private:
   void Ratio(const std::string& name, const std::string& reference) const {
-    auto a = best_.find(name);
-    auto b = best_.find(reference);
-    if (a == best_.end() || b == best_.end() || b->second <= 0) return;
-    std::printf("  %-36s %8.2fx  (%.1f us vs %.1f us)\n", name.c_str(), a->second / b->second,
-                a->second / 1e3, b->second / 1e3);
+    double a = Seconds(name), b = Seconds(reference);
+    if (a <= 0 || b <= 0) return;
+    std::printf("  %-36s %8.2fx  (%.1f us vs %.1f us)\n", name.c_str(), a / b, a * 1e6, b * 1e6);
   }
-
-  std::map<std::string, double> best_;
 };
 
 }  // namespace
