@@ -154,10 +154,10 @@ HICON CreateIconIndirect(PICONINFO info) {
   pixels.height = height;
   std::vector<uint32_t> maskColors;
   {
-    std::unique_lock<std::mutex> maskLock(maskSurface.lock(), std::defer_lock);
-    std::unique_lock<std::mutex> colorLock;
+    std::unique_lock<SurfaceMutex> maskLock(maskSurface.lock(), std::defer_lock);
+    std::unique_lock<SurfaceMutex> colorLock;
     if (colorSurface != nullptr && colorSurface != &maskSurface) {
-      colorLock = std::unique_lock<std::mutex>(colorSurface->lock(), std::defer_lock);
+      colorLock = std::unique_lock<SurfaceMutex>(colorSurface->lock(), std::defer_lock);
       std::lock(maskLock, colorLock);
     } else {
       maskLock.lock();

@@ -55,7 +55,7 @@ class Painter {
     minY_ = b.top - dc.surfaceOrigin.y;
     maxY_ = b.bottom - dc.surfaceOrigin.y;
     buffer_.resize(static_cast<size_t>(b.right - b.left));
-    lock_ = std::unique_lock<std::mutex>(surface_.lock());
+    lock_ = std::unique_lock<SurfaceMutex>(surface_.lock());
   }
 
   bool empty() const { return clips_.empty(); }
@@ -99,7 +99,7 @@ class Painter {
   std::vector<RECT> clips_;
   std::vector<uint32_t> buffer_;
   int64_t minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
-  std::unique_lock<std::mutex> lock_;
+  std::unique_lock<SurfaceMutex> lock_;
 };
 
 // Spans gathered per row and painted once each, so that a pixel covered twice by one

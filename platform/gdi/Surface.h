@@ -12,9 +12,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <vector>
 
+#include "platform/gdi/SurfaceMutex.h"
 #include "platform/wingdi.h"
 
 namespace platform::gdi {
@@ -65,7 +65,7 @@ class Surface {
   uint32_t RawMask() const;
 
   // Taken once per drawing primitive: two threads may draw into one surface.
-  std::mutex& lock() { return lock_; }
+  SurfaceMutex& lock() { return lock_; }
 
   // Storage: either owned here or handed in (DIB sections over their own buffer).
   void AttachStorage(std::unique_ptr<uint8_t[]> storage);
@@ -81,7 +81,7 @@ class Surface {
   std::unique_ptr<uint8_t[]> storage_;
   std::vector<RGBQUAD> palette_;
   DWORD masks_[3] = {0, 0, 0};
-  std::mutex lock_;
+  SurfaceMutex lock_;
 };
 
 // Bytes in one DWORD-aligned row of `width` pixels at `bitCount` bits (0 on overflow).

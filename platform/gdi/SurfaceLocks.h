@@ -38,7 +38,7 @@ class SurfaceLocks {
   SurfaceLocks& operator=(const SurfaceLocks&) = delete;
 
  private:
-  std::mutex* held_[3] = {nullptr, nullptr, nullptr};
+  SurfaceMutex* held_[3] = {nullptr, nullptr, nullptr};
   int count_ = 0;
 };
 

@@ -53,7 +53,7 @@ class TextPainter {
   void FillSurfaceRect(const RECT& rect, uint32_t raw);
 
   std::shared_ptr<Surface> surface_;
-  std::unique_lock<std::mutex> lock_;
+  std::unique_lock<SurfaceMutex> lock_;
   std::vector<RECT> clip_;  // surface coordinates
   POINT origin_{0, 0};      // device -> surface
 };
