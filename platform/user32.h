@@ -89,6 +89,11 @@ struct WINDOWPOS {
   UINT flags;
 };
 
+struct STYLESTRUCT {
+  DWORD styleOld;
+  DWORD styleNew;
+};
+
 struct NCCALCSIZE_PARAMS {
   RECT rgrc[3];
   WINDOWPOS* lppos;
@@ -418,7 +423,11 @@ constexpr WPARAM MK_SHIFT = 0x0004;
 constexpr WPARAM MK_CONTROL = 0x0008;
 constexpr WPARAM MK_MBUTTON = 0x0010;
 constexpr int WHEEL_DELTA = 120;
+constexpr DWORD TME_HOVER = 0x00000001;
 constexpr DWORD TME_LEAVE = 0x00000002;
+constexpr DWORD TME_NONCLIENT = 0x00000010;
+constexpr DWORD TME_QUERY = 0x40000000;
+constexpr DWORD TME_CANCEL = 0x80000000;
 
 // PeekMessage, GetQueueStatus, MsgWaitForMultipleObjects.
 constexpr UINT PM_NOREMOVE = 0x0000;
@@ -502,6 +511,7 @@ constexpr int VK_SUBTRACT = 0x6D;
 constexpr int VK_DECIMAL = 0x6E;
 constexpr int VK_DIVIDE = 0x6F;
 constexpr int VK_F1 = 0x70;
+constexpr int VK_F10 = 0x79;
 constexpr int VK_F12 = 0x7B;
 constexpr int VK_NUMLOCK = 0x90;
 constexpr int VK_SCROLL = 0x91;
@@ -586,6 +596,7 @@ constexpr UINT USER_TIMER_MAXIMUM = 0x7FFFFFFF;
 
 // ---- Errors of the user services --------------------------------------------------------
 
+constexpr DWORD ERROR_CALL_NOT_IMPLEMENTED = 120;
 constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
 constexpr DWORD ERROR_INVALID_MENU_HANDLE = 1401;
 constexpr DWORD ERROR_INVALID_CURSOR_HANDLE = 1402;
@@ -601,6 +612,7 @@ constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
 constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
 constexpr DWORD ERROR_INVALID_GW_COMMAND = 1420;
 constexpr DWORD ERROR_INVALID_SHOWWIN_COMMAND = 1419;
+constexpr DWORD ERROR_CONTROL_ID_NOT_FOUND = 1421;
 
 // ---- Classes ----------------------------------------------------------------------------
 

@@ -6,6 +6,7 @@
 #include "platform/kernel/Modules.h"
 
 #include "platform/gdi/GdiExports.h"
+#include "platform/user/UserExports.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -78,6 +79,10 @@ class ModuleRegistry {
     Add(BuiltinModule::Gdi32, gdi.data(), gdi.size());
     const auto& gdiUser = gdi::GdiUserExports();
     Add(BuiltinModule::User32, gdiUser.data(), gdiUser.size());
+    const auto& windows = user::UserExports();
+    Add(BuiltinModule::User32, windows.data(), windows.size());
+    const auto& shell = user::ShellExports();
+    Add(BuiltinModule::Shell32, shell.data(), shell.size());
   }
 
   std::mutex mutex;

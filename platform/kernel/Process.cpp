@@ -2,12 +2,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 #include <vector>
 
+#include "platform/kernel/Clock.h"
 #include "platform/kernel/Modules.h"
 #include "platform/kernel/Paths.h"
 #include "platform/kernel32.h"
@@ -75,22 +74,11 @@ DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
 }
 
 DWORD GetTickCount() {
-  struct timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  uint64_t ms =
-      static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
-  return static_cast<DWORD>(ms);  // wraps after 49.7 days, as on Windows
+  return static_cast<DWORD>(ClockNowMs());  // wraps after 49.7 days, as on Windows
 }
 
 void Sleep(DWORD milliseconds) {
-  if (milliseconds == 0) {
-    std::this_thread::yield();
-    return;
-  }
-  if (milliseconds == INFINITE) {
-    for (;;) pause();
-  }
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  ClockSleep(milliseconds);
 }
 
 void ExitProcess(UINT exitCode) {

@@ -166,7 +166,14 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 }
 
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds) {
-  if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || handles == nullptr) {
+  return WaitForObjectsOr(count, handles, waitAll, milliseconds, nullptr);
+}
+
+DWORD platform::kernel::WaitForObjectsOr(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                         DWORD milliseconds,
+                                         const std::function<bool()>& alsoReady) {
+  if ((count == 0 && !alsoReady) || count > MAXIMUM_WAIT_OBJECTS ||
+      (handles == nullptr && count != 0)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return WAIT_FAILED;
   }
@@ -196,7 +203,9 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
   bool timedOut = false;
   for (;;) {
     if (waitAll) {
-      if (std::all_of(objects.begin(), objects.end(), [](auto& o) { return o->IsSignalled(); })) {
+      // With another condition, wait-all means the objects and the condition together.
+      if (std::all_of(objects.begin(), objects.end(), [](auto& o) { return o->IsSignalled(); }) &&
+          (!alsoReady || alsoReady())) {
         for (auto& object : objects) object->Consume();
         return WAIT_OBJECT_0;
       }
@@ -207,6 +216,7 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
           return WAIT_OBJECT_0 + i;
         }
       }
+      if (alsoReady && alsoReady()) return WAIT_OBJECT_0 + count;
     }
     if (milliseconds == 0 || timedOut) return WAIT_TIMEOUT;
     if (milliseconds == INFINITE) {

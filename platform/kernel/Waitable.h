@@ -4,6 +4,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 #include "platform/kernel/HandleTable.h"
@@ -22,5 +23,11 @@ std::mutex& SyncMutex();
 // Wakes every waiter; call after changing an object's state (the mutex may be held).
 void NotifySyncChange();
 std::condition_variable& SyncChanged();
+
+// WaitForMultipleObjects that also ends, with WAIT_OBJECT_0 + count, once `alsoReady`
+// holds (checked with SyncMutex() held; whoever makes it true calls NotifySyncChange()).
+// `count` may be 0 here. Used by waits that also watch a message queue.
+DWORD WaitForObjectsOr(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
+                       const std::function<bool()>& alsoReady);
 
 }  // namespace platform::kernel

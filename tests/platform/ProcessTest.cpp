@@ -123,11 +123,17 @@ TEST(Process, TickCountFollowsTheMonotonicClock) {
     return static_cast<DWORD>(static_cast<uint64_t>(ts.tv_sec) * 1000 +
                               static_cast<uint64_t>(ts.tv_nsec) / 1000000);
   };
-  DWORD before = monotonicMs();
-  DWORD tick = GetTickCount();
-  DWORD after = monotonicMs();
-  // Unsigned differences stay right across the 32-bit wrap.
-  EXPECT_LE(tick - before, after - before);
+  // The tick count's origin is its own (it never runs back after virtual time in tests),
+  // so compare how far each moves across a real pause. Unsigned differences stay right
+  // across the 32-bit wrap.
+  const DWORD tick0 = GetTickCount();
+  const DWORD mono0 = monotonicMs();
+  struct timespec pause {0, 30 * 1000000};
+  nanosleep(&pause, nullptr);
+  const DWORD mono1 = monotonicMs();
+  const DWORD tick1 = GetTickCount();
+  EXPECT_GE(tick1 - tick0, mono1 - mono0 - 1);
+  EXPECT_LE(tick1 - tick0, mono1 - mono0 + 2);
 }
 
 TEST(Process, SleepWaitsAtLeastTheGivenTime) {
