@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
@@ -142,8 +143,11 @@ inline RECT ClientRect(HWND w) {
 
 // Rectangles compare as text so that a failure shows all four sides.
 inline std::string Str(const RECT& r) {
-  return "{" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-         std::to_string(r.right) + "," + std::to_string(r.bottom) + "}";
+  // Formatted in a buffer: g++ 12 at -O3 warns falsely about "literal" + std::string.
+  char text[64];
+  std::snprintf(text, sizeof text, "{%d,%d,%d,%d}", static_cast<int>(r.left),
+                static_cast<int>(r.top), static_cast<int>(r.right), static_cast<int>(r.bottom));
+  return text;
 }
 inline std::string Str(int left, int top, int right, int bottom) {
   return Str(RECT{left, top, right, bottom});
