@@ -787,3 +787,10 @@ inline WPARAM MAKEWPARAM(int low, int high) { return static_cast<WPARAM>(MAKELPA
 inline int GET_X_LPARAM(LPARAM v) { return static_cast<short>(LOWORD(static_cast<uintptr_t>(v))); }
 inline int GET_Y_LPARAM(LPARAM v) { return static_cast<short>(HIWORD(static_cast<uintptr_t>(v))); }
 inline short GET_WHEEL_DELTA_WPARAM(WPARAM v) { return static_cast<short>(HIWORD(v)); }
+
+// Control classes, menus, common controls and common dialogs have headers of their own.
+#include "platform/commctrl.h"
+#include "platform/commdlg.h"
+#include "platform/winuser_controls.h"
+#include "platform/winuser_lists.h"
+#include "platform/winuser_menus.h"

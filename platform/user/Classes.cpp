@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/controls/SystemClasses.h"
 #include "platform/kernel32.h"
 #include "platform/user/WindowTree.h"
 
@@ -131,6 +132,9 @@ std::shared_ptr<WindowClass> FindClassLocked(LPCSTR name, HINSTANCE instance) {
   if (name == nullptr) return nullptr;
   if (auto cls = FindInScope(name, instance, Scope::Local)) return cls;
   if (auto cls = FindInScope(name, instance, Scope::Global)) return cls;
+  // The built-in classes come into being on the first lookup the program's own could not
+  // answer (the lock is recursive, so registering from here is safe).
+  platform::controls::EnsureSystemClassesRegistered();
   if (auto cls = FindInScope(name, instance, Scope::System)) return cls;
   return FindInScope(name, instance, Scope::AnyLocal);
 }

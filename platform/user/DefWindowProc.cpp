@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/controls/MenuModel.h"
+#include "platform/controls/MenuPaint.h"
+#include "platform/controls/WindowScrollBars.h"
 #include "platform/kernel32.h"
 #include "platform/user/NonClientLayout.h"
 #include "platform/user/WindowTree.h"
@@ -205,6 +208,10 @@ LRESULT SysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
       break;
     case SC_RESTORE:
       ShowWindow(window, SW_RESTORE);
+      break;
+    // [menu bar] Alt alone or F10 (lParam 0) selects the bar; Alt+letter opens that item.
+    case SC_KEYMENU:
+      platform::controls::TrackBarFromKey(window, static_cast<char>(lParam & 0xFF));
       break;
     case SC_MOVE:
       // A maximised window stays where it is.
@@ -511,6 +518,17 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
         case HTBOTTOMRIGHT:
           SendMessageA(window, WM_SYSCOMMAND, SC_SIZE + (wParam - HTLEFT + 1), lParam);
           break;
+        // [menu bar]
+        case HTMENU:
+          platform::controls::TrackBarFromMouse(window, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          break;
+        // [window scroll bars]
+        case HTVSCROLL:
+        case HTHSCROLL:
+          platform::controls::TrackWindowScrollBar(
+              window, wParam == HTVSCROLL ? SB_VERT : SB_HORZ,
+              {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          break;
         default:
           break;
       }
@@ -519,6 +537,12 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       // The second press of a quick double click on a caption button is still a press.
       if (wParam == HTCLOSE || wParam == HTMINBUTTON || wParam == HTMAXBUTTON) {
         TrackCaptionButton(window, static_cast<LRESULT>(wParam));
+        return 0;
+      }
+      // [window scroll bars] A quick second press on a bar scrolls again.
+      if (wParam == HTVSCROLL || wParam == HTHSCROLL) {
+        platform::controls::TrackWindowScrollBar(window, wParam == HTVSCROLL ? SB_VERT : SB_HORZ,
+                                                 {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
       }
       if (static_cast<LRESULT>(wParam) == HTCAPTION) {
@@ -564,7 +588,14 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_PRINT:
       if (wParam != 0) PrintWindowTree(window, reinterpret_cast<HDC>(wParam), lParam);
       return 0;
+    // [menu bar] Keys that select the menu bar.
+    case WM_KEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+      platform::controls::MenuBarKey(window, message, wParam, lParam);
+      return 0;
     case WM_SYSKEYDOWN:
+      if (platform::controls::MenuBarKey(window, message, wParam, lParam)) return 0;
       if (static_cast<int>(wParam) == kVkF4 && (lParam & KF_ALTDOWN_BIT) != 0) {
         HWND top = GetAncestor(window, GA_ROOT);
         if (top != nullptr) SendMessageA(top, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -2,6 +2,7 @@
 // focus), the button and key state, double clicks, and the messages queued for it.
 #include "platform/user/Input.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -115,26 +116,58 @@ struct MouseTarget {
   bool captured = false;
 };
 
+// The deepest visible window at a screen point, passing over the windows that answered
+// HTTRANSPARENT (and what they contain), so that what lies beneath them is found: a
+// sibling underneath, else their parent. Call with UserLock held.
+Window* WindowBeneathTransparent(POINT screen, const std::vector<HWND>& transparent) {
+  auto passedOver = [&](const Window* w) {
+    return std::find(transparent.begin(), transparent.end(), w->handle) != transparent.end();
+  };
+  Window* hit = nullptr;
+  for (Window* w : State().topLevel) {
+    if ((w->style & WS_VISIBLE) != 0 && PtInRect(&w->window, screen) && !passedOver(w)) {
+      hit = w;
+      break;
+    }
+  }
+  while (hit != nullptr) {
+    RECT client = ClientRectOnScreen(*hit);
+    if (!PtInRect(&client, screen)) break;
+    POINT local{screen.x - client.left, screen.y - client.top};
+    Window* deeper = nullptr;
+    for (Window* child : hit->children) {
+      if ((child->style & WS_VISIBLE) != 0 && PtInRect(&child->window, local) && !passedOver(child)) {
+        deeper = child;
+        break;
+      }
+    }
+    if (deeper == nullptr) break;
+    hit = deeper;
+  }
+  return hit;
+}
+
 MouseTarget FindMouseTarget(POINT screen) {
-  HWND candidate = nullptr;
   {
     std::lock_guard lock(UserLock());
     if (Window* capture = LiveLocked(State().capture)) return {capture->handle, HTCLIENT, true};
-    Window* w = WindowAtPoint(screen);
-    // A disabled window swallows the event: nothing is sent to it or to what lies beneath.
-    if (w == nullptr || DisabledLocked(w)) return {};
-    candidate = w->handle;
   }
-  // A window that answers HTTRANSPARENT lets its parent have the event.
-  for (int depth = 0; candidate != nullptr && depth < 64; ++depth) {
+  // A window that answers HTTRANSPARENT (a group box, a static without SS_NOTIFY) lets
+  // what lies beneath it have the event: the sibling under it, or else its parent.
+  std::vector<HWND> transparent;
+  for (int depth = 0; depth < 64; ++depth) {
+    HWND candidate = nullptr;
+    {
+      std::lock_guard lock(UserLock());
+      Window* w = WindowBeneathTransparent(screen, transparent);
+      // A disabled window swallows the event: nothing is sent to it or to what lies beneath.
+      if (w == nullptr || DisabledLocked(w)) return {};
+      candidate = w->handle;
+    }
     LRESULT hit = SendMessageA(candidate, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
     if (hit == HTERROR) return {};
     if (hit != HTTRANSPARENT) return {candidate, hit, false};
-    std::lock_guard lock(UserLock());
-    Window* w = LiveLocked(candidate);
-    Window* parent = w != nullptr ? w->parent : nullptr;
-    if (parent == nullptr || DisabledLocked(parent)) return {};
-    candidate = parent->handle;
+    transparent.push_back(candidate);
   }
   return {};
 }

@@ -1,10 +1,13 @@
-// The message box without a screen: it writes caption and text to stderr, where a person
-// running the program or a test log can read them, and answers with the scripted button
-// or else with the box's default button.
+// The message box. With a screen, or with a test driving dialogs, it is a modal window;
+// without either it writes caption and text to stderr, where a person running the program
+// or a test log can read them, and answers with the box's default button. A scripted answer
+// always takes the place of the user.
 #include <cstdio>
 #include <mutex>
 #include <vector>
 
+#include "platform/controls/Dialog.h"
+#include "platform/controls/MessageBoxWindow.h"
 #include "platform/kernel/BuiltinExports.h"
 #include "platform/kernel/CodePage.h"
 #include "platform/kernel32.h"
@@ -59,7 +62,7 @@ std::mutex& OutputMutex() {
 
 }  // namespace
 
-int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   std::vector<int> buttons = ButtonsOf(type);
   if (buttons.empty()) {
     SetLastError(ERROR_INVALID_MSGBOX_STYLE);
@@ -67,18 +70,30 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   }
   size_t defaultIndex = (type & MB_DEFMASK) >> 8;
   // A default beyond the last button falls back to the first, as on Windows.
-  int defaultAnswer = buttons[defaultIndex < buttons.size() ? defaultIndex : 0];
+  if (defaultIndex >= buttons.size()) defaultIndex = 0;
+  int defaultAnswer = buttons[defaultIndex];
 
   platform::testing::MessageBoxRecord record;
   record.captionUtf8 = ToUtf8(caption != nullptr ? caption : kDefaultCaption);
   record.textUtf8 = ToUtf8(text);
   record.type = type;
-  // One box at a time, so that boxes from several threads neither interleave their
-  // output nor take each other's scripted answers out of order.
-  std::lock_guard lock(OutputMutex());
-  std::fprintf(stderr, "%s\n%s\n", record.captionUtf8.c_str(), record.textUtf8.c_str());
-  std::fflush(stderr);
-  record.answer = platform::testing::TakeScriptedMessageBoxAnswer().value_or(defaultAnswer);
+  {
+    // One box at a time, so that boxes from several threads neither interleave their
+    // output nor take each other's scripted answers out of order.
+    std::lock_guard lock(OutputMutex());
+    std::optional<int> scripted = platform::testing::TakeScriptedMessageBoxAnswer();
+    if (scripted || !platform::controls::DialogsAreWindows()) {
+      std::fprintf(stderr, "%s\n%s\n", record.captionUtf8.c_str(), record.textUtf8.c_str());
+      std::fflush(stderr);
+      record.answer = scripted.value_or(defaultAnswer);
+      int answer = record.answer;
+      platform::testing::RecordMessageBox(std::move(record));
+      return answer;
+    }
+  }
+  // The window runs a message loop, which may raise another box: the lock is not held.
+  record.answer = platform::controls::ShowMessageBoxWindow(
+      owner, text, caption != nullptr ? caption : kDefaultCaption, type, buttons, defaultIndex);
   int answer = record.answer;
   platform::testing::RecordMessageBox(std::move(record));
   return answer;

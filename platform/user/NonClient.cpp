@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/controls/MenuPaint.h"
+#include "platform/controls/WindowScrollBars.h"
 #include "platform/kernel32.h"
 #include "platform/user/NonClientLayout.h"
 #include "platform/user/Theme.h"
@@ -30,7 +32,10 @@ bool InCorner(int along, int length, int grip) { return along < grip || along >=
 bool HasMenuBar(const Window& window) { return !window.IsChild() && window.menu != nullptr; }
 
 RECT InsetsOf(const Window& window) {
-  return NonClientInsets(window.style, window.exStyle, HasMenuBar(window));
+  RECT insets = NonClientInsets(window.style, window.exStyle, HasMenuBar(window));
+  // [window scroll bars] Shown bars sit between the frame and the client area.
+  controls::AddScrollBarInsets(window.style, insets);
+  return insets;
 }
 
 RECT NonClientInsets(DWORD style, DWORD exStyle, bool hasMenu) {
@@ -139,7 +144,14 @@ LRESULT NonClientHitTest(HWND handle, POINT screen) {
   if (IsDesktop(*w)) return HTCLIENT;
   RECT r = WindowRectOnScreen(*w);
   FrameLayout layout = LayoutFrame(*w);
-  return HitTestLayout(layout, {screen.x - r.left, screen.y - r.top});
+  POINT p{screen.x - r.left, screen.y - r.top};
+  LRESULT hit = HitTestLayout(layout, p);
+  // [window scroll bars] The bars lie in what the frame layout calls border.
+  if (hit == HTBORDER) {
+    LRESULT bar = controls::ScrollBarHitTest(w->style, layout.client, p);
+    if (bar != HTNOWHERE) return bar;
+  }
+  return hit;
 }
 
 void PaintNonClient(HWND handle, HDC dc, bool active) {
@@ -165,6 +177,10 @@ void PaintNonClient(HWND handle, HDC dc, bool active) {
   if (EqualRect(&layout.window, &layout.client)) return;
   std::shared_ptr<Theme> theme = CurrentTheme();
   theme->PaintFrame(dc, layout.window, layout.client, state);
+  // [window scroll bars]
+  controls::PaintWindowScrollBars(handle, dc, layout.client);
+  // [menu bar]
+  if (!IsRectEmpty(&layout.menuBar)) controls::PaintMenuBar(handle, dc, layout.menuBar);
   if (IsRectEmpty(&layout.caption)) return;
   theme->PaintCaption(dc, layout.title, state);
   auto button = [&](const RECT& r, LRESULT hit, CaptionButton which) {

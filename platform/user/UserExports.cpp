@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ThemeApi.h"
 #include "platform/user32.h"
 
 namespace platform::user {
@@ -137,6 +138,38 @@ const std::vector<ModuleExport>& UserExports() {
         VELMORA_EXPORT(UpdateWindow, 1),
         VELMORA_EXPORT(ValidateRect, 2),
         VELMORA_EXPORT(ValidateRgn, 2),
+        VELMORA_EXPORT(VelmoraInstallTheme, 1),
+        // [menus and accelerators]
+        VELMORA_EXPORT(AppendMenuA, 4),
+        VELMORA_EXPORT(CheckMenuItem, 3),
+        VELMORA_EXPORT(CheckMenuRadioItem, 5),
+        VELMORA_EXPORT(CopyAcceleratorTableA, 3),
+        VELMORA_EXPORT(CreateAcceleratorTableA, 2),
+        VELMORA_EXPORT(CreateMenu, 0),
+        VELMORA_EXPORT(CreatePopupMenu, 0),
+        VELMORA_EXPORT(DeleteMenu, 3),
+        VELMORA_EXPORT(DestroyAcceleratorTable, 1),
+        VELMORA_EXPORT(DestroyMenu, 1),
+        VELMORA_EXPORT(DrawMenuBar, 1),
+        VELMORA_EXPORT(EnableMenuItem, 3),
+        VELMORA_EXPORT(GetMenu, 1),
+        VELMORA_EXPORT(GetMenuItemCount, 1),
+        VELMORA_EXPORT(GetMenuItemID, 2),
+        VELMORA_EXPORT(GetMenuItemInfoA, 4),
+        VELMORA_EXPORT(GetMenuState, 3),
+        VELMORA_EXPORT(GetMenuStringA, 5),
+        VELMORA_EXPORT(GetSubMenu, 2),
+        VELMORA_EXPORT(GetSystemMenu, 2),
+        VELMORA_EXPORT(InsertMenuA, 5),
+        VELMORA_EXPORT(InsertMenuItemA, 4),
+        VELMORA_EXPORT(IsMenu, 1),
+        VELMORA_EXPORT(ModifyMenuA, 5),
+        VELMORA_EXPORT(RemoveMenu, 3),
+        VELMORA_EXPORT(SetMenu, 2),
+        VELMORA_EXPORT(SetMenuItemInfoA, 4),
+        VELMORA_EXPORT(TrackPopupMenu, 7),
+        VELMORA_EXPORT(TrackPopupMenuEx, 6),
+        VELMORA_EXPORT(TranslateAcceleratorA, 3),
         VELMORA_EXPORT(WaitMessage, 0),
         VELMORA_EXPORT(WindowFromDC, 1),
         VELMORA_EXPORT(WindowFromPoint, 2),

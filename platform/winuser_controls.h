@@ -1,0 +1,229 @@
+// Buttons, statics and edit controls: their styles, messages and notifications, and the
+// owner-draw and dialog-code values the dialog manager and owner-drawn controls share.
+#pragma once
+
+#include "platform/user32.h"
+
+// ---- Images (BM_SETIMAGE, STM_SETIMAGE) ---------------------------------------------------
+
+constexpr UINT IMAGE_BITMAP = 0;
+constexpr UINT IMAGE_ICON = 1;
+constexpr UINT IMAGE_CURSOR = 2;
+
+// ---- WM_GETDLGCODE answers -----------------------------------------------------------------
+
+constexpr LRESULT DLGC_WANTARROWS = 0x0001;
+constexpr LRESULT DLGC_WANTTAB = 0x0002;
+constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+constexpr LRESULT DLGC_WANTMESSAGE = 0x0004;
+constexpr LRESULT DLGC_HASSETSEL = 0x0008;
+constexpr LRESULT DLGC_DEFPUSHBUTTON = 0x0010;
+constexpr LRESULT DLGC_UNDEFPUSHBUTTON = 0x0020;
+constexpr LRESULT DLGC_RADIOBUTTON = 0x0040;
+constexpr LRESULT DLGC_WANTCHARS = 0x0080;
+constexpr LRESULT DLGC_STATIC = 0x0100;
+constexpr LRESULT DLGC_BUTTON = 0x2000;
+
+// ---- Owner drawing (WM_DRAWITEM) -----------------------------------------------------------
+
+struct DRAWITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemAction;
+  UINT itemState;
+  HWND hwndItem;
+  HDC hDC;
+  RECT rcItem;
+  ULONG_PTR itemData;
+};
+using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
+
+constexpr UINT ODT_MENU = 1;
+constexpr UINT ODT_LISTBOX = 2;
+constexpr UINT ODT_COMBOBOX = 3;
+constexpr UINT ODT_BUTTON = 4;
+constexpr UINT ODT_STATIC = 5;
+constexpr UINT ODA_DRAWENTIRE = 0x0001;
+constexpr UINT ODA_SELECT = 0x0002;
+constexpr UINT ODA_FOCUS = 0x0004;
+constexpr UINT ODS_SELECTED = 0x0001;
+constexpr UINT ODS_GRAYED = 0x0002;
+constexpr UINT ODS_DISABLED = 0x0004;
+constexpr UINT ODS_CHECKED = 0x0008;
+constexpr UINT ODS_FOCUS = 0x0010;
+constexpr UINT ODS_DEFAULT = 0x0020;
+constexpr UINT ODS_NOACCEL = 0x0100;
+constexpr UINT ODS_NOFOCUSRECT = 0x0200;
+
+// ---- BUTTON --------------------------------------------------------------------------------
+
+constexpr DWORD BS_PUSHBUTTON = 0x00000000;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x00000001;
+constexpr DWORD BS_CHECKBOX = 0x00000002;
+constexpr DWORD BS_AUTOCHECKBOX = 0x00000003;
+constexpr DWORD BS_RADIOBUTTON = 0x00000004;
+constexpr DWORD BS_3STATE = 0x00000005;
+constexpr DWORD BS_AUTO3STATE = 0x00000006;
+constexpr DWORD BS_GROUPBOX = 0x00000007;
+constexpr DWORD BS_USERBUTTON = 0x00000008;
+constexpr DWORD BS_AUTORADIOBUTTON = 0x00000009;
+constexpr DWORD BS_PUSHBOX = 0x0000000A;
+constexpr DWORD BS_OWNERDRAW = 0x0000000B;
+constexpr DWORD BS_TYPEMASK = 0x0000000F;
+constexpr DWORD BS_LEFTTEXT = 0x00000020;
+constexpr DWORD BS_RIGHTBUTTON = BS_LEFTTEXT;
+constexpr DWORD BS_TEXT = 0x00000000;
+constexpr DWORD BS_ICON = 0x00000040;
+constexpr DWORD BS_BITMAP = 0x00000080;
+constexpr DWORD BS_LEFT = 0x00000100;
+constexpr DWORD BS_RIGHT = 0x00000200;
+constexpr DWORD BS_CENTER = 0x00000300;
+constexpr DWORD BS_TOP = 0x00000400;
+constexpr DWORD BS_BOTTOM = 0x00000800;
+constexpr DWORD BS_VCENTER = 0x00000C00;
+constexpr DWORD BS_PUSHLIKE = 0x00001000;
+constexpr DWORD BS_MULTILINE = 0x00002000;
+constexpr DWORD BS_NOTIFY = 0x00004000;
+constexpr DWORD BS_FLAT = 0x00008000;
+
+constexpr UINT BM_GETCHECK = 0x00F0;
+constexpr UINT BM_SETCHECK = 0x00F1;
+constexpr UINT BM_GETSTATE = 0x00F2;
+constexpr UINT BM_SETSTATE = 0x00F3;
+constexpr UINT BM_SETSTYLE = 0x00F4;
+constexpr UINT BM_CLICK = 0x00F5;
+constexpr UINT BM_GETIMAGE = 0x00F6;
+constexpr UINT BM_SETIMAGE = 0x00F7;
+constexpr UINT BM_SETDONTCLICK = 0x00F8;
+
+constexpr LRESULT BST_UNCHECKED = 0x0000;
+constexpr LRESULT BST_CHECKED = 0x0001;
+constexpr LRESULT BST_INDETERMINATE = 0x0002;
+constexpr LRESULT BST_PUSHED = 0x0004;
+constexpr LRESULT BST_FOCUS = 0x0008;
+
+constexpr WORD BN_CLICKED = 0;
+constexpr WORD BN_PAINT = 1;
+constexpr WORD BN_HILITE = 2;
+constexpr WORD BN_UNHILITE = 3;
+constexpr WORD BN_DISABLE = 4;
+constexpr WORD BN_DOUBLECLICKED = 5;
+constexpr WORD BN_PUSHED = BN_HILITE;
+constexpr WORD BN_UNPUSHED = BN_UNHILITE;
+constexpr WORD BN_DBLCLK = BN_DOUBLECLICKED;
+constexpr WORD BN_SETFOCUS = 6;
+constexpr WORD BN_KILLFOCUS = 7;
+
+// ---- STATIC --------------------------------------------------------------------------------
+
+constexpr DWORD SS_LEFT = 0x00000000;
+constexpr DWORD SS_CENTER = 0x00000001;
+constexpr DWORD SS_RIGHT = 0x00000002;
+constexpr DWORD SS_ICON = 0x00000003;
+constexpr DWORD SS_BLACKRECT = 0x00000004;
+constexpr DWORD SS_GRAYRECT = 0x00000005;
+constexpr DWORD SS_WHITERECT = 0x00000006;
+constexpr DWORD SS_BLACKFRAME = 0x00000007;
+constexpr DWORD SS_GRAYFRAME = 0x00000008;
+constexpr DWORD SS_WHITEFRAME = 0x00000009;
+constexpr DWORD SS_USERITEM = 0x0000000A;
+constexpr DWORD SS_SIMPLE = 0x0000000B;
+constexpr DWORD SS_LEFTNOWORDWRAP = 0x0000000C;
+constexpr DWORD SS_OWNERDRAW = 0x0000000D;
+constexpr DWORD SS_BITMAP = 0x0000000E;
+constexpr DWORD SS_ENHMETAFILE = 0x0000000F;
+constexpr DWORD SS_ETCHEDHORZ = 0x00000010;
+constexpr DWORD SS_ETCHEDVERT = 0x00000011;
+constexpr DWORD SS_ETCHEDFRAME = 0x00000012;
+constexpr DWORD SS_TYPEMASK = 0x0000001F;
+constexpr DWORD SS_REALSIZECONTROL = 0x00000040;
+constexpr DWORD SS_NOPREFIX = 0x00000080;
+constexpr DWORD SS_NOTIFY = 0x00000100;
+constexpr DWORD SS_CENTERIMAGE = 0x00000200;
+constexpr DWORD SS_RIGHTJUST = 0x00000400;
+constexpr DWORD SS_REALSIZEIMAGE = 0x00000800;
+constexpr DWORD SS_SUNKEN = 0x00001000;
+constexpr DWORD SS_EDITCONTROL = 0x00002000;
+constexpr DWORD SS_ENDELLIPSIS = 0x00004000;
+constexpr DWORD SS_PATHELLIPSIS = 0x00008000;
+constexpr DWORD SS_WORDELLIPSIS = 0x0000C000;
+constexpr DWORD SS_ELLIPSISMASK = 0x0000C000;
+
+constexpr UINT STM_SETICON = 0x0170;
+constexpr UINT STM_GETICON = 0x0171;
+constexpr UINT STM_SETIMAGE = 0x0172;
+constexpr UINT STM_GETIMAGE = 0x0173;
+
+constexpr WORD STN_CLICKED = 0;
+constexpr WORD STN_DBLCLK = 1;
+constexpr WORD STN_ENABLE = 2;
+constexpr WORD STN_DISABLE = 3;
+
+// ---- EDIT ----------------------------------------------------------------------------------
+
+constexpr DWORD ES_LEFT = 0x00000000;
+constexpr DWORD ES_CENTER = 0x00000001;
+constexpr DWORD ES_RIGHT = 0x00000002;
+constexpr DWORD ES_MULTILINE = 0x00000004;
+constexpr DWORD ES_UPPERCASE = 0x00000008;
+constexpr DWORD ES_LOWERCASE = 0x00000010;
+constexpr DWORD ES_PASSWORD = 0x00000020;
+constexpr DWORD ES_AUTOVSCROLL = 0x00000040;
+constexpr DWORD ES_AUTOHSCROLL = 0x00000080;
+constexpr DWORD ES_NOHIDESEL = 0x00000100;
+constexpr DWORD ES_OEMCONVERT = 0x00000400;
+constexpr DWORD ES_READONLY = 0x00000800;
+constexpr DWORD ES_WANTRETURN = 0x00001000;
+constexpr DWORD ES_NUMBER = 0x00002000;
+
+constexpr UINT EM_GETSEL = 0x00B0;
+constexpr UINT EM_SETSEL = 0x00B1;
+constexpr UINT EM_GETRECT = 0x00B2;
+constexpr UINT EM_SETRECT = 0x00B3;
+constexpr UINT EM_SETRECTNP = 0x00B4;
+constexpr UINT EM_SCROLL = 0x00B5;
+constexpr UINT EM_LINESCROLL = 0x00B6;
+constexpr UINT EM_SCROLLCARET = 0x00B7;
+constexpr UINT EM_GETMODIFY = 0x00B8;
+constexpr UINT EM_SETMODIFY = 0x00B9;
+constexpr UINT EM_GETLINECOUNT = 0x00BA;
+constexpr UINT EM_LINEINDEX = 0x00BB;
+constexpr UINT EM_SETHANDLE = 0x00BC;
+constexpr UINT EM_GETHANDLE = 0x00BD;
+constexpr UINT EM_GETTHUMB = 0x00BE;
+constexpr UINT EM_LINELENGTH = 0x00C1;
+constexpr UINT EM_REPLACESEL = 0x00C2;
+constexpr UINT EM_GETLINE = 0x00C4;
+constexpr UINT EM_LIMITTEXT = 0x00C5;
+constexpr UINT EM_SETLIMITTEXT = EM_LIMITTEXT;
+constexpr UINT EM_CANUNDO = 0x00C6;
+constexpr UINT EM_UNDO = 0x00C7;
+constexpr UINT EM_FMTLINES = 0x00C8;
+constexpr UINT EM_LINEFROMCHAR = 0x00C9;
+constexpr UINT EM_SETTABSTOPS = 0x00CB;
+constexpr UINT EM_SETPASSWORDCHAR = 0x00CC;
+constexpr UINT EM_EMPTYUNDOBUFFER = 0x00CD;
+constexpr UINT EM_GETFIRSTVISIBLELINE = 0x00CE;
+constexpr UINT EM_SETREADONLY = 0x00CF;
+constexpr UINT EM_SETWORDBREAKPROC = 0x00D0;
+constexpr UINT EM_GETWORDBREAKPROC = 0x00D1;
+constexpr UINT EM_GETPASSWORDCHAR = 0x00D2;
+constexpr UINT EM_SETMARGINS = 0x00D3;
+constexpr UINT EM_GETMARGINS = 0x00D4;
+constexpr UINT EM_GETLIMITTEXT = 0x00D5;
+constexpr UINT EM_POSFROMCHAR = 0x00D6;
+constexpr UINT EM_CHARFROMPOS = 0x00D7;
+
+constexpr WPARAM EC_LEFTMARGIN = 0x0001;
+constexpr WPARAM EC_RIGHTMARGIN = 0x0002;
+constexpr WPARAM EC_USEFONTINFO = 0xFFFF;
+
+constexpr WORD EN_SETFOCUS = 0x0100;
+constexpr WORD EN_KILLFOCUS = 0x0200;
+constexpr WORD EN_CHANGE = 0x0300;
+constexpr WORD EN_UPDATE = 0x0400;
+constexpr WORD EN_ERRSPACE = 0x0500;
+constexpr WORD EN_MAXTEXT = 0x0501;
+constexpr WORD EN_HSCROLL = 0x0601;
+constexpr WORD EN_VSCROLL = 0x0602;
