@@ -33,6 +33,19 @@ constexpr int kHiddenCursor = -1;
 // How long after we raise a window its focus event is taken as a result of the raise.
 constexpr Uint32 kRaiseFocusWindowMs = 500;
 
+// Menus, drop-down lists and other captionless popups that belong to a window: shown as
+// menu-type native windows, which the desktop neither decorates, places nor focuses.
+bool IsMenuLikeStyle(DWORD style, DWORD exStyle, bool owned) {
+  return (style & WS_POPUP) != 0 && (style & WS_CAPTION) != WS_CAPTION &&
+         (owned || (exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST)) != 0);
+}
+
+bool IsMenuLikePopup(HWND window) {
+  return IsMenuLikeStyle(static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)),
+                         static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)),
+                         GetWindow(window, GW_OWNER) != nullptr);
+}
+
 // What the presenter knows of one native window. `rect` is where the native window is on
 // the screen as far as the events seen so far tell; desktop moves are compared with it.
 struct NativeWindow {
@@ -356,6 +369,9 @@ class SdlPresenter final : public Presenter {
         // Focus can reach a window the program has just minimised before the desktop
         // hears of it; activating it then would fight the minimise.
         if (IsIconic(hwnd)) break;
+        // Menus and drop-down lists take the desktop's focus when they appear, but on
+        // Windows they never become active: the window they belong to stays active.
+        if (IsMenuLikePopup(hwnd)) break;
         HWND target = hwnd;
         // A window disabled behind a modal one passes activation to that one.
         if (!IsWindowEnabled(hwnd)) target = GetWindow(hwnd, GW_ENABLEDPOPUP);
@@ -424,9 +440,7 @@ class SdlPresenter final : public Presenter {
       view.resizable = (window->style & WS_THICKFRAME) != 0;
       view.topmost = (window->exStyle & WS_EX_TOPMOST) != 0;
       view.skipTaskbar = (window->exStyle & WS_EX_TOOLWINDOW) != 0 || window->owner != nullptr;
-      view.popup = (window->style & WS_POPUP) != 0 && (window->style & WS_CAPTION) != WS_CAPTION &&
-                   (window->owner != nullptr ||
-                    (window->exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST)) != 0);
+      view.popup = IsMenuLikeStyle(window->style, window->exStyle, window->owner != nullptr);
       view.owner = window->owner != nullptr ? window->owner->handle : nullptr;
       view.rect = WindowRectOnScreen(*window);
       view.titleGbk = window->text;
