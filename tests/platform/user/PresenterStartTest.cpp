@@ -285,6 +285,44 @@ int DesktopInputReachesTheWindow(HWND window) {
   return 0;
 }
 
+// A menu-type popup that the desktop focuses (as X does when it appears) must not take
+// activation from the window it belongs to; a normal window the desktop focuses does.
+int DesktopFocusActivatesOnlyRealWindows(HWND window) {
+  HWND popup = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "PresenterOnXvfb", "", WS_POPUP, 120, 100, 80,
+                               60, nullptr, nullptr, nullptr, nullptr);
+  if (popup == nullptr) return 40;
+  ShowWindow(popup, SW_SHOWNA);
+  SetActiveWindow(window);
+  if (!NativeAt(popup, RECT{120, 100, 200, 160})) return 41;
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+  e.window.windowID = NativeWindowId(popup);
+  // Twice: the presenter passes over the focus that its own raising of a window brings.
+  Push(e);
+  Push(e);
+  PumpUntilIdle();
+  const bool stolen = GetActiveWindow() != window;
+  DestroyWindow(popup);
+  PumpUntilIdle();
+  if (stolen) return 42;
+  HWND other = CreateWindowExA(0, "PresenterOnXvfb", "y", WS_CAPTION | WS_VISIBLE, 500, 300, 120, 90, nullptr,
+                               nullptr, nullptr, nullptr);
+  if (other == nullptr) return 43;
+  SetActiveWindow(window);
+  if (!NativeAt(other, RECT{500, 300, 620, 390})) return 44;
+  e.window.windowID = NativeWindowId(other);
+  Push(e);
+  Push(e);
+  PumpUntilIdle();
+  const bool activated = GetActiveWindow() == other;
+  DestroyWindow(other);
+  SetActiveWindow(window);
+  PumpUntilIdle();
+  return activated ? 0 : 45;
+}
+
 // The desktop clipboard works from the UI thread and, through it, from any other thread.
 int ClipboardGoesThroughTheDesktop() {
   Presenter& presenter = ActivePresenter();
@@ -319,6 +357,7 @@ int NativeWindowsFollowTopLevelWindows() {
   if (!NativeAt(window, RECT{100, 80, 400, 280})) return 7;
   if (const int failed = DesktopInputReachesTheWindow(window); failed != 0) return failed;
   if (const int failed = ClipboardGoesThroughTheDesktop(); failed != 0) return failed;
+  if (const int failed = DesktopFocusActivatesOnlyRealWindows(window); failed != 0) return failed;
   SetWindowPos(window, nullptr, 150, 120, 320, 240, SWP_NOZORDER | SWP_NOACTIVATE);
   if (!NativeAt(window, RECT{150, 120, 470, 360})) return 8;
   ShowWindow(window, SW_HIDE);
