@@ -1,30 +1,6 @@
 #include "runtime/RuntimeState.h"
 
-#include <vector>
-
-#include "platform/kernel32.h"
-#include "runtime/calls/ServiceTable.h"
-#include "runtime/memory/RuntimeHeap.h"
-
 namespace rt {
-
-namespace {
-constexpr int32_t kLibraryStart = 1;
-constexpr int32_t kLibraryEnd = 6;
-
-std::string ModuleFileName() {
-  // Grown until the whole path fits: a program installed deeper than MAX_PATH must still
-  // find its own folder.
-  std::vector<char> buffer(MAX_PATH);
-  for (;;) {
-    DWORD n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) return {};
-    if (n < buffer.size()) return std::string(buffer.data(), n);
-    if (buffer.size() > (1u << 20)) return {};
-    buffer.resize(buffer.size() * 2);
-  }
-}
-}  // namespace
 
 RuntimeState& Runtime() {
   static RuntimeState state;
@@ -44,45 +20,6 @@ void SplitModulePath(const std::string& path, std::string* directory, std::strin
   *fileName = path.substr(slash + 1);
 }
 
-void InitRuntime(const ImageHeader* header) {
-  RuntimeState& s = Runtime();
-  s.heap = GetProcessHeap();
-  s.header = header;
-  s.runMode = header != nullptr ? header->runMode : 0;
-  s.secondMode = header != nullptr ? header->secondMode : 0;
-  s.idCounter = header != nullptr ? header->lastIdNumber + 1 : 1;
-
-  std::string path = ModuleFileName();
-  SplitModulePath(path, &s.runDirectory, &s.programFileName);
-  size_t slash = path.find_last_of("\\/");
-  s.programDirectory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  if (!s.runDirectory.empty()) SetCurrentDirectoryA(s.runDirectory.c_str());
-
-  s.mainThreadId = GetCurrentThreadId();
-  s.ending = false;
-
-  ClearConstantRanges();
-  if (header != nullptr && header->constantDataSize != 0 && header->constantData != nullptr) {
-    AddConstantRange(header->constantData, header->constantDataSize);
-  }
-
-  s.libraries.clear();
-  s.libraryWords.clear();
-  if (header != nullptr && header->libraries != nullptr) {
-    for (uint32_t i = 0; i < header->libraryCount; ++i) {
-      const LibraryDescriptor* library = header->libraries[i];
-      s.libraries.push_back(library);
-      s.libraryWords.push_back(0);
-      if (library != nullptr && library->notify != nullptr) {
-        library->notify(kLibraryStart, reinterpret_cast<intptr_t>(&RuntimeNotify), 0);
-      }
-    }
-  }
-  s.initialised = true;
-}
-
-void SetEndRoutine(EndRoutine routine) { Runtime().endRoutine = routine; }
-
 void RaiseBusy() { ++Runtime().busyCounter; }
 
 void LowerBusy() {
@@ -92,34 +29,46 @@ void LowerBusy() {
   }
 }
 
-void EndProgram(int32_t exitCode) {
-  RuntimeState& s = Runtime();
-  RaiseBusy();
+bool EventsSuppressed() { return Runtime().busyCounter.load() >= 1; }
 
-  if (s.mainThreadId != 0 && GetCurrentThreadId() != s.mainThreadId) {
-    // Until the hidden message window exists there is no way to hand the end to the main
-    // thread, so the process ends here unless the main thread is already ending it.
-    if (!s.ending.load()) ExitProcess(static_cast<UINT>(exitCode));
-    return;
+void SetCurrentEventSource(uint32_t windowId, uint32_t unitId) {
+  Runtime().currentEventWindow = windowId;
+  Runtime().currentEventUnit = unitId;
+}
+
+void SetHandlerRunning(bool running) { Runtime().handlerRunning = running ? 1 : 0; }
+
+bool CurrentEventSource(uint32_t* ids) {
+  const RuntimeState& s = Runtime();
+  if (s.handlerRunning == 0) return false;
+  if (ids != nullptr) {
+    ids[0] = s.currentEventWindow;
+    ids[1] = s.currentEventUnit;
   }
+  return true;
+}
 
-  s.ending = true;
+uint32_t NewId() { return ++Runtime().idCounter; }
 
-  if (EndRoutine routine = s.endRoutine) {
-    s.endRoutine = nullptr;
-    routine();
-  }
+const DataTypeDescriptor* DataTypeFor(uint32_t typeCode) {
+  const RuntimeState& s = Runtime();
+  const uint32_t library = typeCode >> 16;
+  const uint32_t type = typeCode & 0xFFFF;
+  // Bit 31 marks a built-in kind, which no library describes.
+  if (library == 0 || type == 0 || (typeCode & 0x80000000u) != 0) return nullptr;
+  if (library > s.libraries.size()) return nullptr;
+  const LibraryDescriptor* descriptor = s.libraries[library - 1];
+  if (descriptor == nullptr || descriptor->dataTypes == nullptr) return nullptr;
+  if (type > descriptor->dataTypeCount) return nullptr;
+  return static_cast<const DataTypeDescriptor*>(descriptor->dataTypes) + (type - 1);
+}
 
-  for (size_t i = 0; i < s.libraries.size(); ++i) {
-    const LibraryDescriptor* library = s.libraries[i];
-    if (library != nullptr && library->notify != nullptr) {
-      library->notify(kLibraryEnd, s.libraryWords[i], 0);
-    }
-  }
-  s.libraries.clear();
-  s.libraryWords.clear();
-
-  ClearConstantRanges();
+int32_t DataTypeFlags(uint32_t typeCode) {
+  const DataTypeDescriptor* type = DataTypeFor(typeCode);
+  if (type == nullptr) return 0;
+  if ((type->stateBits & kTypeStateMenu) != 0) return 2;
+  if ((type->stateBits & kTypeStateWindowed) != 0) return 1;
+  return 0;
 }
 
 }  // namespace rt

@@ -3,6 +3,7 @@
 #include "platform/kernel32.h"
 #include "runtime/RuntimeState.h"
 #include "runtime/errors/RuntimeError.h"
+#include "runtime/loop/MessageLoop.h"
 #include "runtime/memory/RuntimeHeap.h"
 #include "runtime/values/ValueBlocks.h"
 
@@ -11,6 +12,7 @@ namespace rt {
 namespace {
 
 void RaiseNumberedError(int32_t code) { RaiseRuntimeError(code); }
+void EndProgramService(int32_t exitCode) { EndProgramAndExit(exitCode); }
 
 ServiceTable MakeServiceTable() {
   ServiceTable t{};
@@ -20,6 +22,9 @@ ServiceTable MakeServiceTable() {
   t.allocMem = AllocMem;
   t.reallocMem = ReallocMem;
   t.freeMem = FreeMem;
+  t.endProgram = EndProgramService;
+  t.runMessageLoop = RunMessageLoop;
+  t.loadStartupWindow = LoadStartupWindow;
   t.auxDispatch = AuxDispatch;
   return t;
 }
@@ -104,7 +109,8 @@ intptr_t AuxDispatch(int32_t index, intptr_t a, intptr_t b, intptr_t c, intptr_t
       SetEndRoutine(reinterpret_cast<EndRoutine>(a));
       return 0;
     case kAuxInitRuntime:
-      InitRuntime(reinterpret_cast<const ImageHeader*>(a));
+      // Without an argument: the header the program was started with.
+      InitRuntime(a != 0 ? reinterpret_cast<const ImageHeader*>(a) : Runtime().header);
       return 0;
     default:
       // Entries 4 and 5 (library object properties) arrive with the property tables.

@@ -25,7 +25,8 @@ struct ServiceTable {
   intptr_t (*auxDispatch)(int32_t index, intptr_t a, intptr_t b, intptr_t c, intptr_t d);
 };
 
-// Entries not yet provided by the runtime are null.
+// Entries not yet provided by the runtime are null; 5 and 6 (unit properties) are filled by
+// the forms engine through MutableServices.
 const ServiceTable& Services();
 // Lets later layers fill the entries they provide.
 ServiceTable& MutableServices();
@@ -38,7 +39,7 @@ inline constexpr int32_t kAuxFindFile = 0;
 inline constexpr int32_t kAuxEndFind = 1;
 inline constexpr int32_t kAuxPrivateArrayCopy = 2;
 inline constexpr int32_t kAuxSetEndRoutine = 3;
-inline constexpr int32_t kAuxInitRuntime = 6;  // argument: the ImageHeader
+inline constexpr int32_t kAuxInitRuntime = 6;  // argument: the ImageHeader, or 0 for RunProgram's
 intptr_t AuxDispatch(int32_t index, intptr_t a, intptr_t b, intptr_t c, intptr_t d);
 
 // File search used by the application to walk folders (AuxDispatch entry 0).
