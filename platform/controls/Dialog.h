@@ -41,6 +41,10 @@ struct ModalOptions {
 // caller's loop.
 INT_PTR RunModalDialog(HWND dialog, HWND owner, const ModalOptions& options);
 
+// Handles everything queued as the innermost modal dialog's loop would (keyboard interface
+// included), for a dialog driver between injections. Returns how many messages it handled.
+int PumpModalDialogMessages();
+
 // True when dialogs appear as windows: a test drives dialogs, or a screen is shown and the
 // caller is on the thread that owns it.
 bool DialogsAreWindows();

@@ -4,7 +4,7 @@
 
 #include "platform/controls/DialogState.h"
 #include "platform/kernel32.h"
-#include "platform/testing/DialogAnswers.h"
+#include "platform/user/AutomationHooks.h"
 #include "platform/user/Presenter.h"
 
 namespace platform::controls {
@@ -51,7 +51,7 @@ HWND RootOf(HWND window) {
 }  // namespace
 
 bool DialogsAreWindows() {
-  if (platform::testing::CurrentDialogDriver()) return true;
+  if (platform::user::CurrentDialogDriver()) return true;
   platform::user::Presenter& presenter = platform::user::ActivePresenter();
   if (!presenter.ShowsNativeWindows()) return false;
   // Native windows live on the presenter's thread; a dialog asked for on another thread
@@ -159,7 +159,7 @@ INT_PTR RunModalDialog(HWND dialog, HWND owner, const ModalOptions& options) {
   UpdateWindow(dialog);
 
   t_modalStack.push_back({dialog, &options});
-  platform::testing::DialogDriver driver = platform::testing::CurrentDialogDriver();
+  platform::user::DialogDriver driver = platform::user::CurrentDialogDriver();
   const bool onScreen = platform::user::ActivePresenter().ShowsNativeWindows();
   bool driverCalled = false;
   bool quit = false;
@@ -203,11 +203,7 @@ INT_PTR RunModalDialog(HWND dialog, HWND owner, const ModalOptions& options) {
   return result;
 }
 
-}  // namespace platform::controls
-
-namespace platform::testing {
-
-int PumpDialogMessages() {
+int PumpModalDialogMessages() {
   int handled = 0;
   MSG msg{};
   while (handled < 100000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -216,9 +212,8 @@ int PumpDialogMessages() {
       break;
     }
     ++handled;
-    using platform::controls::t_modalStack;
     HWND dialog = nullptr;
-    const platform::controls::ModalOptions* options = nullptr;
+    const ModalOptions* options = nullptr;
     for (auto it = t_modalStack.rbegin(); it != t_modalStack.rend(); ++it) {
       if (IsWindow(it->dialog)) {
         dialog = it->dialog;
@@ -230,10 +225,10 @@ int PumpDialogMessages() {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     } else {
-      platform::controls::HandleDialogMessage(dialog, options, msg);
+      HandleDialogMessage(dialog, options, msg);
     }
   }
   return handled;
 }
 
-}  // namespace platform::testing
+}  // namespace platform::controls

@@ -8,7 +8,7 @@
 #include "platform/controls/FileDialogModel.h"
 #include "platform/kernel/CodePage.h"
 #include "platform/kernel32.h"
-#include "platform/testing/DialogAnswers.h"
+#include "platform/user/AutomationHooks.h"
 
 namespace platform::controls {
 namespace {
@@ -275,14 +275,14 @@ BOOL RunFileDialog(LPOPENFILENAMEA ofn, bool save) {
   else
     state.folder = CurrentFolder();
 
-  platform::testing::FileDialogRecord record;
+  platform::user::FileDialogRecord record;
   record.save = save;
   record.titleUtf8 = ToUtf8(state.title);
   record.folderUtf8 = ToUtf8(state.folder);
   record.flags = ofn->Flags;
 
   bool confirmed = false;
-  if (auto scripted = platform::testing::TakeScriptedFileAnswer()) {
+  if (auto scripted = platform::user::ActiveDialogScript().TakeFileDialogAnswer()) {
     if (*scripted) {
       state.chosen = WithDefaultExtension(JoinPath(state.folder, **scripted), state.defExt);
       confirmed = true;
@@ -293,7 +293,7 @@ BOOL RunFileDialog(LPOPENFILENAMEA ofn, bool save) {
                      : nullptr;
     if (!Build(state, owner, initialName)) {
       SetCommonDialogError(CDERR_DIALOGFAILURE);
-      platform::testing::RecordFileDialog(record);
+      platform::user::ActiveDialogScript().FileDialogShown(record);
       return FALSE;
     }
     ModalOptions options;
@@ -313,7 +313,7 @@ BOOL RunFileDialog(LPOPENFILENAMEA ofn, bool save) {
     record.pathUtf8 = ToUtf8(state.chosen);
     result = TRUE;
   }
-  platform::testing::RecordFileDialog(record);
+  platform::user::ActiveDialogScript().FileDialogShown(record);
   return result;
 }
 

@@ -10,7 +10,7 @@
 #include "platform/controls/DialogState.h"
 #include "platform/controls/FileDialogModel.h"
 #include "platform/kernel/CodePage.h"
-#include "platform/testing/DialogAnswers.h"
+#include "platform/user/AutomationHooks.h"
 
 namespace platform::controls {
 namespace {
@@ -401,11 +401,11 @@ BOOL ChooseFontA(LPCHOOSEFONTA cf) {
     return FALSE;
   }
 
-  platform::testing::FontDialogRecord record;
+  platform::user::FontDialogRecord record;
   record.flags = cf->Flags;
-  if (auto scripted = platform::testing::TakeScriptedFontAnswer()) {
+  if (auto scripted = platform::user::ActiveDialogScript().TakeFontDialogAnswer()) {
     if (!*scripted) {
-      platform::testing::RecordFontDialog(record);
+      platform::user::ActiveDialogScript().FontDialogShown(record);
       return FALSE;
     }
     const LOGFONTA& font = (*scripted)->first;
@@ -421,14 +421,14 @@ BOOL ChooseFontA(LPCHOOSEFONTA cf) {
     record.confirmed = true;
     record.font = *cf->lpLogFont;
     record.color = choice.color;
-    platform::testing::RecordFontDialog(record);
+    platform::user::ActiveDialogScript().FontDialogShown(record);
     return TRUE;
   }
   if (!DialogsAreWindows()) {
     // Nobody could answer: say so where a person running the program can read it.
     std::fprintf(stderr, "%s\n", platform::kernel::GbkToUtf8(kTitle, false).value_or("").c_str());
     std::fflush(stderr);
-    platform::testing::RecordFontDialog(record);
+    platform::user::ActiveDialogScript().FontDialogShown(record);
     return FALSE;
   }
 
@@ -441,7 +441,7 @@ BOOL ChooseFontA(LPCHOOSEFONTA cf) {
   state.faces = ScreenFaces();
   if (state.faces.empty()) {
     SetCommonDialogError(CFERR_NOFONTS);
-    platform::testing::RecordFontDialog(record);
+    platform::user::ActiveDialogScript().FontDialogShown(record);
     return FALSE;
   }
   state.colors.assign(std::begin(kColors), std::end(kColors));
@@ -470,7 +470,7 @@ BOOL ChooseFontA(LPCHOOSEFONTA cf) {
                    : nullptr;
   if (!Build(state, owner)) {
     SetCommonDialogError(CDERR_DIALOGFAILURE);
-    platform::testing::RecordFontDialog(record);
+    platform::user::ActiveDialogScript().FontDialogShown(record);
     return FALSE;
   }
   ModalOptions options;
@@ -483,6 +483,6 @@ BOOL ChooseFontA(LPCHOOSEFONTA cf) {
     record.font = *cf->lpLogFont;
     record.color = state.choice.color;
   }
-  platform::testing::RecordFontDialog(record);
+  platform::user::ActiveDialogScript().FontDialogShown(record);
   return confirmed ? TRUE : FALSE;
 }

@@ -11,7 +11,8 @@ namespace platform::gdi {
 
 // Gdi32's functions, with ordinals given in name order from 1.
 const std::vector<ModuleExport>& GdiExports();
-// The User32 functions declared in wingdi.h (ordinal 0: User32's own table numbers them).
+// The User32 functions declared in wingdi.h, found by name (ordinal 0).
+// The layer adds both tables to the built-in modules when the program starts.
 const std::vector<ModuleExport>& GdiUserExports();
 
 }  // namespace platform::gdi

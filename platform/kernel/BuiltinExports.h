@@ -1,6 +1,6 @@
-// The exports that the kernel layer itself puts into the built-in modules. They are added
-// when the module table is first used, before any other layer's, so that nothing depends
-// on the order in which static objects start.
+// The exports of the kernel layer itself. They are added when the module table is first
+// used, before any other layer's, so that nothing depends on the order in which static
+// objects start.
 #pragma once
 
 #include <vector>
@@ -11,7 +11,5 @@ namespace platform::kernel {
 
 // Kernel32's functions, with ordinals given in name order from 1.
 const std::vector<ModuleExport>& KernelExports();
-// User32's MessageBoxA (defined with the message box).
-const std::vector<ModuleExport>& MessageBoxExports();
 
 }  // namespace platform::kernel

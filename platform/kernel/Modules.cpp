@@ -5,9 +5,6 @@
 // there. Files are loaded with dlopen.
 #include "platform/kernel/Modules.h"
 
-#include "platform/gdi/GdiExports.h"
-#include "platform/user/UserExports.h"
-
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
@@ -69,20 +66,9 @@ class ModuleRegistry {
     for (size_t i = 0; i < kBuiltinCount; ++i) {
       builtins_[i] = NewModule(ModuleObject::Type::Builtin, static_cast<BuiltinModule>(i));
     }
+    // The layers above add theirs through RegisterModuleExports as the program starts.
     const auto& kernel = KernelExports();
     Add(BuiltinModule::Kernel32, kernel.data(), kernel.size());
-    const auto& user = MessageBoxExports();
-    Add(BuiltinModule::User32, user.data(), user.size());
-    // Drawing lives in Gdi32; the rectangle, text-box, icon and system-colour helpers that
-    // sit on top of it belong to User32, as callers expect to find them there.
-    const auto& gdi = gdi::GdiExports();
-    Add(BuiltinModule::Gdi32, gdi.data(), gdi.size());
-    const auto& gdiUser = gdi::GdiUserExports();
-    Add(BuiltinModule::User32, gdiUser.data(), gdiUser.size());
-    const auto& windows = user::UserExports();
-    Add(BuiltinModule::User32, windows.data(), windows.size());
-    const auto& shell = user::ShellExports();
-    Add(BuiltinModule::Shell32, shell.data(), shell.size());
   }
 
   std::mutex mutex;

@@ -5,16 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32_types.h"
+#include "platform/user/AutomationHooks.h"
 
 namespace platform::testing {
 
-struct MessageBoxRecord {
-  std::string captionUtf8;
-  std::string textUtf8;
-  UINT type = 0;
-  int answer = 0;
-};
+using platform::user::MessageBoxRecord;
 
 // Queues the button id (IDOK, IDNO, ...) that the next message box returns.
 void ScriptMessageBoxAnswer(int answer);

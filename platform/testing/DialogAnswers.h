@@ -1,9 +1,8 @@
-// The side of the dialog automation that the platform's dialogs consult.
+// The side of the dialog automation that the installed dialog script consults.
 #pragma once
 
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "platform/testing/DialogAutomation.h"
 
@@ -14,11 +13,8 @@ namespace platform::testing {
 std::optional<std::optional<std::string>> TakeScriptedFileAnswer();
 void RecordFileDialog(FileDialogRecord record);
 
-using FontAnswer = std::pair<LOGFONTA, COLORREF>;
+using platform::user::FontAnswer;
 std::optional<std::optional<FontAnswer>> TakeScriptedFontAnswer();
 void RecordFontDialog(FontDialogRecord record);
-
-// The installed driver (empty when none).
-DialogDriver CurrentDialogDriver();
 
 }  // namespace platform::testing

@@ -3,6 +3,7 @@
 #include <deque>
 #include <mutex>
 
+#include "platform/controls/Dialog.h"
 #include "platform/testing/DialogAnswers.h"
 
 namespace platform::testing {
@@ -14,7 +15,6 @@ struct DialogScript {
   std::deque<std::optional<FontAnswer>> fonts;
   std::vector<FileDialogRecord> fileLog;
   std::vector<FontDialogRecord> fontLog;
-  DialogDriver driver;
 };
 
 DialogScript& Script() {
@@ -64,12 +64,9 @@ std::vector<FontDialogRecord> TakeFontDialogLog() {
   return log;
 }
 
-void SetDialogDriver(DialogDriver driver) {
-  std::lock_guard lock(Script().mutex);
-  Script().driver = std::move(driver);
-}
-
 void ClearDialogDriver() { SetDialogDriver(nullptr); }
+
+int PumpDialogMessages() { return platform::controls::PumpModalDialogMessages(); }
 
 std::optional<std::optional<std::string>> TakeScriptedFileAnswer() {
   std::lock_guard lock(Script().mutex);
@@ -95,11 +92,6 @@ std::optional<std::optional<FontAnswer>> TakeScriptedFontAnswer() {
 void RecordFontDialog(FontDialogRecord record) {
   std::lock_guard lock(Script().mutex);
   Script().fontLog.push_back(std::move(record));
-}
-
-DialogDriver CurrentDialogDriver() {
-  std::lock_guard lock(Script().mutex);
-  return Script().driver;
 }
 
 }  // namespace platform::testing

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/user32.h"
+#include "platform/user/AutomationHooks.h"
 
 namespace platform::testing {
 
@@ -20,14 +20,7 @@ void ScriptFileDialogAnswer(const std::string& pathGbk);
 // Queues a cancelled file dialog.
 void ScriptFileDialogCancel();
 
-struct FileDialogRecord {
-  bool save = false;
-  std::string titleUtf8;
-  std::string folderUtf8;  // the folder it opened in
-  DWORD flags = 0;
-  bool confirmed = false;
-  std::string pathUtf8;  // the chosen path when confirmed
-};
+using platform::user::FileDialogRecord;
 
 // ---- Font dialogs -------------------------------------------------------------------------
 
@@ -35,12 +28,7 @@ struct FileDialogRecord {
 void ScriptFontDialogAnswer(const LOGFONTA& font, COLORREF color);
 void ScriptFontDialogCancel();
 
-struct FontDialogRecord {
-  DWORD flags = 0;
-  bool confirmed = false;
-  LOGFONTA font{};
-  COLORREF color = 0;
-};
+using platform::user::FontDialogRecord;
 
 void ClearDialogScripts();
 // Dialogs shown since the last call, oldest first.
@@ -56,8 +44,8 @@ std::vector<FontDialogRecord> TakeFontDialogLog();
 // message box raised by a file dialog) call it too, with their own window.
 // Without a screen, a driven dialog that is idle again after its driver returned has
 // nothing more to wait for and is cancelled, so a test cannot hang.
-using DialogDriver = std::function<void(HWND dialog)>;
-void SetDialogDriver(DialogDriver driver);
+using platform::user::DialogDriver;
+using platform::user::SetDialogDriver;
 void ClearDialogDriver();
 
 // For a driver between injections: handles everything queued as the innermost modal

@@ -1,4 +1,4 @@
-// The side of the automation script that the platform's own dialogs consult.
+// The side of the message-box script that the installed dialog script consults.
 #pragma once
 
 #include <optional>

@@ -8,8 +8,6 @@ namespace {
 
 struct ShellState {
   std::mutex mutex;
-  ShellExecuteMode mode = ShellExecuteMode::Automatic;
-  std::string opener = "xdg-open";
   std::vector<ShellExecuteRecord> log;
 };
 
@@ -19,26 +17,6 @@ ShellState& Shell() {
 }
 
 }  // namespace
-
-void SetShellExecuteMode(ShellExecuteMode mode) {
-  std::lock_guard lock(Shell().mutex);
-  Shell().mode = mode;
-}
-
-ShellExecuteMode GetShellExecuteMode() {
-  std::lock_guard lock(Shell().mutex);
-  return Shell().mode;
-}
-
-void SetShellOpener(const std::string& program) {
-  std::lock_guard lock(Shell().mutex);
-  Shell().opener = program.empty() ? "xdg-open" : program;
-}
-
-std::string ShellOpener() {
-  std::lock_guard lock(Shell().mutex);
-  return Shell().opener;
-}
 
 std::vector<ShellExecuteRecord> TakeShellExecuteLog() {
   std::lock_guard lock(Shell().mutex);

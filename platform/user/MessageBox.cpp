@@ -8,10 +8,9 @@
 
 #include "platform/controls/Dialog.h"
 #include "platform/controls/MessageBoxWindow.h"
-#include "platform/kernel/BuiltinExports.h"
 #include "platform/kernel/CodePage.h"
 #include "platform/kernel32.h"
-#include "platform/testing/ScriptedAnswers.h"
+#include "platform/user/AutomationHooks.h"
 #include "platform/user32.h"
 
 namespace {
@@ -73,7 +72,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   if (defaultIndex >= buttons.size()) defaultIndex = 0;
   int defaultAnswer = buttons[defaultIndex];
 
-  platform::testing::MessageBoxRecord record;
+  platform::user::MessageBoxRecord record;
   record.captionUtf8 = ToUtf8(caption != nullptr ? caption : kDefaultCaption);
   record.textUtf8 = ToUtf8(text);
   record.type = type;
@@ -81,13 +80,13 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     // One box at a time, so that boxes from several threads neither interleave their
     // output nor take each other's scripted answers out of order.
     std::lock_guard lock(OutputMutex());
-    std::optional<int> scripted = platform::testing::TakeScriptedMessageBoxAnswer();
+    std::optional<int> scripted = platform::user::ActiveDialogScript().TakeMessageBoxAnswer();
     if (scripted || !platform::controls::DialogsAreWindows()) {
       std::fprintf(stderr, "%s\n%s\n", record.captionUtf8.c_str(), record.textUtf8.c_str());
       std::fflush(stderr);
       record.answer = scripted.value_or(defaultAnswer);
       int answer = record.answer;
-      platform::testing::RecordMessageBox(std::move(record));
+      platform::user::ActiveDialogScript().MessageBoxShown(std::move(record));
       return answer;
     }
   }
@@ -95,17 +94,6 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   record.answer = platform::controls::ShowMessageBoxWindow(
       owner, text, caption != nullptr ? caption : kDefaultCaption, type, buttons, defaultIndex);
   int answer = record.answer;
-  platform::testing::RecordMessageBox(std::move(record));
+  platform::user::ActiveDialogScript().MessageBoxShown(std::move(record));
   return answer;
 }
-
-namespace platform::kernel {
-
-const std::vector<ModuleExport>& MessageBoxExports() {
-  static const std::vector<ModuleExport> exports = {
-      {"MessageBoxA", 0, ExportAddress(&MessageBoxA), 16},
-  };
-  return exports;
-}
-
-}  // namespace platform::kernel

@@ -18,7 +18,7 @@
 #include "platform/kernel/CodePage.h"
 #include "platform/kernel/Paths.h"
 #include "platform/kernel32.h"
-#include "platform/testing/ShellRecord.h"
+#include "platform/user/AutomationHooks.h"
 #include "platform/user/Presenter.h"
 #include "platform/user32.h"
 
@@ -89,7 +89,7 @@ bool IsDirectory(const std::string& path) {
 // Starts the opener on `target` without waiting for it. Its exit is collected by a
 // detached thread, so no zombie is left behind and no other child's status is taken.
 int StartOpener(const std::string& target, const std::string& workingDirectory) {
-  const std::string opener = platform::testing::ShellOpener();
+  const std::string opener = platform::user::ShellOpener();
   posix_spawn_file_actions_t actions;
   if (posix_spawn_file_actions_init(&actions) != 0) return Fail(SE_ERR_OOM, ERROR_NOT_ENOUGH_MEMORY);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
@@ -158,8 +158,8 @@ int Launch(LPCSTR file, LPCSTR directory) {
 
 HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                         int showCommand) {
-  using platform::testing::ShellExecuteMode;
-  const ShellExecuteMode mode = platform::testing::GetShellExecuteMode();
+  using platform::user::ShellExecuteMode;
+  const ShellExecuteMode mode = platform::user::GetShellExecuteMode();
   const bool record = mode == ShellExecuteMode::Record ||
                       (mode == ShellExecuteMode::Automatic && !platform::user::ActivePresenter().ShowsNativeWindows());
   int result = kSuccess;
@@ -172,7 +172,7 @@ HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR param
     result = Launch(file, directory);
   }
   if (record) {
-    platform::testing::ShellExecuteRecord entry;
+    platform::user::ShellExecuteRecord entry;
     entry.window = window;
     entry.operationUtf8 = ToUtf8(operation);
     entry.fileUtf8 = ToUtf8(file);
@@ -180,7 +180,7 @@ HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR param
     entry.directoryUtf8 = ToUtf8(directory);
     entry.showCommand = showCommand;
     entry.result = result;
-    platform::testing::RecordShellExecute(std::move(entry));
+    platform::user::ActiveShellRecorder().ShellExecuteRecorded(std::move(entry));
   }
   return reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(result));
 }

@@ -163,6 +163,7 @@ const std::vector<ModuleExport>& UserExports() {
         VELMORA_EXPORT(InsertMenuA, 5),
         VELMORA_EXPORT(InsertMenuItemA, 4),
         VELMORA_EXPORT(IsMenu, 1),
+        VELMORA_EXPORT(MessageBoxA, 4),
         VELMORA_EXPORT(ModifyMenuA, 5),
         VELMORA_EXPORT(RemoveMenu, 3),
         VELMORA_EXPORT(SetMenu, 2),
@@ -188,3 +189,20 @@ const std::vector<ModuleExport>& ShellExports() {
 }
 
 }  // namespace platform::user
+
+namespace {
+
+bool AddUserExports() {
+  using platform::BuiltinModule;
+  const auto& windows = platform::user::UserExports();
+  platform::RegisterModuleExports(BuiltinModule::User32, windows.data(), windows.size());
+  const auto& shell = platform::user::ShellExports();
+  platform::RegisterModuleExports(BuiltinModule::Shell32, shell.data(), shell.size());
+  return true;
+}
+
+}  // namespace
+
+// Runs when the program starts; platform/CMakeLists.txt keeps this object in every link
+// that uses the layer, although nothing calls into it.
+extern "C" const bool velmora_user_exports_registrar = AddUserExports();

@@ -8,8 +8,8 @@
 
 namespace platform::user {
 
-// The functions declared in user32.h except MessageBoxA (which the message box adds) and
-// ShellExecuteA (Shell32's). Ordinal 0: User32's own table numbers them.
+// The functions declared in user32.h except ShellExecuteA (Shell32's), found by name
+// (ordinal 0). The layer adds them to the built-in modules when the program starts.
 const std::vector<ModuleExport>& UserExports();
 const std::vector<ModuleExport>& ShellExports();
 
