@@ -15,7 +15,7 @@
 namespace {
 
 TEST(PictureRegressionFiles, FuzzerFindingsDecodeOrFailCleanly) {
-  const auto dir = std::filesystem::path(__FILE__).parent_path() / "regressions";
+  const auto dir = std::filesystem::path(VELMORA_SOURCE_DIR) / "tests/pictures/regressions";
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     const auto bytes = gif_testing::ReadFile(entry.path().string());

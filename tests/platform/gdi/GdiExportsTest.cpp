@@ -18,8 +18,7 @@ namespace {
 
 // Function name -> argument bytes, read from the header's declarations.
 std::map<std::string, DWORD> DeclaredFunctions() {
-  std::filesystem::path header =
-      std::filesystem::path(__FILE__).parent_path() / "../../../platform/wingdi.h";
+  std::filesystem::path header = std::filesystem::path(VELMORA_SOURCE_DIR) / "platform/wingdi.h";
   std::ifstream in(header);
   std::stringstream text;
   text << in.rdbuf();
