@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgif-dev libturbojpeg0-dev libpixman-1-dev
   fonts-wqy-microhei fonts-arphic-ukai fonts-arphic-uming fonts-crosextra-carlito timgm6mb-soundfont
-  xvfb xauth attr
+  xvfb xauth attr python3 clang-format
 )
 # Extra tools for the optional builds (fuzzers need clang's libFuzzer and sanitizer runtimes).
 if [[ "${VELMORA_FUZZ:-}" == "ON" ]]; then
