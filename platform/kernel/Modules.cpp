@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdlib>
@@ -257,6 +258,12 @@ std::optional<std::string> ModuleFilePath(HMODULE module) {
 }  // namespace platform::kernel
 
 namespace platform {
+
+void SortExportsByName(std::vector<ModuleExport>* table) {
+  std::sort(table->begin(), table->end(), [](const ModuleExport& a, const ModuleExport& b) {
+    return std::strcmp(a.name, b.name) < 0;
+  });
+}
 
 void RegisterModuleExports(BuiltinModule module, const ModuleExport* exports, size_t count) {
   if (exports == nullptr || static_cast<size_t>(module) >= kernel::kBuiltinCount) return;
