@@ -16,9 +16,9 @@ enum class BuiltinModule { Kernel32, User32, Gdi32, Advapi32, Mpr, Shell32 };
 
 struct ModuleExport {
   const char* name;
-  WORD ordinal;           // 0 when the export has no ordinal of its own
+  WORD ordinal;  // 0 when the export has no ordinal of its own
   FARPROC address;
-  DWORD argumentBytes;    // what a 32-bit caller pushes (ArgumentBytes below)
+  DWORD argumentBytes;  // what a 32-bit caller pushes (ArgumentBytes below)
 };
 
 // A function's address in the form an export table keeps. The detour through void(*)() is
@@ -36,10 +36,11 @@ FARPROC ExportAddress(Result (*function)(Arguments...)) {
 template <class T>
 constexpr DWORD ArgumentBytes32() {
   using Plain = std::remove_cv_t<T>;
-  if constexpr (std::is_pointer_v<Plain> || std::is_reference_v<T> || std::is_null_pointer_v<Plain>) {
+  if constexpr (std::is_pointer_v<Plain> || std::is_reference_v<T> ||
+                std::is_null_pointer_v<Plain>) {
     return 4;
-  } else if constexpr (std::is_same_v<Plain, long long> || std::is_same_v<Plain, unsigned long long> ||
-                       std::is_same_v<Plain, double>) {
+  } else if constexpr (std::is_same_v<Plain, long long> ||
+                       std::is_same_v<Plain, unsigned long long> || std::is_same_v<Plain, double>) {
     return 8;
   } else if constexpr (std::is_arithmetic_v<Plain> || std::is_enum_v<Plain>) {
     static_assert(sizeof(Plain) <= sizeof(void*));

@@ -93,4 +93,6 @@ HMODULE GetModuleHandleA(LPCSTR name);
 inline LPCSTR MAKEINTRESOURCEA(WORD ordinal) {
   return reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(ordinal));
 }
-inline bool IS_INTRESOURCE(LPCSTR p) { return (reinterpret_cast<uintptr_t>(p) >> 16) == 0; }
+inline bool IS_INTRESOURCE(LPCSTR p) {
+  return (reinterpret_cast<uintptr_t>(p) >> 16) == 0;
+}

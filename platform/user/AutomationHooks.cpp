@@ -27,7 +27,9 @@ Settings& Shared() {
 
 }  // namespace
 
-DialogScript& ActiveDialogScript() { return *activeScript.load(); }
+DialogScript& ActiveDialogScript() {
+  return *activeScript.load();
+}
 
 void InstallDialogScript(DialogScript* script) {
   activeScript.store(script != nullptr ? script : &emptyScript);
@@ -63,7 +65,9 @@ std::string ShellOpener() {
   return Shared().opener;
 }
 
-ShellRecorder& ActiveShellRecorder() { return *activeRecorder.load(); }
+ShellRecorder& ActiveShellRecorder() {
+  return *activeRecorder.load();
+}
 
 void InstallShellRecorder(ShellRecorder* recorder) {
   activeRecorder.store(recorder != nullptr ? recorder : &droppingRecorder);

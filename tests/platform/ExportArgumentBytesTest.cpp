@@ -49,7 +49,7 @@ TEST(ExportArgumentBytes, EveryDeclaredFunctionIsExportedOnceWithWhatA32BitCalle
     size_t atLeast;  // declarations the parse must find, so that a broken parse fails
   };
   const Header headers[] = {
-      {"kernel32.h", 40},     {"wingdi.h", 100},  {"user32.h", 100}, {"winuser_lists.h", 5},
+      {"kernel32.h", 40},      {"wingdi.h", 100}, {"user32.h", 100}, {"winuser_lists.h", 5},
       {"winuser_menus.h", 20}, {"commctrl.h", 1}, {"commdlg.h", 10}, {"ThemeApi.h", 1},
   };
   const char* const modules[] = {"kernel32", "user32", "gdi32", "advapi32", "mpr", "shell32"};
@@ -64,7 +64,8 @@ TEST(ExportArgumentBytes, EveryDeclaredFunctionIsExportedOnceWithWhatA32BitCalle
     for (const auto& [name, bytes] : declared) {
       std::set<FARPROC> found;
       for (const char* module : modules) {
-        if (FARPROC address = GetProcAddress(GetModuleHandleA(module), name.c_str())) found.insert(address);
+        if (FARPROC address = GetProcAddress(GetModuleHandleA(module), name.c_str()))
+          found.insert(address);
       }
       if (found.size() != (notBuiltIn.count(name) ? 0u : 1u)) {
         ADD_FAILURE() << name << " is exported by " << found.size() << " modules";
@@ -78,12 +79,18 @@ TEST(ExportArgumentBytes, EveryDeclaredFunctionIsExportedOnceWithWhatA32BitCalle
 }
 
 // The rules for argument types the headers do not use yet, as a 32-bit caller pushes them.
-long long TakesLongLong(long long, int) { return 0; }
-double TakesDouble(double, float) { return 0; }
+long long TakesLongLong(long long, int) {
+  return 0;
+}
+double TakesDouble(double, float) {
+  return 0;
+}
 enum class Colour { Red };
 void TakesEnumAndWords(Colour, WPARAM, LPARAM, SIZE_T, const RECT*, RECT&) {}
 void TakesStructures(POINT, SIZE, RECT) {}
-int TakesNothing() { return 0; }
+int TakesNothing() {
+  return 0;
+}
 
 TEST(ExportArgumentBytes, ArgumentTypesCountAsOnA32BitStack) {
   EXPECT_EQ(platform::ArgumentBytes(&TakesLongLong), 12u);

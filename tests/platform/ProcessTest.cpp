@@ -128,7 +128,9 @@ TEST(Process, TickCountFollowsTheMonotonicClock) {
   // across the 32-bit wrap.
   const DWORD tick0 = GetTickCount();
   const DWORD mono0 = monotonicMs();
-  struct timespec pause {0, 30 * 1000000};
+  struct timespec pause {
+    0, 30 * 1000000
+  };
   nanosleep(&pause, nullptr);
   const DWORD mono1 = monotonicMs();
   const DWORD tick1 = GetTickCount();

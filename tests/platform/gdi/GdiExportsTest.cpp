@@ -44,8 +44,7 @@ TEST(GdiExportsTest, ModulesSplitAsOnWindowsAndGdiOrdinalsFollowNameOrder) {
       EXPECT_LT(std::string(gdi[i - 1].name), std::string(gdi[i].name));
     }
   }
-  EXPECT_EQ(platform::gdi::GdiExports().front().address,
-            platform::ExportAddress(&BitBlt));
+  EXPECT_EQ(platform::gdi::GdiExports().front().address, platform::ExportAddress(&BitBlt));
 }
 
 }  // namespace
