@@ -51,165 +51,229 @@ MINMAXINFO MaximizedPlacement(HWND handle) {
   return info;
 }
 
+// The request as the window will be told of it: flags kept to the public ones, an
+// impossible insert-after dropped, missing position and size taken from the window, and
+// show or hide only where they change something. False (last error set) when refused.
+bool PrepareRequestLocked(const std::shared_ptr<Window>& window, HWND insertAfter, int x, int y,
+                          int cx, int cy, UINT flags, WINDOWPOS* pos) {
+  if (IsDesktop(*window)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  flags &= kPublicSwpFlags;
+  bool special = insertAfter == HWND_TOP || insertAfter == HWND_BOTTOM ||
+                 insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST;
+  if ((flags & SWP_NOZORDER) == 0 && !special) {
+    Window* after = FindWindowLocked(insertAfter);
+    if (after == nullptr) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return false;
+    }
+    if (after == window.get() || after->parent != window->parent) flags |= SWP_NOZORDER;
+  }
+  const RECT& r = window->window;
+  if ((flags & SWP_NOMOVE) != 0) {
+    x = r.left;
+    y = r.top;
+  }
+  if ((flags & SWP_NOSIZE) != 0) {
+    cx = r.right - r.left;
+    cy = r.bottom - r.top;
+  }
+  bool visible = (window->style & WS_VISIBLE) != 0;
+  if (visible) flags &= ~SWP_SHOWWINDOW;
+  if (!visible) flags &= ~SWP_HIDEWINDOW;
+  if ((flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) == (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
+    flags &= ~SWP_HIDEWINDOW;
+  }
+  *pos = {window->handle, insertAfter, x, y, cx, cy, flags};
+  return true;
+}
+
+// The window's rectangles before and after a move.
+struct Move {
+  RECT oldWindow{};
+  RECT oldClient{};
+  RECT newWindow{};
+  RECT newClient{};
+  bool sized = false;
+  bool moved = false;
+};
+
+// The new window rectangle from the request as WM_WINDOWPOSCHANGING left it (the window
+// may have changed any field); SWP_NOSIZE and SWP_NOMOVE are added where nothing changes.
+Move MeasureMoveLocked(const Window& window, WINDOWPOS* pos) {
+  Move move;
+  pos->hwnd = window.handle;
+  pos->flags &= kPublicSwpFlags;
+  pos->x = Clamp(pos->x, -kMaxCoordinate, kMaxCoordinate);
+  pos->y = Clamp(pos->y, -kMaxCoordinate, kMaxCoordinate);
+  pos->cx = Clamp(pos->cx, 0, kMaxCoordinate);
+  pos->cy = Clamp(pos->cy, 0, kMaxCoordinate);
+  move.oldWindow = window.window;
+  move.oldClient = window.client;
+  RECT& next = move.newWindow;
+  const RECT& old = move.oldWindow;
+  next = Sized(pos->x, pos->y, pos->cx, pos->cy);
+  if ((pos->flags & SWP_NOMOVE) != 0) OffsetRect(&next, old.left - pos->x, old.top - pos->y);
+  if ((pos->flags & SWP_NOSIZE) != 0) {
+    next.right = next.left + (old.right - old.left);
+    next.bottom = next.top + (old.bottom - old.top);
+  }
+  move.sized = next.right - next.left != old.right - old.left ||
+               next.bottom - next.top != old.bottom - old.top;
+  move.moved = next.left != old.left || next.top != old.top;
+  if (!move.sized) pos->flags |= SWP_NOSIZE;
+  if (!move.moved) pos->flags |= SWP_NOMOVE;
+  return move;
+}
+
+// The new client area: asked of the window (WM_NCCALCSIZE) when its size or frame changes,
+// else the old one carried along.
+RECT NewClientArea(HWND handle, WINDOWPOS* pos, const Move& move) {
+  RECT client = move.oldClient;
+  if (move.sized || (pos->flags & SWP_FRAMECHANGED) != 0) {
+    NCCALCSIZE_PARAMS params{};
+    params.rgrc[0] = move.newWindow;
+    params.rgrc[1] = move.oldWindow;
+    params.rgrc[2] = move.oldClient;
+    params.lppos = pos;
+    SendMessageA(handle, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
+    client = params.rgrc[0];
+    if (client.right < client.left) client.right = client.left;
+    if (client.bottom < client.top) client.bottom = client.top;
+  } else {
+    OffsetRect(&client, move.newWindow.left - move.oldWindow.left,
+               move.newWindow.top - move.oldWindow.top);
+  }
+  return client;
+}
+
+// What applying the move did, for the repainting and activation that follow.
+struct MoveOutcome {
+  HWND parent = nullptr;
+  bool topLevel = false;
+  bool wasVisible = false;
+  bool nowVisible = false;
+  bool restacked = false;
+  bool shown = false;
+  bool hidden = false;
+};
+
+MoveOutcome ApplyMoveLocked(Window& window, WINDOWPOS* pos, const Move& move) {
+  MoveOutcome outcome;
+  outcome.topLevel = window.IsTopLevel();
+  outcome.parent = window.parent != nullptr ? window.parent->handle : nullptr;
+  outcome.wasVisible = IsReallyVisible(window);
+  window.window = move.newWindow;
+  window.client = move.newClient;
+  if ((pos->flags & SWP_NOZORDER) == 0) outcome.restacked = PlaceInZOrder(window, pos->hwndInsertAfter);
+  outcome.shown = (pos->flags & SWP_SHOWWINDOW) != 0 && (window.style & WS_VISIBLE) == 0;
+  outcome.hidden = (pos->flags & SWP_HIDEWINDOW) != 0 && (window.style & WS_VISIBLE) != 0;
+  if (outcome.shown) window.style |= WS_VISIBLE;
+  if (outcome.hidden) window.style &= ~WS_VISIBLE;
+  outcome.nowVisible = IsReallyVisible(window);
+  const RECT& oldClient = move.oldClient;
+  const RECT& newClient = move.newClient;
+  if (newClient.left == oldClient.left && newClient.top == oldClient.top) {
+    pos->flags |= kSwpNoClientMove;
+  }
+  if (newClient.right - newClient.left == oldClient.right - oldClient.left &&
+      newClient.bottom - newClient.top == oldClient.bottom - oldClient.top) {
+    pos->flags |= kSwpNoClientSize;
+  }
+  if (!window.minimized && !window.maximized && (move.sized || move.moved)) {
+    window.normalRect = move.newWindow;
+  }
+  Touch();
+  return outcome;
+}
+
+void RedrawAfterMove(HWND handle, const WINDOWPOS& pos, const Move& move,
+                     const MoveOutcome& outcome) {
+  if ((pos.flags & SWP_NOREDRAW) != 0) return;
+  const bool frameChanged = (pos.flags & SWP_FRAMECHANGED) != 0;
+  const bool geometry = move.sized || move.moved || outcome.restacked || frameChanged;
+  if (!outcome.topLevel && outcome.parent != nullptr && outcome.wasVisible &&
+      (geometry || outcome.hidden)) {
+    // What the window covered is the parent's and its siblings' to paint again.
+    RECT covered = move.oldWindow;
+    RedrawWindow(outcome.parent, &covered, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
+  if (outcome.nowVisible && (outcome.shown || (!outcome.topLevel && geometry) ||
+                             (outcome.topLevel && (move.sized || frameChanged)))) {
+    // A child's pixels live in its top-level window's surface, so after a move its new
+    // place still shows what was there before.
+    RedrawWindow(handle, nullptr, nullptr, kRedrawAll);
+  }
+}
+
+void ActivateAfterMove(const Window& window, const WINDOWPOS& pos, const MoveOutcome& outcome) {
+  const HWND handle = window.handle;
+  if (outcome.hidden) {
+    // Deactivation first: when another window takes over, the focus goes with it.
+    if (outcome.topLevel) ActivateAnotherWindow(handle);
+    FocusLeavesSubtree(handle, true);
+  }
+  if (outcome.topLevel && (pos.flags & SWP_NOACTIVATE) == 0 && outcome.nowVisible) {
+    bool activatable;
+    {
+      std::lock_guard lock(UserLock());
+      activatable = !window.destroyed && (window.exStyle & WS_EX_NOACTIVATE) == 0 &&
+                    (window.style & WS_DISABLED) == 0;
+    }
+    if (activatable) ActivateTopLevel(handle, WA_ACTIVE);
+  }
+}
+
 }  // namespace
 
 }  // namespace platform::user
 
 using namespace platform::user;
 
+// Each step below may run window code (WM_WINDOWPOSCHANGING, WM_NCCALCSIZE), which may
+// destroy the window; the lock is never held across a message.
 BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
   std::shared_ptr<Window> window;
   WINDOWPOS pos{};
   {
     std::lock_guard lock(UserLock());
     if (!RequireWindow(handle, &window)) return FALSE;
-    if (IsDesktop(*window)) {
-      SetLastError(ERROR_ACCESS_DENIED);
-      return FALSE;
-    }
-    flags &= kPublicSwpFlags;
-    bool special = insertAfter == HWND_TOP || insertAfter == HWND_BOTTOM ||
-                   insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST;
-    if ((flags & SWP_NOZORDER) == 0 && !special) {
-      Window* after = FindWindowLocked(insertAfter);
-      if (after == nullptr) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-      }
-      if (after == window.get() || after->parent != window->parent) flags |= SWP_NOZORDER;
-    }
-    const RECT& r = window->window;
-    if ((flags & SWP_NOMOVE) != 0) {
-      x = r.left;
-      y = r.top;
-    }
-    if ((flags & SWP_NOSIZE) != 0) {
-      cx = r.right - r.left;
-      cy = r.bottom - r.top;
-    }
-    bool visible = (window->style & WS_VISIBLE) != 0;
-    if (visible) flags &= ~SWP_SHOWWINDOW;
-    if (!visible) flags &= ~SWP_HIDEWINDOW;
-    if ((flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) == (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
-      flags &= ~SWP_HIDEWINDOW;
-    }
-    pos = {handle, insertAfter, x, y, cx, cy, flags};
+    if (!PrepareRequestLocked(window, insertAfter, x, y, cx, cy, flags, &pos)) return FALSE;
   }
 
   if ((pos.flags & SWP_NOSENDCHANGING) == 0) {
     SendMessageA(handle, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
   }
 
-  RECT oldWindow, oldClient, newWindow;
-  bool sized, moved;
+  Move move;
   {
     std::lock_guard lock(UserLock());
     if (window->destroyed) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return FALSE;
     }
-    pos.hwnd = handle;
-    pos.flags &= kPublicSwpFlags;
-    pos.x = Clamp(pos.x, -kMaxCoordinate, kMaxCoordinate);
-    pos.y = Clamp(pos.y, -kMaxCoordinate, kMaxCoordinate);
-    pos.cx = Clamp(pos.cx, 0, kMaxCoordinate);
-    pos.cy = Clamp(pos.cy, 0, kMaxCoordinate);
-    oldWindow = window->window;
-    oldClient = window->client;
-    newWindow = Sized(pos.x, pos.y, pos.cx, pos.cy);
-    if ((pos.flags & SWP_NOMOVE) != 0) OffsetRect(&newWindow, oldWindow.left - pos.x, oldWindow.top - pos.y);
-    if ((pos.flags & SWP_NOSIZE) != 0) {
-      newWindow.right = newWindow.left + (oldWindow.right - oldWindow.left);
-      newWindow.bottom = newWindow.top + (oldWindow.bottom - oldWindow.top);
-    }
-    sized = newWindow.right - newWindow.left != oldWindow.right - oldWindow.left ||
-            newWindow.bottom - newWindow.top != oldWindow.bottom - oldWindow.top;
-    moved = newWindow.left != oldWindow.left || newWindow.top != oldWindow.top;
-    if (!sized) pos.flags |= SWP_NOSIZE;
-    if (!moved) pos.flags |= SWP_NOMOVE;
+    move = MeasureMoveLocked(*window, &pos);
   }
+  move.newClient = NewClientArea(handle, &pos, move);
 
-  RECT newClient = oldClient;
-  if (sized || (pos.flags & SWP_FRAMECHANGED) != 0) {
-    NCCALCSIZE_PARAMS params{};
-    params.rgrc[0] = newWindow;
-    params.rgrc[1] = oldWindow;
-    params.rgrc[2] = oldClient;
-    params.lppos = &pos;
-    SendMessageA(handle, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&params));
-    newClient = params.rgrc[0];
-    if (newClient.right < newClient.left) newClient.right = newClient.left;
-    if (newClient.bottom < newClient.top) newClient.bottom = newClient.top;
-  } else {
-    OffsetRect(&newClient, newWindow.left - oldWindow.left, newWindow.top - oldWindow.top);
-  }
-
-  HWND parent = nullptr;
-  bool topLevel, wasVisible, nowVisible, restacked = false, shown, hidden;
-  RECT oldInParent = oldWindow;
+  MoveOutcome outcome;
   {
     std::lock_guard lock(UserLock());
     if (window->destroyed) {
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return FALSE;
     }
-    topLevel = window->IsTopLevel();
-    parent = window->parent != nullptr ? window->parent->handle : nullptr;
-    wasVisible = IsReallyVisible(*window);
-    oldInParent = oldWindow;
-    window->window = newWindow;
-    window->client = newClient;
-    if ((pos.flags & SWP_NOZORDER) == 0) restacked = PlaceInZOrder(*window, pos.hwndInsertAfter);
-    shown = (pos.flags & SWP_SHOWWINDOW) != 0 && (window->style & WS_VISIBLE) == 0;
-    hidden = (pos.flags & SWP_HIDEWINDOW) != 0 && (window->style & WS_VISIBLE) != 0;
-    if (shown) window->style |= WS_VISIBLE;
-    if (hidden) window->style &= ~WS_VISIBLE;
-    nowVisible = IsReallyVisible(*window);
-    if (newClient.left == oldClient.left && newClient.top == oldClient.top) {
-      pos.flags |= kSwpNoClientMove;
-    }
-    if (newClient.right - newClient.left == oldClient.right - oldClient.left &&
-        newClient.bottom - newClient.top == oldClient.bottom - oldClient.top) {
-      pos.flags |= kSwpNoClientSize;
-    }
-    if (!window->minimized && !window->maximized && (sized || moved)) {
-      window->normalRect = newWindow;
-    }
-    Touch();
+    outcome = ApplyMoveLocked(*window, &pos, move);
   }
-  if (topLevel && sized) SyncSurfaceSize(*window);
+  if (outcome.topLevel && move.sized) SyncSurfaceSize(*window);
 
-  if ((pos.flags & SWP_NOREDRAW) == 0) {
-    bool geometry = sized || moved || restacked || (pos.flags & SWP_FRAMECHANGED) != 0;
-    if (!topLevel && parent != nullptr && wasVisible && (geometry || hidden)) {
-      // What the window covered is the parent's and its siblings' to paint again.
-      RedrawWindow(parent, &oldInParent, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    }
-    if (nowVisible && (shown || (!topLevel && geometry) ||
-                       (topLevel && (sized || (pos.flags & SWP_FRAMECHANGED) != 0)))) {
-      // A child's pixels live in its top-level window's surface, so after a move its new
-      // place still shows what was there before.
-      RedrawWindow(handle, nullptr, nullptr, kRedrawAll);
-    }
-  }
-
-  if (hidden) {
-    // Deactivation first: when another window takes over, the focus goes with it.
-    if (topLevel) ActivateAnotherWindow(handle);
-    FocusLeavesSubtree(handle, true);
-  }
-  if (topLevel && (pos.flags & SWP_NOACTIVATE) == 0 && nowVisible) {
-    bool activatable;
-    {
-      std::lock_guard lock(UserLock());
-      activatable = !window->destroyed && (window->exStyle & WS_EX_NOACTIVATE) == 0 &&
-                    (window->style & WS_DISABLED) == 0;
-    }
-    if (activatable) ActivateTopLevel(handle, WA_ACTIVE);
-  }
+  RedrawAfterMove(handle, pos, move, outcome);
+  ActivateAfterMove(*window, pos, outcome);
 
   SendMessageA(handle, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
-  if (topLevel) NotifyTopLevel(handle);
+  if (outcome.topLevel) NotifyTopLevel(handle);
   return TRUE;
 }
 

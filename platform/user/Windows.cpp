@@ -356,16 +356,186 @@ int ClampedSum(int a, int b) {
   return static_cast<int>(std::clamp<int64_t>(sum, -kMaxCoordinate, kMaxCoordinate));
 }
 
+namespace {
+
+// What creation settles before the window exists: its place in the tree, the style it is
+// built with, its rectangle and how it is shown once its creation messages have run.
+struct CreationPlan {
+  Window* parent = nullptr;
+  Window* owner = nullptr;
+  DWORD style = 0;
+  RECT rect{};
+  int showAtEnd = -1;  // an SW_ command, or -1 to stay hidden
+};
+
+// Parent and owner from the caller's parent handle; false (last error set) when refused.
+bool ResolveParentLocked(HWND parentHandle, DWORD style, CreationPlan* plan) {
+  Window* parent = nullptr;
+  if (parentHandle != nullptr && parentHandle != HWND_MESSAGE) {
+    parent = FindWindowLocked(parentHandle);
+    if (parent == nullptr || parent->destroying) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return false;
+    }
+    if (IsDesktop(*parent)) parent = nullptr;
+  }
+  if ((style & WS_CHILD) != 0) {
+    if (parent == nullptr) {
+      SetLastError(ERROR_TLW_WITH_WSCHILD);
+      return false;
+    }
+    plan->parent = parent;
+  } else if (parent != nullptr) {
+    // A top-level window given a parent is owned by that parent's top-level window.
+    plan->owner = TopLevelOf(parent);
+  }
+  return true;
+}
+
+// The style the window is built with, the show command it keeps for the end, and its
+// rectangle with CW_USEDEFAULT resolved and every coordinate in range.
+void PlanStyleAndRect(DWORD style, int x, int y, int width, int height, CreationPlan* plan) {
+  const bool overlapped = (style & (WS_CHILD | WS_POPUP)) == 0;
+  if (overlapped) style |= WS_CLIPSIBLINGS | WS_CAPTION;
+  if ((style & WS_VISIBLE) != 0) {
+    plan->showAtEnd = (style & WS_MAXIMIZE) != 0   ? SW_SHOWMAXIMIZED
+                      : (style & WS_MINIMIZE) != 0 ? SW_SHOWMINIMIZED
+                                                   : SW_SHOW;
+  }
+  // The window is built hidden and shown at the end, so that its creation messages run
+  // before anything can be painted or activated.
+  plan->style = style & ~(WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE);
+
+  if (overlapped && x == CW_USEDEFAULT) {
+    POINT p = NextDefaultPosition();
+    x = p.x;
+    y = p.y;
+  } else {
+    if (x == CW_USEDEFAULT) x = 0;
+    if (y == CW_USEDEFAULT) y = 0;
+  }
+  if (overlapped && width == CW_USEDEFAULT) {
+    const auto& screen = gdi::Screen();
+    width = screen.width * 3 / 4;
+    height = screen.height * 3 / 4;
+  } else {
+    if (width == CW_USEDEFAULT) width = 0;
+    if (height == CW_USEDEFAULT) height = 0;
+  }
+  x = Clamp(x, -kMaxCoordinate, kMaxCoordinate);
+  y = Clamp(y, -kMaxCoordinate, kMaxCoordinate);
+  width = Clamp(width, 0, kMaxCoordinate);
+  height = Clamp(height, 0, kMaxCoordinate);
+  plan->rect = {x, y, ClampedSum(x, width), ClampedSum(y, height)};
+}
+
+// The window record, with a handle, in the tree and in z-order; null when handles ran out.
+std::shared_ptr<Window> AddWindowLocked(const CreationPlan& plan, std::shared_ptr<WindowClass> cls,
+                                        DWORD exStyle, HINSTANCE instance, HMENU menu,
+                                        std::shared_ptr<ThreadQueue> queue) {
+  HandleTable& table = Table();
+  HWND handle = NewHandle(table);
+  if (handle == nullptr) return nullptr;
+  auto window = std::make_shared<Window>();
+  window->handle = handle;
+  window->proc = cls->proc;
+  window->style = plan.style;
+  window->exStyle = exStyle;
+  window->instance = instance;
+  if ((plan.style & WS_CHILD) != 0) {
+    window->id = reinterpret_cast<LONG_PTR>(menu);
+  } else {
+    window->menu = menu;
+  }
+  window->extra.assign(static_cast<size_t>(std::max(0, cls->wndExtra)), 0);
+  window->parent = plan.parent;
+  window->owner = plan.owner;
+  window->window = plan.rect;
+  window->client = window->window;
+  window->normalRect = window->window;
+  window->threadId = GetCurrentThreadId();
+  window->queue = std::move(queue);
+  ++cls->windowCount;
+  window->cls = std::move(cls);
+  table.windows.emplace(reinterpret_cast<uintptr_t>(handle), window);
+  if (plan.parent != nullptr) {
+    // Children keep creation order from the top, which is also the order Tab walks.
+    plan.parent->children.push_back(window.get());
+  } else {
+    State().topLevel.push_back(window.get());
+    PlaceInZOrder(*window, (exStyle & WS_EX_TOPMOST) != 0 ? HWND_TOPMOST : HWND_TOP);
+  }
+  Touch();
+  return window;
+}
+
+// True once the window's own creation messages destroyed it (or began to).
+bool Gone(const Window& window) {
+  std::lock_guard lock(UserLock());
+  return window.destroyed || window.destroying;
+}
+
+// WM_GETMINMAXINFO: a top-level window's size held to the tracking limits it reports.
+// False when the window went away meanwhile.
+bool ApplyTrackingLimits(Window& window) {
+  MINMAXINFO info;
+  {
+    std::lock_guard lock(UserLock());
+    info = DefaultMinMaxInfo(window);
+  }
+  SendMessageA(window.handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  if (Gone(window)) return false;
+  std::lock_guard lock(UserLock());
+  int w = window.window.right - window.window.left;
+  int h = window.window.bottom - window.window.top;
+  w = std::min(w, static_cast<int>(info.ptMaxTrackSize.x));
+  h = std::min(h, static_cast<int>(info.ptMaxTrackSize.y));
+  // Only a window the user may resize is held to the minimum tracking size: a fixed
+  // window keeps the size the program asked for.
+  if ((window.style & WS_THICKFRAME) != 0) {
+    w = std::max(w, static_cast<int>(info.ptMinTrackSize.x));
+    h = std::max(h, static_cast<int>(info.ptMinTrackSize.y));
+  }
+  w = Clamp(w, 0, kMaxCoordinate);
+  h = Clamp(h, 0, kMaxCoordinate);
+  window.window.right = ClampedSum(window.window.left, w);
+  window.window.bottom = ClampedSum(window.window.top, h);
+  window.client = window.window;
+  window.normalRect = window.window;
+  return true;
+}
+
+// WM_NCCALCSIZE: the client area inside the frame the window asks for. False when the
+// window went away meanwhile.
+bool CalculateClientArea(Window& window) {
+  RECT client;
+  {
+    std::lock_guard lock(UserLock());
+    client = window.window;
+  }
+  SendMessageA(window.handle, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&client));
+  if (Gone(window)) return false;
+  std::lock_guard lock(UserLock());
+  if (client.right < client.left) client.right = client.left;
+  if (client.bottom < client.top) client.bottom = client.top;
+  window.client = client;
+  Touch();
+  return true;
+}
+
+}  // namespace
+
 }  // namespace platform::user
 
 using namespace platform::user;
 
+// Builds the window hidden, runs its creation messages (each of which may destroy it, or
+// refuse creation), then shows it if asked.
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
                      int y, int width, int height, HWND parentHandle, HMENU menu,
                      HINSTANCE instance, LPVOID param) {
   std::shared_ptr<ThreadQueue> queue = CurrentQueue();
   std::shared_ptr<Window> window;
-  HWND handle = nullptr;
   int showAtEnd = -1;
   {
     std::lock_guard lock(UserLock());
@@ -374,136 +544,19 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
       SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
       return nullptr;
     }
-    Window* parent = nullptr;
-    Window* owner = nullptr;
-    if (parentHandle != nullptr && parentHandle != HWND_MESSAGE) {
-      parent = FindWindowLocked(parentHandle);
-      if (parent == nullptr || parent->destroying) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return nullptr;
-      }
-      if (IsDesktop(*parent)) parent = nullptr;
-    }
-    if ((style & WS_CHILD) != 0) {
-      if (parent == nullptr) {
-        SetLastError(ERROR_TLW_WITH_WSCHILD);
-        return nullptr;
-      }
-    } else if (parent != nullptr) {
-      // A top-level window given a parent is owned by that parent's top-level window.
-      owner = TopLevelOf(parent);
-      parent = nullptr;
-    }
-    const bool overlapped = (style & (WS_CHILD | WS_POPUP)) == 0;
-    if (overlapped) style |= WS_CLIPSIBLINGS | WS_CAPTION;
-    if ((style & WS_VISIBLE) != 0) {
-      showAtEnd = (style & WS_MAXIMIZE) != 0   ? SW_SHOWMAXIMIZED
-                  : (style & WS_MINIMIZE) != 0 ? SW_SHOWMINIMIZED
-                                               : SW_SHOW;
-    }
-    // The window is built hidden and shown at the end, so that its creation messages run
-    // before anything can be painted or activated.
-    style &= ~(WS_VISIBLE | WS_MAXIMIZE | WS_MINIMIZE);
-
-    if (overlapped && x == CW_USEDEFAULT) {
-      POINT p = NextDefaultPosition();
-      x = p.x;
-      y = p.y;
-    } else {
-      if (x == CW_USEDEFAULT) x = 0;
-      if (y == CW_USEDEFAULT) y = 0;
-    }
-    if (overlapped && width == CW_USEDEFAULT) {
-      const auto& screen = platform::gdi::Screen();
-      width = screen.width * 3 / 4;
-      height = screen.height * 3 / 4;
-    } else {
-      if (width == CW_USEDEFAULT) width = 0;
-      if (height == CW_USEDEFAULT) height = 0;
-    }
-    x = Clamp(x, -kMaxCoordinate, kMaxCoordinate);
-    y = Clamp(y, -kMaxCoordinate, kMaxCoordinate);
-    width = Clamp(width, 0, kMaxCoordinate);
-    height = Clamp(height, 0, kMaxCoordinate);
-
-    HandleTable& table = Table();
-    handle = NewHandle(table);
-    if (handle == nullptr) {
+    CreationPlan plan;
+    if (!ResolveParentLocked(parentHandle, style, &plan)) return nullptr;
+    PlanStyleAndRect(style, x, y, width, height, &plan);
+    window = AddWindowLocked(plan, std::move(cls), exStyle, instance, menu, std::move(queue));
+    if (!window) {
       SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       return nullptr;
     }
-    window = std::make_shared<Window>();
-    window->handle = handle;
-    window->cls = cls;
-    window->proc = cls->proc;
-    window->style = style;
-    window->exStyle = exStyle;
-    window->instance = instance;
-    if ((style & WS_CHILD) != 0) {
-      window->id = reinterpret_cast<LONG_PTR>(menu);
-    } else {
-      window->menu = menu;
-    }
-    window->extra.assign(static_cast<size_t>(std::max(0, cls->wndExtra)), 0);
-    window->parent = parent;
-    window->owner = owner;
-    window->window = {x, y, ClampedSum(x, width), ClampedSum(y, height)};
-    window->client = window->window;
-    window->normalRect = window->window;
-    window->threadId = GetCurrentThreadId();
-    window->queue = queue;
-    table.windows.emplace(reinterpret_cast<uintptr_t>(handle), window);
-    ++cls->windowCount;
-    if (parent != nullptr) {
-      // Children keep creation order from the top, which is also the order Tab walks.
-      parent->children.push_back(window.get());
-    } else {
-      State().topLevel.push_back(window.get());
-      PlaceInZOrder(*window, (exStyle & WS_EX_TOPMOST) != 0 ? HWND_TOPMOST : HWND_TOP);
-    }
-    Touch();
+    showAtEnd = plan.showAtEnd;
   }
+  const HWND handle = window->handle;
 
-  auto gone = [&] {
-    std::lock_guard lock(UserLock());
-    return window->destroyed || window->destroying;
-  };
-  auto abandon = [&] {
-    // Creation refused by the window itself: it never existed for anyone else.
-    {
-      std::lock_guard lock(UserLock());
-      window->destroying = true;
-    }
-    FinishWindow(window);
-    return nullptr;
-  };
-
-  if (window->IsTopLevel()) {
-    MINMAXINFO info;
-    {
-      std::lock_guard lock(UserLock());
-      info = DefaultMinMaxInfo(*window);
-    }
-    SendMessageA(handle, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    if (gone()) return nullptr;
-    std::lock_guard lock(UserLock());
-    int w = window->window.right - window->window.left;
-    int h = window->window.bottom - window->window.top;
-    w = std::min(w, static_cast<int>(info.ptMaxTrackSize.x));
-    h = std::min(h, static_cast<int>(info.ptMaxTrackSize.y));
-    // Only a window the user may resize is held to the minimum tracking size: a fixed
-    // window keeps the size the program asked for.
-    if ((window->style & WS_THICKFRAME) != 0) {
-      w = std::max(w, static_cast<int>(info.ptMinTrackSize.x));
-      h = std::max(h, static_cast<int>(info.ptMinTrackSize.y));
-    }
-    w = Clamp(w, 0, kMaxCoordinate);
-    h = Clamp(h, 0, kMaxCoordinate);
-    window->window.right = ClampedSum(window->window.left, w);
-    window->window.bottom = ClampedSum(window->window.top, h);
-    window->client = window->window;
-    window->normalRect = window->window;
-  }
+  if (window->IsTopLevel() && !ApplyTrackingLimits(*window)) return nullptr;
 
   CREATESTRUCTA create{};
   create.lpCreateParams = param;
@@ -523,51 +576,46 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   create.dwExStyle = exStyle;
 
   LRESULT accepted = SendMessageA(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create));
-  if (gone()) return nullptr;
-  if (accepted == 0) return abandon();
+  if (Gone(*window)) return nullptr;
+  if (accepted == 0) {
+    // Creation refused by the window itself: it never existed for anyone else.
+    {
+      std::lock_guard lock(UserLock());
+      window->destroying = true;
+    }
+    FinishWindow(window);
+    return nullptr;
+  }
   {
     std::lock_guard lock(UserLock());
     window->created = true;
   }
 
-  RECT client;
-  {
-    std::lock_guard lock(UserLock());
-    client = window->window;
-  }
-  SendMessageA(handle, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&client));
-  if (gone()) return nullptr;
-  {
-    std::lock_guard lock(UserLock());
-    if (client.right < client.left) client.right = client.left;
-    if (client.bottom < client.top) client.bottom = client.top;
-    window->client = client;
-    Touch();
-  }
+  if (!CalculateClientArea(*window)) return nullptr;
   if (window->IsTopLevel()) SyncSurfaceSize(*window);
 
   LRESULT created = SendMessageA(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
-  if (gone()) return nullptr;
+  if (Gone(*window)) return nullptr;
   if (created == -1) {
     DestroyWindow(handle);
     return nullptr;
   }
 
-  RECT clientNow;
+  RECT client;
   {
     std::lock_guard lock(UserLock());
-    clientNow = window->client;
+    client = window->client;
   }
   SendMessageA(handle, WM_SIZE, SIZE_RESTORED,
-               MAKELPARAM(clientNow.right - clientNow.left, clientNow.bottom - clientNow.top));
-  SendMessageA(handle, WM_MOVE, 0, MAKELPARAM(clientNow.left, clientNow.top));
-  if (gone()) return nullptr;
+               MAKELPARAM(client.right - client.left, client.bottom - client.top));
+  SendMessageA(handle, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
+  if (Gone(*window)) return nullptr;
 
   SendParentNotify(handle, WM_CREATE);
-  if (gone()) return nullptr;
+  if (Gone(*window)) return nullptr;
 
   if (showAtEnd >= 0) ShowWindow(handle, showAtEnd);
-  if (gone()) return nullptr;
+  if (Gone(*window)) return nullptr;
   if (window->IsTopLevel()) NotifyTopLevel(handle);
   return handle;
 }
