@@ -17,6 +17,7 @@
 #include "runtime/RuntimeState.h"
 #include "runtime/calls/ServiceTable.h"
 #include "runtime/memory/RuntimeHeap.h"
+#include "tests/common/TempFolder.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ constexpr size_t kFileBytes = 64u << 20;
 
 const std::string& TestFile() {
   static const std::string path = [] {
-    std::string p = "/tmp/velmora-bench-64mb.bin";
+    std::string p = testing_temp::Folder() + "/velmora-bench-64mb.bin";
     std::vector<char> bytes(kFileBytes);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 2654435761u >> 13);
     FILE* f = std::fopen(p.c_str(), "wb");

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "runtime/values/ValueBlocks.h"
 #include "tests/commands/CommandTestSupport.h"
 #include "tests/common/Gbk.h"
+#include "tests/common/TempFolder.h"
 
 namespace cmd {
 namespace {
@@ -30,11 +32,13 @@ class FileCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     cmdtest::AttachRuntime();
-    char pattern[] = "/tmp/velmora-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = testing_temp::MakeFolder("velmora-files");
+    ASSERT_FALSE(dir_.empty());
   }
-  void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
+  void TearDown() override {
+    std::error_code ignored;
+    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
+  }
 
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
   static std::string Contents(const std::string& path) {

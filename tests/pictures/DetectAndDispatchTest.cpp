@@ -13,6 +13,7 @@
 #include "pictures/DecodedPicture.h"
 #include "runtime/calls/ServiceTable.h"
 #include "platform/wingdi.h"
+#include "tests/common/TempFolder.h"
 #include "tests/common/TestData.h"
 
 namespace {
@@ -112,9 +113,7 @@ TEST(DecodePicture, DispatchesOnTheDetectedKind) {
 class TempFile {
  public:
   explicit TempFile(const Bytes& bytes) {
-    char name[] = "/tmp/velmora-picture-XXXXXX";
-    int fd = mkstemp(name);
-    path_ = name;
+    int fd = testing_temp::MakeFile("velmora-picture", &path_);
     if (fd >= 0) {
       EXPECT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
       close(fd);

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "tests/common/TempFolder.h"
+
 namespace platform_test {
 
 // GBK and UTF-8 spellings of the names the tests put on disk.
@@ -28,11 +30,7 @@ inline constexpr const char kBackslashTrailUtf8[] = "\xE4\xB9\x97";
 
 class TempDirectory {
  public:
-  TempDirectory() {
-    char pattern[] = "/tmp/velmora-platform-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    path_ = made != nullptr ? made : "";
-  }
+  TempDirectory() { path_ = testing_temp::MakeFolder("velmora-platform"); }
   ~TempDirectory() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);

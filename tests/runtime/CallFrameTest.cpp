@@ -14,6 +14,7 @@
 #include "runtime/calls/ServiceTable.h"
 #include "runtime/memory/RuntimeHeap.h"
 #include "runtime/values/ValueBlocks.h"
+#include "tests/common/TempFolder.h"
 
 namespace rt {
 namespace {
@@ -162,9 +163,8 @@ class FileSearchTest : public CallFrameTest {
  protected:
   void SetUp() override {
     CallFrameTest::SetUp();
-    char pattern[] = "/tmp/velmora-search-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = testing_temp::MakeFolder("velmora-search");
+    ASSERT_FALSE(dir_.empty());
     for (const char* name : {"a.jpg", "B.JPG", "notes.txt"}) {
       std::ofstream(dir_ + "/" + name) << "x";
     }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/kernel32.h"
-
+#include "tests/common/TempFolder.h"
 #include "tests/platform/user/PaintTestSupport.h"
 
 namespace {
@@ -76,8 +76,7 @@ TEST(ScreenCompositionTest, CapturedWindowsRoundTripThroughPng) {
   platform::testing::Image image = platform::testing::CaptureWindow(w.handle());
   ASSERT_EQ(image.width, 200);
   ASSERT_EQ(image.height, 150);
-  const char* folder = std::getenv("TMPDIR");
-  const std::string path = std::string(folder != nullptr ? folder : "/tmp") + "/velmora-capture-" +
+  const std::string path = testing_temp::Folder() + "/velmora-capture-" +
                            std::to_string(GetCurrentProcessId()) + ".png";
   ASSERT_TRUE(platform::testing::WritePng(image, path));
   // For a person to look at: VELMORA_CAPTURE_PNG names where to keep a copy.
