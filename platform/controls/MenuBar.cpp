@@ -109,6 +109,13 @@ bool MenuBarOnScreen(HWND window, RECT* bar, HMENU* menu) {
   return true;
 }
 
+void NoteKeyForMenuBar(const MSG& msg) {
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) &&
+      static_cast<int>(msg.wParam) != VK_MENU) {
+    altAlone = false;
+  }
+}
+
 bool MenuBarKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SYSKEYDOWN:

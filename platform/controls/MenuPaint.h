@@ -23,6 +23,10 @@ void PaintMenuItem(HDC dc, const RECT& rect, const MenuItemData& item, bool sele
 void PaintMenuBar(HWND window, HDC dc, const RECT& bar);
 // DefWindowProc's keys that select the bar (Alt alone, F10, Alt+letter); true when used.
 bool MenuBarKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Every message taken from the queue: a key pressed while Alt is held keeps the Alt release
+// from selecting the bar, even when the program handled the key itself and DefWindowProc
+// never saw it.
+void NoteKeyForMenuBar(const MSG& msg);
 
 }  // namespace platform::controls
 

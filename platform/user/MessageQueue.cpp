@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/controls/MenuPaint.h"
 #include "platform/kernel/Clock.h"
 #include "platform/kernel/Waitable.h"
 #include "platform/kernel32.h"
@@ -171,6 +172,7 @@ bool Retrieve(ThreadQueue& queue, const MessageFilter& filter, bool remove, MSG*
 void NoteRetrieved(const MSG& msg) {
   t_messageTime = msg.time;
   t_messagePos = msg.pt;
+  platform::controls::NoteKeyForMenuBar(msg);
 }
 
 void PumpIfUiThread(const ThreadQueue& queue) {

@@ -228,6 +228,22 @@ TEST_F(MenuTrackingTest, EscClosesOneLevelAtATimeAndAltAloneSelectsTheBar) {
   EXPECT_EQ(script_.idleAfterEnd, 0);
 }
 
+TEST_F(MenuTrackingTest, AltReleasedAfterAKeyTheProgramHandledLeavesTheBarAlone) {
+  // A program that takes Alt+X for itself never dispatches it; releasing Alt afterwards is
+  // not "Alt alone". Should the bar be selected anyway, the script leaves it again.
+  script_.steps = {[&](HWND) { PressKey(VK_ESCAPE); }};
+  KeyDown(VK_MENU);
+  PressKey('X');
+  KeyUp(VK_MENU);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_SYSKEYDOWN && msg.wParam == 'X') continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  EXPECT_EQ(script_.next, 0u);
+}
+
 TEST_F(MenuTrackingTest, InitMenuPopupMayChangeItemsBeforeTheyShow) {
   // The program greys Open when the menu is about to show; the click on it does nothing.
   script_.Attach(window_, [&](HWND, UINT m, WPARAM wp, LPARAM) {
