@@ -31,5 +31,7 @@ function(velmora_add_forms target)
     COMMENT "Compiling the forms of ${target}"
     VERBATIM)
   target_sources(${target} PRIVATE ${out_dir}/Forms.cpp)
+  # The generated source registers the handler table with the form-data reader.
+  target_link_libraries(${target} PRIVATE velmora_forms_data)
   target_include_directories(${target} PRIVATE ${include_dir})
 endfunction()

@@ -32,7 +32,8 @@ uint64_t Walk(const forms::FormTemplate& t) {
     for (uint8_t byte : unit.CursorData()) sum += byte;
     for (size_t c = 0; c < unit.ChildCount(); ++c) sum += unit.Child(c);
     for (size_t b = 0; b < unit.EventCount(); ++b) sum += unit.Binding(b).event;
-    sum += static_cast<uint32_t>(unit.Left() + unit.Top() + unit.Width() + unit.Height());
+    for (int32_t v : {unit.Left(), unit.Top(), unit.Width(), unit.Height()})
+      sum += static_cast<uint32_t>(v);
     if (const auto* layout = forms::FindTypeBlockLayout(unit.Type())) {
       forms::TypeBlock block(*layout);
       if (forms::TypeBlock::Read(*layout, unit.TypeBlock(), block)) {

@@ -53,8 +53,31 @@ FormData& LoadedForms() {
   return forms;
 }
 
+namespace {
+
+std::vector<HandlerTableRef>& RegisteredTables() {
+  static std::vector<HandlerTableRef> tables;
+  return tables;
+}
+
+}  // namespace
+
+void RegisterHandlerTable(const rt::HandlerEntry* table, uint32_t count) {
+  for (HandlerTableRef& known : RegisteredTables()) {
+    if (known.codeBase == table) {
+      known.count = count;
+      return;
+    }
+  }
+  RegisteredTables().push_back({table, count});
+}
+
 bool ReadFormData(const void* data, uint32_t size, const void* codeBase) {
-  return LoadedForms().Read(data, size, {codeBase, kUnknownHandlerCount});
+  uint32_t count = kUnknownHandlerCount;
+  for (const HandlerTableRef& known : RegisteredTables()) {
+    if (known.codeBase == codeBase) count = known.count;
+  }
+  return LoadedForms().Read(data, size, {codeBase, count});
 }
 
 bool ReadFormData(const void* data, uint32_t size, const void* codeBase, uint32_t handlerCount) {

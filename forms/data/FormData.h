@@ -38,9 +38,15 @@ class FormData {
 // The program's form data, as read at start.
 FormData& LoadedForms();
 
+// Makes a handler table's length known, so that reading form data against it can refuse an
+// offset past its end instead of reading there. The sources formc generates register the
+// program's table before main.
+void RegisterHandlerTable(const rt::HandlerEntry* table, uint32_t count);
+
 // Fills LoadedForms() from a form-data block; the runtime's hook for reading form data.
-// Without a handler count, offsets are checked for sign and alignment only; the bounded
-// form is for callers that know how many handlers the table holds.
+// Offsets are bounded by the length registered for `codeBase`; against a table that was
+// never registered only their sign and alignment can be checked. The four-argument form is
+// for callers that pass the length themselves.
 bool ReadFormData(const void* data, uint32_t size, const void* codeBase);
 bool ReadFormData(const void* data, uint32_t size, const void* codeBase, uint32_t handlerCount);
 

@@ -203,6 +203,19 @@ TEST(FormDataReader, SizeZeroReadsNoWindows) {
   EXPECT_EQ(forms.Find(kWindow), nullptr);
 }
 
+// The runtime's hook passes only the code base; a registered length bounds the offsets.
+TEST(FormDataReader, RegisteredLengthBoundsTheHookRead) {
+  auto block = SampleBlock();  // its highest offset names entry 2
+  auto size = static_cast<uint32_t>(block.size());
+  forms::RegisterHandlerTable(kHandlers, 2);
+  EXPECT_FALSE(forms::ReadFormData(block.data(), size, kHandlers));
+  EXPECT_EQ(forms::LoadedForms().WindowCount(), 0u);
+  forms::RegisterHandlerTable(kHandlers, 3);
+  EXPECT_TRUE(forms::ReadFormData(block.data(), size, kHandlers));
+  EXPECT_EQ(forms::LoadedForms().WindowCount(), 2u);
+  forms::LoadedForms().Clear();
+}
+
 TEST(FormDataReader, EveryTruncationFails) {
   auto block = SampleBlock();
   forms::FormData forms;

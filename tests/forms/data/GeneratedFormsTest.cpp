@@ -24,11 +24,11 @@ using testing_gbk::Gbk;
 
 class GeneratedForms : public testing::Test {
  protected:
+  // Read the way the runtime's hook reads: the table's length comes from its registration.
   void SetUp() override {
     ASSERT_TRUE(forms::ReadFormData(formtest::generated::kFormData,
                                     formtest::generated::kFormDataSize,
-                                    formtest::generated::kHandlerTable,
-                                    formtest::generated::kHandlerCount));
+                                    formtest::generated::kHandlerTable));
   }
   void TearDown() override { forms::LoadedForms().Clear(); }
 };
@@ -106,6 +106,23 @@ TEST_F(GeneratedForms, BindingsCallTheNamedHandlers) {
   }
   // The explicitly unbound close event is stored, as −1.
   EXPECT_EQ(t.Unit(0).Binding(1), (forms::EventBinding{1, -1}));
+}
+
+// The generated source registered the table, so an offset one entry past it is refused.
+TEST_F(GeneratedForms, TheGeneratedTableBoundsOffsets) {
+  for (uint32_t entry : {3u, 4u}) {
+    forms::UnitRecordFields own;
+    own.type = forms::kTypeWindow;
+    own.bindings = {{0, rt::HandlerOffset(entry)}};
+    forms::WindowImage w;
+    w.windowId = 0x52000001;
+    w.units = {{0x06000002, forms::BuildUnitRecord(own)}};
+    auto bytes = forms::BuildFormData(std::span(&w, 1));
+    EXPECT_EQ(forms::ReadFormData(bytes.data(), static_cast<uint32_t>(bytes.size()),
+                                  formtest::generated::kHandlerTable),
+              entry < formtest::generated::kHandlerCount)
+        << entry;
+  }
 }
 
 }  // namespace
