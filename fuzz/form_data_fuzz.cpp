@@ -11,7 +11,9 @@
 
 namespace {
 
-rt::HandlerResult Handler(const uint32_t*, int32_t) { return {}; }
+rt::HandlerResult Handler(const uint32_t*, int32_t) {
+  return {};
+}
 const rt::HandlerEntry kHandlers[] = {{Handler}, {Handler}, {Handler}, {Handler}};
 
 void Check(bool condition) {

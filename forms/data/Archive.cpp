@@ -72,7 +72,9 @@ void ArchiveWriter::WriteBuffer(std::span<const uint8_t> bytes) {
   WriteBytes(bytes);
 }
 
-void ArchiveWriter::WriteText(std::string_view text) { WriteBuffer(AsBytes(text)); }
+void ArchiveWriter::WriteText(std::string_view text) {
+  WriteBuffer(AsBytes(text));
+}
 
 void ArchiveWriter::WriteCString(std::string_view text) {
   WriteBytes(AsBytes(text.substr(0, text.find('\0'))));

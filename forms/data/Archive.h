@@ -22,8 +22,12 @@ inline uint32_t LoadU32(const uint8_t* p) {
   std::memcpy(&v, p, 4);
   return v;
 }
-inline int32_t LoadI32(const uint8_t* p) { return static_cast<int32_t>(LoadU32(p)); }
-inline void StoreU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline int32_t LoadI32(const uint8_t* p) {
+  return static_cast<int32_t>(LoadU32(p));
+}
+inline void StoreU32(uint8_t* p, uint32_t v) {
+  std::memcpy(p, &v, 4);
+}
 
 class ArchiveReader {
  public:

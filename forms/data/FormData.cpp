@@ -26,7 +26,9 @@ bool FormData::Read(const void* data, size_t size, const HandlerTableRef& handle
   return true;
 }
 
-void FormData::Clear() { templates_.clear(); }
+void FormData::Clear() {
+  templates_.clear();
+}
 
 Bytes FormData::Write() const {
   std::vector<UnitId> ids;

@@ -95,7 +95,9 @@ bool FormTemplate::ValidateTable(uint32_t unitCount) {
   return true;
 }
 
-UnitId FormTemplate::UnitIdAt(size_t index) const { return LoadU32(table_.data() + 4 * index); }
+UnitId FormTemplate::UnitIdAt(size_t index) const {
+  return LoadU32(table_.data() + 4 * index);
+}
 
 uint32_t FormTemplate::OffsetAt(size_t index) const {
   return LoadU32(table_.data() + 4 * (runtime_.size() + index));
@@ -189,8 +191,7 @@ void FormTemplate::ReplaceInRecord(size_t index, size_t at, size_t oldLength,
   uint32_t ownOffset = OffsetAt(index);
   auto first = table_.begin() + static_cast<ptrdiff_t>(recordAt + at);
   table_.erase(first, first + static_cast<ptrdiff_t>(oldLength));
-  table_.insert(table_.begin() + static_cast<ptrdiff_t>(recordAt + at), bytes.begin(),
-                bytes.end());
+  table_.insert(table_.begin() + static_cast<ptrdiff_t>(recordAt + at), bytes.begin(), bytes.end());
   int64_t delta = static_cast<int64_t>(bytes.size()) - static_cast<int64_t>(oldLength);
   uint32_t length = LoadU32(table_.data() + recordAt - 4);
   StoreU32(table_.data() + recordAt - 4, static_cast<uint32_t>(length + delta));

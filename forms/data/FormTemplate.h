@@ -100,9 +100,7 @@ class FormTemplate {
   // In-place writes of fixed-size fields.
   void SetLeft(size_t index, int32_t v) { WriteUnitWord(index, &UnitRecordView::LeftOffset, v); }
   void SetTop(size_t index, int32_t v) { WriteUnitWord(index, &UnitRecordView::TopOffset, v); }
-  void SetWidth(size_t index, int32_t v) {
-    WriteUnitWord(index, &UnitRecordView::WidthOffset, v);
-  }
+  void SetWidth(size_t index, int32_t v) { WriteUnitWord(index, &UnitRecordView::WidthOffset, v); }
   void SetHeight(size_t index, int32_t v) {
     WriteUnitWord(index, &UnitRecordView::HeightOffset, v);
   }

@@ -19,6 +19,9 @@ constexpr BlockField T(uint16_t property, uint16_t code, const char* name, uint8
   return {property, code, FieldKind::Text, since, name, 0};
 }
 
+// The tables keep one field per line, in stored order.
+// clang-format off
+
 // Window, version 6. Eighteen words whose order is the block's history rather than the
 // property order: version 1 stored 13 of them, version 2 added the 14th, version 3 two more,
 // versions 4 and 5 one each; version 6 added the class-name text in front of the buffers.
@@ -137,15 +140,22 @@ constexpr BlockField kButtonFields[] = {
 
 // Horizontal and vertical scroll bars, version 1: six words in property order.
 constexpr BlockField kScrollBarFields[] = {
-    W(8, kPropInteger, "min"),           W(9, kPropInteger, "max", 100),
-    W(10, kPropInteger, "pageChange", 10), W(11, kPropInteger, "lineChange", 1),
-    W(12, kPropInteger, "position"),     W(13, kPropLogical, "switch13"),
+    W(8, kPropInteger, "min"),
+    W(9, kPropInteger, "max", 100),
+    W(10, kPropInteger, "pageChange", 10),
+    W(11, kPropInteger, "lineChange", 1),
+    W(12, kPropInteger, "position"),
+    W(13, kPropLogical, "switch13"),
 };
 
 // Progress bar, version 1: six words in property order.
 constexpr BlockField kProcessBarFields[] = {
-    W(8, kPropChoice, "border"),   W(9, kPropChoice, "style9"),      W(10, kPropChoice, "style10", 1),
-    W(11, kPropInteger, "min"),    W(12, kPropInteger, "max", 100),  W(13, kPropInteger, "position"),
+    W(8, kPropChoice, "border"),
+    W(9, kPropChoice, "style9"),
+    W(10, kPropChoice, "style10", 1),
+    W(11, kPropInteger, "min"),
+    W(12, kPropInteger, "max", 100),
+    W(13, kPropInteger, "position"),
 };
 
 // Slider bar, version 1: thirteen words, the twelve properties in order and one word that
@@ -302,8 +312,12 @@ constexpr TypeBlockLayout kLayouts[] = {
     {kTypeHtmlViewer, "HtmlViewer", 1, kHtmlViewerFields, kHtmlViewerRunTime},
 };
 
+// clang-format on
+
 }  // namespace
 
-std::span<const TypeBlockLayout> AllTypeBlockLayouts() { return kLayouts; }
+std::span<const TypeBlockLayout> AllTypeBlockLayouts() {
+  return kLayouts;
+}
 
 }  // namespace forms

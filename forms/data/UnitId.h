@@ -18,31 +18,45 @@ inline constexpr uint32_t kIdKindWindow = 0x2;
 inline constexpr uint32_t kIdKindUnit = 0x6;
 inline constexpr uint32_t kIdSerialMask = 0x00FFFFFF;
 
-constexpr uint32_t IdFlags(UnitId id) { return id >> 28; }
-constexpr uint32_t IdKind(UnitId id) { return (id >> 24) & 0xF; }
-constexpr uint32_t IdSerial(UnitId id) { return id & kIdSerialMask; }
+constexpr uint32_t IdFlags(UnitId id) {
+  return id >> 28;
+}
+constexpr uint32_t IdKind(UnitId id) {
+  return (id >> 24) & 0xF;
+}
+constexpr uint32_t IdSerial(UnitId id) {
+  return id & kIdSerialMask;
+}
 
 constexpr UnitId MakeId(uint32_t flags, uint32_t kind, uint32_t serial) {
   return ((flags & 0xF) << 28) | ((kind & 0xF) << 24) | (serial & kIdSerialMask);
 }
 
 // Both the kind and the serial must be set; a zero word or a bare serial names nothing.
-constexpr bool IsValidId(UnitId id) { return IdKind(id) != 0 && IdSerial(id) != 0; }
+constexpr bool IsValidId(UnitId id) {
+  return IdKind(id) != 0 && IdSerial(id) != 0;
+}
 
 constexpr bool IsWindowId(UnitId id) {
   return IsValidId(id) && IdKind(id) == kIdKindWindow && IdFlags(id) == kIdFlagsWindow;
 }
 
-constexpr bool IsUnitKind(UnitId id) { return IsValidId(id) && IdKind(id) == kIdKindUnit; }
+constexpr bool IsUnitKind(UnitId id) {
+  return IsValidId(id) && IdKind(id) == kIdKindUnit;
+}
 
 constexpr bool IsMenuItemId(UnitId id) {
   return IsUnitKind(id) && IdFlags(id) == kIdFlagsMenuItem;
 }
 
 // A kind-6 unit that is not a menu item is a window unit (the window's own unit or a control).
-constexpr bool IsWindowUnitId(UnitId id) { return IsUnitKind(id) && !IsMenuItemId(id); }
+constexpr bool IsWindowUnitId(UnitId id) {
+  return IsUnitKind(id) && !IsMenuItemId(id);
+}
 
-constexpr bool IsOwnUnitId(UnitId id) { return IsUnitKind(id) && IdFlags(id) == kIdFlagsOwnUnit; }
+constexpr bool IsOwnUnitId(UnitId id) {
+  return IsUnitKind(id) && IdFlags(id) == kIdFlagsOwnUnit;
+}
 
 // Data types of units: library number (1-based) in the high half, type number in the low half.
 using UnitTypeId = uint32_t;
@@ -50,8 +64,12 @@ using UnitTypeId = uint32_t;
 constexpr UnitTypeId MakeTypeId(uint32_t library, uint32_t type) {
   return (library << 16) | (type & 0xFFFF);
 }
-constexpr uint32_t TypeLibrary(UnitTypeId type) { return type >> 16; }
-constexpr uint32_t TypeNumber(UnitTypeId type) { return type & 0xFFFF; }
+constexpr uint32_t TypeLibrary(UnitTypeId type) {
+  return type >> 16;
+}
+constexpr uint32_t TypeNumber(UnitTypeId type) {
+  return type & 0xFFFF;
+}
 
 inline constexpr UnitTypeId kTypeWindow = 0x00010001;
 inline constexpr UnitTypeId kTypeMenu = 0x00010003;

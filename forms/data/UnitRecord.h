@@ -135,9 +135,7 @@ class UnitRecordView : public RecordViewBase {
   bool TabStop() const { return (StateFlags() & kUnitTabStop) != 0; }
   uint32_t EventCount() const { return eventCount_; }
   EventBinding Binding(size_t i) const;
-  std::span<const uint8_t> TypeBlock() const {
-    return {rec_ + typeBlockAt_, size_ - typeBlockAt_};
-  }
+  std::span<const uint8_t> TypeBlock() const { return {rec_ + typeBlockAt_, size_ - typeBlockAt_}; }
   UnitRecordFields Fields() const;
 
   // Positions inside the record, for the template's in-place writes.

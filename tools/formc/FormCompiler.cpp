@@ -199,9 +199,10 @@ forms::Bytes Compiler::FileBytes(const Json& value, const Place& at, const std::
 // A font as a LOGFONTA: face, size in points (on a 96-dpi screen) or a raw height, bold,
 // italic, underline, strike-out, angle in tenths of a degree.
 forms::Bytes Compiler::Font(const Json& value, const Place& at) {
-  CheckObject(value, {"face", "size", "height", "weight", "bold", "italic", "underline",
-                      "strikeOut", "angle"},
-              at, "a font");
+  CheckObject(
+      value,
+      {"face", "size", "height", "weight", "bold", "italic", "underline", "strikeOut", "angle"}, at,
+      "a font");
   LOGFONTA font{};
   std::string face = OptionalText(value, "face", at);
   if (face.size() >= LF_FACESIZE) at.Fail("font face name longer than 31 bytes");
@@ -340,9 +341,9 @@ forms::UnitRecordFields Compiler::UnitFields(const Json& object, forms::UnitType
   return f;
 }
 
-const std::set<std::string> kRecordKeys = {"left",   "top",      "width",   "height",
-                                           "tag",    "cursor",   "visible", "disabled",
-                                           "tabStop", "properties", "events", "remark"};
+const std::set<std::string> kRecordKeys = {"left",    "top",        "width",   "height",
+                                           "tag",     "cursor",     "visible", "disabled",
+                                           "tabStop", "properties", "events",  "remark"};
 
 std::set<std::string> With(std::set<std::string> keys, std::initializer_list<const char*> more) {
   for (const char* k : more) keys.insert(k);
@@ -362,9 +363,8 @@ forms::WindowImage Compiler::CompileWindow(const SourceFile& source) {
   } catch (const Json::parse_error& e) {
     at.Fail(std::string("not valid JSON: ") + e.what());
   }
-  CheckObject(root,
-              With(kRecordKeys, {"id", "unit", "name", "wordA", "wordB", "units", "menu"}), at,
-              "a window");
+  CheckObject(root, With(kRecordKeys, {"id", "unit", "name", "wordA", "wordB", "units", "menu"}),
+              at, "a window");
   const Json* idValue = Member(root, "id");
   if (!idValue) at.Fail("the window has no 'id'");
   uint32_t windowId = Id(*idValue, at, "window id");
@@ -383,9 +383,8 @@ forms::WindowImage Compiler::CompileWindow(const SourceFile& source) {
   if (!forms::IsOwnUnitId(ownId)) at.Fail("the window's own unit must have flags 0, kind 6");
   Claim(ownId, at);
   image.wordA = static_cast<uint32_t>(Integer(root.value("wordA", Json(0)), at, "'wordA'"));
-  image.wordB = root.contains("wordB")
-                    ? Id(root["wordB"], at, "'wordB'")
-                    : forms::MakeId(1, 9, forms::IdSerial(windowId));
+  image.wordB = root.contains("wordB") ? Id(root["wordB"], at, "'wordB'")
+                                       : forms::MakeId(1, 9, forms::IdSerial(windowId));
   forms::UnitRecordFields own = UnitFields(root, forms::kTypeWindow, at);
   image.units.push_back({ownId, {}});
 
@@ -412,8 +411,8 @@ forms::WindowImage Compiler::CompileWindow(const SourceFile& source) {
     std::string name;
     if (const Json* n = Member(unit, "name"); n && n->is_string()) name = *n;
     unitAt.unit = "unit " + Label(id, name);
-    CheckObject(unit, With(kRecordKeys, {"id", "type", "name", "children", "sharedEvents"}),
-                unitAt, "a unit");
+    CheckObject(unit, With(kRecordKeys, {"id", "type", "name", "children", "sharedEvents"}), unitAt,
+                "a unit");
     if (!forms::IsWindowUnitId(id) || forms::IsOwnUnitId(id))
       unitAt.Fail("unit id must have flags 1 and kind 6 (0x16xxxxxx)");
     Claim(id, unitAt);
@@ -478,10 +477,11 @@ forms::WindowImage Compiler::CompileWindow(const SourceFile& source) {
     if (const Json* c = Member(item, "caption"); c && c->is_string()) caption = *c;
     itemAt.unit = "menu item " + Label(id, caption);
     CheckObject(item,
-                {"id", "caption", "level", "shortcut", "hidden", "disabled", "checked",
-                 "handler", "name", "remark"},
+                {"id", "caption", "level", "shortcut", "hidden", "disabled", "checked", "handler",
+                 "name", "remark"},
                 itemAt, "a menu item");
-    if (!forms::IsMenuItemId(id)) itemAt.Fail("menu item id must have flags 2, kind 6 (0x26xxxxxx)");
+    if (!forms::IsMenuItemId(id))
+      itemAt.Fail("menu item id must have flags 2, kind 6 (0x26xxxxxx)");
     Claim(id, itemAt);
     forms::MenuItemFields f;
     f.name = OptionalText(item, "name", itemAt);
@@ -524,7 +524,8 @@ std::vector<std::string> ParseHandlerList(const std::string& text, const std::st
       valid = std::isalnum(c) || c == '_';
     }
     std::string where = path + ":" + std::to_string(number) + ": ";
-    if (!valid || name.back() == ':') throw CompileError(where + "'" + name + "' is not a function name");
+    if (!valid || name.back() == ':')
+      throw CompileError(where + "'" + name + "' is not a function name");
     if (std::find(names.begin(), names.end(), name) != names.end())
       throw CompileError(where + "handler '" + name + "' is listed twice");
     names.push_back(name);
@@ -608,8 +609,9 @@ std::string GenerateSource(const std::string& ns, const std::vector<std::string>
   }
   s << "\nextern \"C\" const uint8_t " << symbol << "_data[];\n"
     << "__asm__(\"# form data digest " << std::hex << Fnv1a(forms.formData) << std::dec
-    << "\\n.section .rodata\\n.balign 16\\n.globl " << symbol << "_data\\n" << symbol
-    << "_data:\\n.incbin \\\"" << Quoted(Quoted(dataPath)) << "\\\"\\n.byte 0\\n.previous\\n\");\n\n"
+    << "\\n.section .rodata\\n.balign 16\\n.globl " << symbol << "_data\\n"
+    << symbol << "_data:\\n.incbin \\\"" << Quoted(Quoted(dataPath))
+    << "\\\"\\n.byte 0\\n.previous\\n\");\n\n"
     << "namespace " << ns << " {\n\n"
     << "const uint8_t* const kFormData = " << symbol << "_data;\n"
     << "const uint32_t kFormDataSize = " << forms.formData.size() << ";\n"

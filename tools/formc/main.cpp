@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
       sources.push_back(arg);
     }
   }
-  for (const char* required : {"namespace", "handlers", "data", "source", "header", "header-name"}) {
+  for (const char* required :
+       {"namespace", "handlers", "data", "source", "header", "header-name"}) {
     if (!options.count(required)) {
       std::cerr << "formc: missing --" << required << "\n";
       return 2;

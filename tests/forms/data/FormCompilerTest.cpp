@@ -26,7 +26,9 @@ using testing_gbk::Gbk;
 const std::string kFormsDir = std::string(VELMORA_SOURCE_DIR) + "/tests/forms/data/forms";
 const std::vector<std::string> kHandlers = {"app::OnClick", "OnClose"};
 
-std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Bytes(const std::string& s) {
+  return {s.begin(), s.end()};
+}
 
 std::vector<uint8_t> TinyFile() {
   std::ifstream in(kFormsDir + "/tiny.bin", std::ios::binary);
@@ -74,7 +76,8 @@ FieldCase ValueFor(const forms::BlockField& f, size_t i) {
       return {Json{{"face", "楷体"}, {"size", 12}, {"italic", true}, {"underline", true}},
               std::vector<uint8_t>(p, p + sizeof font)};
     }
-    if (i % 2) return {Json::array({1, 2, static_cast<int>(i)}), std::vector<uint8_t>{1, 2, uint8_t(i)}};
+    if (i % 2)
+      return {Json::array({1, 2, static_cast<int>(i)}), std::vector<uint8_t>{1, 2, uint8_t(i)}};
     return {Json{{"file", "tiny.bin"}}, TinyFile()};
   }
   switch (f.typeCode) {
@@ -140,12 +143,18 @@ TEST(FormCompiler, ValueNotations) {
     uint32_t property;
     uint32_t word;
   } cases[] = {
-      {"system colour", {{"type", "Label"}, {"properties", {{"backColor", "default"}}}}, 17,
+      {"system colour",
+       {{"type", "Label"}, {"properties", {{"backColor", "default"}}}},
+       17,
        0xFF000000},
-      {"colour as a number", {{"type", "Label"}, {"properties", {{"textColor", 0x0000FF}}}}, 16,
+      {"colour as a number",
+       {{"type", "Label"}, {"properties", {{"textColor", 0x0000FF}}}},
+       16,
        0x0000FF},
       {"property names ignore case", {{"properties", {{"HALIGN", 2}}}}, 11, 2},
-      {"largest unsigned word", {{"type", "Timer"}, {"properties", {{"period", 4294967295u}}}}, 8,
+      {"largest unsigned word",
+       {{"type", "Timer"}, {"properties", {{"period", 4294967295u}}}},
+       8,
        0xFFFFFFFF},
       {"negative word", {{"type", "Timer"}, {"properties", {{"period", -5}}}}, 8, 0xFFFFFFFB},
       {"unset property keeps its default", {{"type", "PicBox"}}, 12, 1},
@@ -209,8 +218,7 @@ std::vector<Rejected> RejectedSources() {
       {"unit id of the wrong kind", unit(R"("id": "0x26000003", "type": "Button")"),
        "window 0x52000001 (W), unit 0x26000003 (按钮1): unit id must have flags 1 and kind 6 "
        "(0x16xxxxxx)"},
-      {"duplicate unit id",
-       head + R"("units": [{"id": "0x16000003", "type": "Button"},
+      {"duplicate unit id", head + R"("units": [{"id": "0x16000003", "type": "Button"},
                            {"id": "0x16000003", "type": "Button"}]})",
        "window 0x52000001 (W), unit 0x16000003: duplicate id 0x16000003 (serial already used by "
        "case.json unit 0x16000003)"},
@@ -223,7 +231,8 @@ std::vector<Rejected> RejectedSources() {
        at + "unknown property 'colour' of type Button"},
       {"text property given a number", unit(R"("type": "Button", "properties": {"caption": 5})"),
        at + "property 'caption' must be a text"},
-      {"logical property given a number", unit(R"("type": "Timer", "properties": {"period": true})"),
+      {"logical property given a number",
+       unit(R"("type": "Timer", "properties": {"period": true})"),
        at + "property 'period' must be a number"},
       {"word out of range", unit(R"("type": "Timer", "properties": {"period": 5000000000})"),
        at + "property 'period' must be a 32-bit integer"},
@@ -235,7 +244,8 @@ std::vector<Rejected> RejectedSources() {
        at + "a handler must be named by a text, or null for none"},
       {"event not a number", unit(R"("type": "Button", "events": {"click": "OnClose"})"),
        at + "event 'click' is not an event number"},
-      {"unknown key", unit(R"("type": "Button", "colour": 1)"), at + "unknown key 'colour' in a unit"},
+      {"unknown key", unit(R"("type": "Button", "colour": 1)"),
+       at + "unknown key 'colour' in a unit"},
       {"child of another window", unit(R"("type": "PicBox", "children": ["0x16000009"])"),
        at + "child 0x16000009 is not a unit of this window"},
       {"unit containing itself", unit(R"("type": "PicBox", "children": ["0x16000003"])"),
@@ -246,14 +256,16 @@ std::vector<Rejected> RejectedSources() {
                            {"id": "0x16000004", "type": "Label"}]})",
        at + "'sharedEvents' must name another unit of this window and type"},
       {"font face too long",
-       unit(R"("type": "Button", "properties": {"font": {"face": "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"}})"),
+       unit(
+           R"("type": "Button", "properties": {"font": {"face": "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345"}})"),
        at + "font face name longer than 31 bytes"},
       {"picture file missing",
        unit(R"("type": "PicBox", "properties": {"picture": {"file": "missing.jpg"}})"),
        at + "property 'picture': cannot read missing.jpg"},
       {"character outside GBK", unit(R"("type": "Button", "properties": {"caption": "😀"})"),
        at + "property 'caption' has a character GBK cannot hold"},
-      {"menu item id of the wrong kind", head + R"("menu": [{"id": "0x16000005", "caption": "Open"}]})",
+      {"menu item id of the wrong kind",
+       head + R"("menu": [{"id": "0x16000005", "caption": "Open"}]})",
        "window 0x52000001 (W), menu item 0x16000005 (Open): menu item id must have flags 2, kind 6 "
        "(0x26xxxxxx)"},
       {"menu shortcut out of range",

@@ -16,9 +16,15 @@ namespace {
 using formtest::Le;
 using testing_gbk::Gbk;
 
-rt::HandlerResult First(const uint32_t*, int32_t) { return {true, 1}; }
-rt::HandlerResult Second(const uint32_t*, int32_t) { return {true, 2}; }
-rt::HandlerResult Third(const uint32_t*, int32_t) { return {true, 3}; }
+rt::HandlerResult First(const uint32_t*, int32_t) {
+  return {true, 1};
+}
+rt::HandlerResult Second(const uint32_t*, int32_t) {
+  return {true, 2};
+}
+rt::HandlerResult Third(const uint32_t*, int32_t) {
+  return {true, 3};
+}
 const rt::HandlerEntry kHandlers[] = {{First}, {Second}, {Third}};
 
 constexpr uint32_t kWindow = 0x52012752;
@@ -27,7 +33,9 @@ constexpr uint32_t kLabel = 0x16013D4B;
 constexpr uint32_t kPicture = 0x16012975;
 constexpr uint32_t kMenuItem = 0x2601282D;
 
-Le Head(uint32_t type) { return Le().words({type, 0, 0, 0, 0, 0}); }
+Le Head(uint32_t type) {
+  return Le().words({type, 0, 0, 0, 0, 0});
+}
 
 // The window's own unit: no children, an empty cursor buffer, event 0 bound to offset 0.
 std::vector<uint8_t> OwnUnitRecord() {
@@ -183,9 +191,8 @@ TEST(FormDataReader, ResolvesHandlerOffsetsAgainstTheTable) {
       {kOwnUnit, 0, First},    // offset 0 is the handler at the code base itself
       {kOwnUnit, 1, nullptr},  // not bound
       {kLabel, -1, nullptr},   // bound to −1: no handler
-      {kLabel, -2, Second},
-      {kMenuItem, 0, Third},  // a menu item's single handler
-      {0, 0, First},          // unit id 0 is the window's own unit
+      {kLabel, -2, Second},   {kMenuItem, 0, Third},  // a menu item's single handler
+      {0, 0, First},                                  // unit id 0 is the window's own unit
   };
   for (const Case& c : cases) {
     auto index = t.FindUnit(c.unit);
@@ -272,8 +279,8 @@ TEST(FormDataReader, RejectsMalformedTables) {
   }
   // The same handler offsets pass when they name entries.
   forms::FormData forms;
-  EXPECT_TRUE(Read(forms, Block({kWindow},
-                                {Template(0, UnitTable({kOwnUnit}, {withBinding(16)}), 1).b})));
+  EXPECT_TRUE(
+      Read(forms, Block({kWindow}, {Template(0, UnitTable({kOwnUnit}, {withBinding(16)}), 1).b})));
 }
 
 TEST(FormDataReader, RejectsOverlappingAndStrayOffsets) {

@@ -12,11 +12,19 @@
 #include "tests/common/Gbk.h"
 
 namespace formtest {
-rt::HandlerResult OnCreated(const uint32_t*, int32_t) { return {true, 10}; }
-rt::HandlerResult OnLabelPressed(const uint32_t*, int32_t) { return {true, 11}; }
-rt::HandlerResult OnOpen(const uint32_t*, int32_t) { return {true, 12}; }
+rt::HandlerResult OnCreated(const uint32_t*, int32_t) {
+  return {true, 10};
+}
+rt::HandlerResult OnLabelPressed(const uint32_t*, int32_t) {
+  return {true, 11};
+}
+rt::HandlerResult OnOpen(const uint32_t*, int32_t) {
+  return {true, 12};
+}
 }  // namespace formtest
-rt::HandlerResult OnGlobalQuit(const uint32_t*, int32_t) { return {true, 13}; }
+rt::HandlerResult OnGlobalQuit(const uint32_t*, int32_t) {
+  return {true, 13};
+}
 
 namespace {
 

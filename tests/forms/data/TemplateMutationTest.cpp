@@ -14,7 +14,9 @@ namespace {
 
 using forms::UnitRecordFields;
 
-rt::HandlerResult Handler(const uint32_t*, int32_t) { return {}; }
+rt::HandlerResult Handler(const uint32_t*, int32_t) {
+  return {};
+}
 const rt::HandlerEntry kHandlers[] = {{Handler}, {Handler}};
 
 constexpr uint32_t kOwn = 0x06000001, kBox = 0x16000002, kA = 0x16000003, kB = 0x16000004,

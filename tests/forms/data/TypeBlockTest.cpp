@@ -11,8 +11,8 @@
 
 namespace {
 
-using formtest::Le;
 using forms::TypeBlock;
+using formtest::Le;
 using Value = std::variant<uint32_t, std::string>;
 
 struct Expect {
@@ -20,7 +20,9 @@ struct Expect {
   Value value;
 };
 
-std::vector<uint8_t> Font(uint8_t fill) { return std::vector<uint8_t>(60, fill); }
+std::vector<uint8_t> Font(uint8_t fill) {
+  return std::vector<uint8_t>(60, fill);
+}
 
 struct HandBuilt {
   const char* what;
@@ -59,11 +61,11 @@ std::vector<HandBuilt> HandBuiltBlocks() {
       {"window 6",
        forms::kTypeWindow,
        window6.b,
-       {{9, 4u},          {12, 12u},         {10, 0x00112233u}, {16, 1u},          {17, 0u},
-        {15, 1u},         {18, 2u},          {19, 19u},         {14, 14u},         {21, 1u},
-        {22, 1u},         {23, 0u},          {25, 77u},         {26, 26u},         {27, 1u},
-        {28, 28u},        {29, 29u},         {30, 30u},         {31, "MyClass"},   {11, "BMPICTURE"},
-        {20, "ICON"},     {13, "RIFFMUSIC"}, {8, "Caption"},    {24, "help.hlp"}}},
+       {{9, 4u},      {12, 12u},         {10, 0x00112233u}, {16, 1u},        {17, 0u},
+        {15, 1u},     {18, 2u},          {19, 19u},         {14, 14u},       {21, 1u},
+        {22, 1u},     {23, 0u},          {25, 77u},         {26, 26u},       {27, 1u},
+        {28, 28u},    {29, 29u},         {30, 30u},         {31, "MyClass"}, {11, "BMPICTURE"},
+        {20, "ICON"}, {13, "RIFFMUSIC"}, {8, "Caption"},    {24, "help.hlp"}}},
       // Version 1 stops after 13 words and has no class name; later words keep defaults.
       {"window 1",
        forms::kTypeWindow,
