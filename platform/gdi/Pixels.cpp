@@ -17,9 +17,13 @@ namespace {
 // its surface away and drops the table's reference, and a handle value cannot name
 // another object while this one still holds it. The plain pointers are what each call
 // reads (no thread-exit bookkeeping on that path); `tLastOwner` keeps the DC alive.
-thread_local HDC tLastHandle = nullptr;
-thread_local DeviceContext* tLastDC = nullptr;
-thread_local std::shared_ptr<DeviceContext> tLastOwner;
+// The library is linked into programs, never loaded later, so its thread-locals can live in
+// the initial TLS block: each read is then one load, where the general model costs a call
+// per variable per pixel.
+#define VELMORA_FAST_TLS [[gnu::tls_model("initial-exec")]]
+VELMORA_FAST_TLS thread_local HDC tLastHandle = nullptr;
+VELMORA_FAST_TLS thread_local DeviceContext* tLastDC = nullptr;
+VELMORA_FAST_TLS thread_local std::shared_ptr<DeviceContext> tLastOwner;
 
 [[gnu::noinline]] DeviceContext* LookUpAndRemember(HDC handle) {
   std::shared_ptr<DeviceContext> found = LookupDC(handle);
@@ -39,7 +43,7 @@ inline DeviceContext* ResolveDC(HDC handle) {
 }
 
 // The surface pixel behind a logical point, if it may be read or drawn.
-bool VisiblePixel(const DeviceContext& dc, int x, int y, int* sx, int* sy) {
+[[gnu::always_inline]] inline bool VisiblePixel(const DeviceContext& dc, int x, int y, int* sx, int* sy) {
   const Surface* s = dc.surface.get();
   if (s == nullptr) return false;
   const int64_t dx = int64_t{x} - dc.state.windowOrg.x + dc.state.viewportOrg.x;
@@ -57,11 +61,6 @@ bool VisiblePixel(const DeviceContext& dc, int x, int y, int* sx, int* sy) {
   return true;
 }
 
-bool IsBgrx(const Surface& s) {
-  const DWORD* m = s.masks();
-  return s.bitCount() == 32 && m[0] == 0xFF0000 && m[1] == 0xFF00 && m[2] == 0xFF;
-}
-
 // Writes the nearest colour the surface can hold and returns the colour it now shows.
 COLORREF Plot(HDC handle, int x, int y, COLORREF color) {
   DeviceContext* dc = ResolveDC(handle);
@@ -70,7 +69,7 @@ COLORREF Plot(HDC handle, int x, int y, COLORREF color) {
   Surface& s = *dc->surface;
   // The high byte marks palette-relative colours, which mean plain RGB without a palette.
   color &= 0xFFFFFF;
-  if (IsBgrx(s)) {
+  if (s.isPlainBgrx()) {
     const uint32_t raw = ColorToBgrx(color);
     uint8_t* p = s.Row(sy) + 4 * static_cast<size_t>(sx);
     std::lock_guard lock(s.lock());
@@ -93,7 +92,7 @@ COLORREF GetPixel(HDC handle, int x, int y) {
   int sx, sy;
   if (dc == nullptr || !VisiblePixel(*dc, x, y, &sx, &sy)) return CLR_INVALID;
   const Surface& s = *dc->surface;
-  if (IsBgrx(s)) {
+  if (s.isPlainBgrx()) {
     uint32_t raw;
     const uint8_t* p = s.Row(sy) + 4 * static_cast<size_t>(sx);
     {

@@ -111,6 +111,7 @@ void Surface::SetMasks(DWORD red, DWORD green, DWORD blue) {
   masks_[0] = red;
   masks_[1] = green;
   masks_[2] = blue;
+  plainBgrx_ = bitCount_ == 32 && red == 0xFF0000 && green == 0xFF00 && blue == 0xFF;
 }
 
 uint32_t Surface::RawMask() const {
@@ -197,8 +198,7 @@ COLORREF Surface::RawToColor(uint32_t raw) const {
       return BgrxToColor(raw & 0xFFFFFF);
     case 16:
     case 32: {
-      if (bitCount_ == 32 && masks_[0] == 0xFF0000 && masks_[1] == 0xFF00 && masks_[2] == 0xFF)
-        return BgrxToColor(raw & 0xFFFFFF);
+      if (plainBgrx_) return BgrxToColor(raw & 0xFFFFFF);
       uint32_t channel[3];
       for (int i = 0; i < 3; ++i) {
         Field f = FieldOf(masks_[i]);
@@ -222,8 +222,7 @@ uint32_t Surface::ColorToRaw(COLORREF color) const {
       return ColorToBgrx(color);
     case 16:
     case 32: {
-      if (bitCount_ == 32 && masks_[0] == 0xFF0000 && masks_[1] == 0xFF00 && masks_[2] == 0xFF)
-        return ColorToBgrx(color);
+      if (plainBgrx_) return ColorToBgrx(color);
       const uint32_t channel[3] = {GetRValue(color), GetGValue(color), GetBValue(color)};
       uint32_t raw = 0;
       for (int i = 0; i < 3; ++i) {

@@ -53,6 +53,8 @@ class Surface {
   // Channel masks for 16 and 32 bits (defaults 0x7C00/0x03E0/0x001F and 0xFF0000/0xFF00/0xFF).
   void SetMasks(DWORD red, DWORD green, DWORD blue);
   const DWORD* masks() const { return masks_; }
+  // 32 bits with the default masks: raw values are BGRX, the layout of window surfaces.
+  bool isPlainBgrx() const { return plainBgrx_; }
   bool isMonochrome() const { return bitCount_ == 1; }
 
   // Unchecked access; callers clip first.
@@ -81,6 +83,7 @@ class Surface {
   std::unique_ptr<uint8_t[]> storage_;
   std::vector<RGBQUAD> palette_;
   DWORD masks_[3] = {0, 0, 0};
+  bool plainBgrx_ = false;
   SurfaceMutex lock_;
 };
 
