@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libcurl4-openssl-dev liblitehtml-dev libfluidsynth-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libgif-dev libturbojpeg0-dev libpixman-1-dev
+  libgif-dev libturbojpeg0-dev libpixman-1-dev libx11-dev
   fonts-wqy-microhei fonts-arphic-ukai fonts-arphic-uming fonts-crosextra-carlito timgm6mb-soundfont
   xvfb xauth attr python3 clang-format
 )

@@ -251,6 +251,7 @@ BOOL BlitUnstretched(DeviceContext& dc, int64_t x, int64_t y, int64_t w, int64_t
     return TRUE;
 
   SurfaceLocks locks(&dest, src ? src->surface : nullptr, mask ? mask->surface : nullptr);
+  dest.NoteDrawn(Bounds(rects));
   RowSource rs;
   std::shared_ptr<Surface> copy;
   std::unique_ptr<RawConverter> converter;
@@ -320,6 +321,7 @@ BOOL BlitStretched(DeviceContext& dc, int64_t x, int64_t y, int64_t w, int64_t h
   const int bw = static_cast<int>(x1 - x0);
   const int bh = static_cast<int>(y1 - y0);
   SurfaceLocks locks(&dest, src.surface);
+  dest.NoteDrawn(Bounds(rects));
   RowSource rs;
   if (dc.state.stretchMode == HALFTONE && dest.bitCount() >= 16) {
     const RECT& only = rects.front();

@@ -234,6 +234,7 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON handle, int width, int height, UINT 
   const bool blend = icon->hasAlpha && useMask && useImage;
   Surface& s = *context->surface;
   std::lock_guard guard(s.lock());
+  for (const RECT& part : parts) s.NoteDrawn(part);
   const bool bgrx = PlainBgrx(s);
   const uint32_t all = s.RawMask();
   for (const RECT& part : parts) {

@@ -74,11 +74,13 @@ COLORREF Plot(HDC handle, int x, int y, COLORREF color) {
     uint8_t* p = s.Row(sy) + 4 * static_cast<size_t>(sx);
     std::lock_guard lock(s.lock());
     std::memcpy(p, &raw, 4);
+    s.NoteDrawn({sx, sy, sx + 1, sy + 1});
     return color;
   }
   const uint32_t raw = s.ColorToRaw(color);
   std::lock_guard lock(s.lock());
   s.WriteRaw(sx, sy, raw);
+  s.NoteDrawn({sx, sy, sx + 1, sy + 1});
   return s.RawToColor(raw);
 }
 

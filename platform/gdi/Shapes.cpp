@@ -56,6 +56,7 @@ class Painter {
     maxY_ = b.bottom - dc.surfaceOrigin.y;
     buffer_.resize(static_cast<size_t>(b.right - b.left));
     lock_ = std::unique_lock<SurfaceMutex>(surface_.lock());
+    surface_.NoteDrawn(b);
   }
 
   bool empty() const { return clips_.empty(); }

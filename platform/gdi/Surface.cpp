@@ -1,7 +1,9 @@
 #include "platform/gdi/Surface.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "platform/gdi/StandardPalettes.h"
 
@@ -113,6 +115,20 @@ void Surface::SetMasks(DWORD red, DWORD green, DWORD blue) {
   masks_[2] = blue;
   plainBgrx_ = bitCount_ == 32 && red == 0xFF0000 && green == 0xFF00 && blue == 0xFF;
 }
+
+void Surface::TrackDamage(std::function<void()> onFirstDamage) {
+  damage_ = std::make_unique<DamageRecord>();
+  damage_->onFirstDamage = std::move(onFirstDamage);
+  damage_->rects.Add(RECT{0, 0, width_, height_});
+}
+
+void Surface::AddDamage(const RECT& area) {
+  const RECT clipped{std::max<LONG>(area.left, 0), std::max<LONG>(area.top, 0), std::min<LONG>(area.right, width_),
+                     std::min<LONG>(area.bottom, height_)};
+  if (damage_->rects.Add(clipped) && damage_->onFirstDamage) damage_->onFirstDamage();
+}
+
+std::vector<RECT> Surface::TakeDamage() { return damage_ != nullptr ? damage_->rects.Take() : std::vector<RECT>{}; }
 
 uint32_t Surface::RawMask() const {
   return bitCount_ >= 32 ? 0xFFFFFFFFu : ((1u << bitCount_) - 1);

@@ -11,9 +11,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "platform/gdi/SurfaceDamage.h"
 #include "platform/gdi/SurfaceMutex.h"
 #include "platform/wingdi.h"
 
@@ -69,6 +71,20 @@ class Surface {
   // Taken once per drawing primitive: two threads may draw into one surface.
   SurfaceMutex& lock() { return lock_; }
 
+  // Window surfaces record what is drawn on them, so that the screen copies only that.
+  // From this call on the whole surface counts as drawn; `onFirstDamage` runs (with the
+  // lock held, so it must not take the lock of any surface) each time the record goes from
+  // empty to not empty, which tells whoever shows the surface once per batch of drawing.
+  void TrackDamage(std::function<void()> onFirstDamage);
+  bool tracksDamage() const { return damage_ != nullptr; }
+  // With the lock held, by every primitive that writes: `area` (surface coordinates,
+  // clipped to the surface) has new pixels. Costs one test on untracked surfaces.
+  void NoteDrawn(const RECT& area) {
+    if (damage_ != nullptr) AddDamage(area);
+  }
+  // With the lock held: what was drawn since the last call, emptied.
+  std::vector<RECT> TakeDamage();
+
   // Storage: either owned here or handed in (DIB sections over their own buffer).
   void AttachStorage(std::unique_ptr<uint8_t[]> storage);
   void AttachExternal(uint8_t* bits) { bits_ = bits; }
@@ -85,6 +101,12 @@ class Surface {
   DWORD masks_[3] = {0, 0, 0};
   bool plainBgrx_ = false;
   SurfaceMutex lock_;
+  struct DamageRecord {
+    SurfaceDamage rects;
+    std::function<void()> onFirstDamage;
+  };
+  [[gnu::noinline]] void AddDamage(const RECT& area);
+  std::unique_ptr<DamageRecord> damage_;
 };
 
 // Bytes in one DWORD-aligned row of `width` pixels at `bitCount` bits (0 on overflow).

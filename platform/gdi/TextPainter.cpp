@@ -94,11 +94,25 @@ TextPainter::TextPainter(DeviceContext& dc, const RECT* deviceClip) {
   lock_ = std::unique_lock(surface_->lock());
 }
 
+TextPainter::~TextPainter() {
+  if (surface_ != nullptr && touched_.right > touched_.left) surface_->NoteDrawn(touched_);
+}
+
+void TextPainter::Touch(const RECT& r) {
+  if (touched_.right <= touched_.left) {
+    touched_ = r;
+    return;
+  }
+  touched_ = {std::min(touched_.left, r.left), std::min(touched_.top, r.top), std::max(touched_.right, r.right),
+              std::max(touched_.bottom, r.bottom)};
+}
+
 void TextPainter::FillSurfaceRect(const RECT& rect, uint32_t raw) {
   Surface& s = *surface_;
   for (const RECT& c : clip_) {
     RECT r;
     if (!Intersect(rect, c, &r)) continue;
+    Touch(r);
     for (int y = r.top; y < r.bottom; ++y) {
       if (s.bitCount() == 32) {
         auto* row = reinterpret_cast<uint32_t*>(s.Row(y));
@@ -143,6 +157,7 @@ void TextPainter::FillBox(const RealizedFont& font, double ox, double oy, int u0
   for (const RECT& clip : clip_) {
     RECT r;
     if (!Intersect(bounds, clip, &r)) continue;
+    Touch(r);
     for (int y = r.top; y < r.bottom; ++y) {
       for (int x = r.left; x < r.right; ++x) {
         double rx = x + 0.5 - sx, ry = y + 0.5 - sy;
@@ -163,6 +178,7 @@ void TextPainter::DrawGlyph(const Glyph& glyph, int x, int y, COLORREF color) {
   for (const RECT& clip : clip_) {
     RECT r;
     if (!Intersect(box, clip, &r)) continue;
+    Touch(r);
     for (int py = r.top; py < r.bottom; ++py) {
       const uint8_t* line = glyph.coverage.data() + static_cast<size_t>(py - box.top) * glyph.width;
       auto cover = [&](int px) -> uint32_t { return line[px - box.left]; };

@@ -35,6 +35,8 @@ class TextPainter {
  public:
   // `deviceClip`, when given, limits drawing to that device rectangle as well.
   TextPainter(DeviceContext& dc, const RECT* deviceClip);
+  // Records what was drawn while the lock is still held.
+  ~TextPainter();
   TextPainter(const TextPainter&) = delete;
   TextPainter& operator=(const TextPainter&) = delete;
 
@@ -51,11 +53,14 @@ class TextPainter {
   void FillBox(const RealizedFont& font, double ox, double oy, int u0, int u1, int v0, int v1, COLORREF color);
   void DrawGlyph(const Glyph& glyph, int x, int y, COLORREF color);
   void FillSurfaceRect(const RECT& rect, uint32_t raw);
+  // Grows the bounds of what this painter drew.
+  void Touch(const RECT& surfaceRect);
 
   std::shared_ptr<Surface> surface_;
   std::unique_lock<SurfaceMutex> lock_;
   std::vector<RECT> clip_;  // surface coordinates
   POINT origin_{0, 0};      // device -> surface
+  RECT touched_{0, 0, 0, 0};  // surface coordinates; empty until something is drawn
 };
 
 }  // namespace platform::gdi

@@ -1,5 +1,6 @@
 // Events, semaphores and the wait functions.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <string>
@@ -20,8 +21,42 @@ std::condition_variable& SyncChanged() {
   return *changed;
 }
 
+namespace {
+
+struct Wakers {
+  std::mutex mutex;
+  std::vector<ScopedSyncWaker*> list;
+  // Read without the mutex so that the common case (nobody registered) costs one load.
+  std::atomic<size_t> count{0};
+};
+
+Wakers& RegisteredWakers() {
+  static auto* wakers = new Wakers();
+  return *wakers;
+}
+
+}  // namespace
+
+ScopedSyncWaker::ScopedSyncWaker(std::function<void()> wake) : wake_(std::move(wake)) {
+  Wakers& wakers = RegisteredWakers();
+  std::lock_guard lock(wakers.mutex);
+  wakers.list.push_back(this);
+  wakers.count.store(wakers.list.size());
+}
+
+ScopedSyncWaker::~ScopedSyncWaker() {
+  Wakers& wakers = RegisteredWakers();
+  std::lock_guard lock(wakers.mutex);
+  std::erase(wakers.list, this);
+  wakers.count.store(wakers.list.size());
+}
+
 void NotifySyncChange() {
   SyncChanged().notify_all();
+  Wakers& wakers = RegisteredWakers();
+  if (wakers.count.load() == 0) return;
+  std::lock_guard lock(wakers.mutex);
+  for (ScopedSyncWaker* waker : wakers.list) waker->wake_();
 }
 
 namespace {

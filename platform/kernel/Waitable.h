@@ -24,6 +24,23 @@ std::mutex& SyncMutex();
 void NotifySyncChange();
 std::condition_variable& SyncChanged();
 
+// For a thread that must block somewhere else than on SyncChanged() (the user-interface
+// thread blocks in the presenter, which also hears the desktop): while one of these lives,
+// every NotifySyncChange() also calls `wake`. Register before looking at the objects, so
+// that a change made after the look cannot go unannounced. `wake` runs with SyncMutex()
+// often held and must take no lock that is ever held while SyncMutex() is taken.
+class ScopedSyncWaker {
+ public:
+  explicit ScopedSyncWaker(std::function<void()> wake);
+  ~ScopedSyncWaker();
+  ScopedSyncWaker(const ScopedSyncWaker&) = delete;
+  ScopedSyncWaker& operator=(const ScopedSyncWaker&) = delete;
+
+ private:
+  std::function<void()> wake_;
+  friend void NotifySyncChange();
+};
+
 // WaitForMultipleObjects that also ends, with WAIT_OBJECT_0 + count, once `alsoReady`
 // holds (checked with SyncMutex() held; whoever makes it true calls NotifySyncChange()).
 // `count` may be 0 here. Used by waits that also watch a message queue.

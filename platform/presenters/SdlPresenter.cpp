@@ -131,14 +131,14 @@ class SdlPresenter final : public Presenter {
     if (SDL_PushEvent(&event) != 1) wakePending_ = false;
   }
 
-  void TopLevelChanged(HWND window) override {
-    {
-      std::lock_guard lock(dirtyMutex_);
-      dirty_.insert(window);
-    }
-    // The UI thread syncs before it next waits; only another thread has to wake it.
+  // Also called when a window's surface gets its first new pixels since the last sync, with
+  // that surface's lock held. What changed is found when the UI thread syncs, which it does
+  // before it next waits; only another thread has to wake it.
+  void TopLevelChanged(HWND) override {
     if (GetCurrentThreadId() != uiThread_) Wake();
   }
+
+  uint64_t PresentedBytes() const { return presentedBytes_.load(); }
 
   void SetCursorShape(HCURSOR cursor) override {
     int wanted = kHiddenCursor;
@@ -383,6 +383,7 @@ class SdlPresenter final : public Presenter {
     }
   }
 
+  // The desktop lost or resized what the native window showed: copy all of it again.
   void MarkDirty(HWND hwnd) {
     std::lock_guard lock(dirtyMutex_);
     dirty_.insert(hwnd);
@@ -489,32 +490,63 @@ class SdlPresenter final : public Presenter {
     return natives_.back().get();
   }
 
-  // Copies a window's surface (32-bit BGRX) into its native window and shows it.
-  void CopySurface(NativeWindow& native, gdi::Surface* source) {
+  // Copies what was drawn on a window's surface (32-bit BGRX) since the last time, or all of
+  // it when `whole`, into its native window and pushes those parts to the screen.
+  void Present(NativeWindow& native, gdi::Surface* source, bool whole) {
+    // SDL is asked for its side first: nothing of SDL runs while we hold the lock of a
+    // surface that any thread may be drawing on.
     SDL_Surface* target = SDL_GetWindowSurface(native.window);
     if (target == nullptr) return;
     if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return;
+    // Held from taking the record to the end of the copy, so that nothing drawn meanwhile is
+    // dropped from the record without being copied.
+    std::unique_lock<gdi::SurfaceMutex> pixels;
+    std::vector<RECT> parts;
+    if (source != nullptr) {
+      pixels = std::unique_lock(source->lock());
+      parts = source->TakeDamage();
+    }
+    if (!whole && parts.empty()) {
+      if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+      return;
+    }
     const bool usable = source != nullptr && source->bitCount() == 32;
     const int w = usable ? std::min(target->w, source->width()) : 0;
     const int h = usable ? std::min(target->h, source->height()) : 0;
-    if (w < target->w || h < target->h) SDL_FillRect(target, nullptr, 0);
-    if (w > 0 && h > 0) {
-      std::lock_guard lock(source->lock());
-      auto* out = static_cast<uint8_t*>(target->pixels);
-      if (target->format->format == SDL_PIXELFORMAT_RGB888) {
-        for (int y = 0; y < h; ++y) {
-          std::memcpy(out + static_cast<size_t>(y) * target->pitch, source->Row(y), static_cast<size_t>(w) * 4);
-        }
-      } else {
-        for (int y = 0; y < h; ++y) {
-          SDL_ConvertPixels(w, 1, SDL_PIXELFORMAT_RGB888, source->Row(y), source->stride(),
-                            target->format->format, out + static_cast<size_t>(y) * target->pitch,
+    if (whole) {
+      if (w < target->w || h < target->h) SDL_FillRect(target, nullptr, 0);
+      parts.assign(1, RECT{0, 0, w, h});
+    }
+    std::vector<SDL_Rect> pushed;
+    uint64_t bytes = 0;
+    auto* out = static_cast<uint8_t*>(target->pixels);
+    const int bpp = target->format->BytesPerPixel;
+    for (const RECT& part : parts) {
+      const int left = std::max<int>(part.left, 0), top = std::max<int>(part.top, 0);
+      const int right = std::min<int>(part.right, w), bottom = std::min<int>(part.bottom, h);
+      if (right <= left || bottom <= top) continue;
+      const int width = right - left;
+      for (int y = top; y < bottom; ++y) {
+        const uint8_t* from = source->Row(y) + static_cast<size_t>(left) * 4;
+        uint8_t* to = out + static_cast<size_t>(y) * target->pitch + static_cast<size_t>(left) * bpp;
+        if (target->format->format == SDL_PIXELFORMAT_RGB888) {
+          std::memcpy(to, from, static_cast<size_t>(width) * 4);
+        } else {
+          SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB888, from, source->stride(), target->format->format, to,
                             target->pitch);
         }
       }
+      pushed.push_back(SDL_Rect{left, top, width, bottom - top});
+      bytes += static_cast<uint64_t>(width) * static_cast<uint64_t>(bottom - top) * 4;
     }
+    if (pixels.owns_lock()) pixels.unlock();
     if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
-    SDL_UpdateWindowSurface(native.window);
+    if (whole) {
+      SDL_UpdateWindowSurface(native.window);
+    } else if (!pushed.empty()) {
+      SDL_UpdateWindowSurfaceRects(native.window, pushed.data(), static_cast<int>(pushed.size()));
+    }
+    presentedBytes_ += bytes;
   }
 
   // Brings the native windows in line with the window manager: runs where the loop idles,
@@ -559,7 +591,7 @@ class SdlPresenter final : public Presenter {
         }
         continue;
       }
-      bool copy = dirty.count(view.hwnd) != 0;
+      bool whole = dirty.count(view.hwnd) != 0;
       if (native == nullptr) {
         if (auto failed = failedCreates_.find(view.hwnd);
             failed != failedCreates_.end() && SameRect(failed->second, view.rect)) {
@@ -567,7 +599,7 @@ class SdlPresenter final : public Presenter {
         }
         native = CreateNative(view);
         if (native == nullptr) continue;
-        copy = true;
+        whole = true;
       }
       if (!view.minimized && !SameRect(view.rect, native->rect)) {
         const RECT& had = native->rect;
@@ -576,7 +608,7 @@ class SdlPresenter final : public Presenter {
         }
         if (width != had.right - had.left || height != had.bottom - had.top) {
           SDL_SetWindowSize(native->window, width, height);
-          copy = true;
+          whole = true;
         }
         native->rect = view.rect;
       }
@@ -592,7 +624,8 @@ class SdlPresenter final : public Presenter {
         native->topmost = view.topmost;
         SDL_SetWindowAlwaysOnTop(native->window, view.topmost ? SDL_TRUE : SDL_FALSE);
       }
-      if (copy) CopySurface(*native, view.surface.get());
+      // A native window that is not on the screen yet shows nothing of its own.
+      Present(*native, view.surface.get(), whole || !native->shown);
       if (!native->shown) {
         SDL_ShowWindow(native->window);
         native->shown = true;
@@ -660,7 +693,8 @@ class SdlPresenter final : public Presenter {
   std::mutex wakeMutex_;
   std::atomic<bool> alive_{true};
   std::mutex dirtyMutex_;
-  std::unordered_set<HWND> dirty_;
+  std::unordered_set<HWND> dirty_;  // native windows to copy whole at the next sync
+  std::atomic<uint64_t> presentedBytes_{0};
   std::mutex tasksMutex_;
   std::deque<std::function<void()>> tasks_;
 
@@ -732,6 +766,11 @@ void ShutdownSdlPresenter() { ShutdownAtExit(); }
 uint32_t NativeWindowId(HWND window) {
   SdlPresenter* presenter = g_live.load();
   return presenter != nullptr ? presenter->NativeId(window) : 0;
+}
+
+uint64_t PresentedBytes() {
+  SdlPresenter* presenter = g_live.load();
+  return presenter != nullptr ? presenter->PresentedBytes() : 0;
 }
 
 bool NativeWindowRect(HWND window, RECT* rect) {

@@ -25,5 +25,8 @@ void ShutdownSdlPresenter();
 bool NativeWindowRect(HWND window, RECT* rect);
 // The SDL id of that native window (0 when it has none), for feeding it events.
 uint32_t NativeWindowId(HWND window);
+// Bytes of window pixels the live SDL presenter has copied to the screen so far (each copied
+// rectangle counts width x height x 4), for checks that it copies only what changed.
+uint64_t PresentedBytes();
 
 }  // namespace platform::user

@@ -2,6 +2,7 @@
 #include "platform/user/MessageQueue.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/controls/MenuPaint.h"
@@ -427,6 +428,10 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
     ThreadQueue& queue;
     ~ClearFlag() { queue.inKernelWait.store(false); }
   } clearFlag{*queue};
+  // The user-interface thread blocks in the presenter, which hears the desktop; a change of
+  // any waitable object wakes it there, as a change of its queue does.
+  std::optional<kernel::ScopedSyncWaker> objectsChanged;
+  if (ui) objectsChanged.emplace([] { ActivePresenter().Wake(); });
 
   for (;;) {
     if (ui) ActivePresenter().PumpNativeEvents();
@@ -458,10 +463,7 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
                   ? 0
                   : static_cast<DWORD>(std::min<uint64_t>(until > now ? until - now : 0, INFINITE - 1));
     }
-    // The UI thread's input comes through the presenter, which this wait cannot watch.
-    if (ui) slice = std::min<DWORD>(slice, 5);
-
-    const DWORD result = kernel::WaitForObjectsOr(count, handles, waitAll, slice, ready);
+    const DWORD result = kernel::WaitForObjectsOr(count, handles, waitAll, ui ? 0 : slice, ready);
     if (result != WAIT_TIMEOUT) {
       if (result == WAIT_OBJECT_0 + count && !waitAll) {
         std::lock_guard lock(queue->mutex);
@@ -474,5 +476,6 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
       continue;
     }
     if (!forever && kernel::ClockNowMs() >= deadline) return WAIT_TIMEOUT;
+    if (ui) ActivePresenter().WaitForEvents(slice);
   }
 }

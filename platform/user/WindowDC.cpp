@@ -69,32 +69,38 @@ std::optional<DcRecord> FindDcRecordLocked(HDC dc) {
   return it->second;
 }
 
-// What a DC of a window currently shows: recomputed when the tree changed since.
+// What a DC of a window currently shows: recomputed when the tree changed since. The
+// fields are atomic because the check before each primitive reads them without UserLock.
 struct DcBinding {
   DcRequest request;
-  uint64_t generation = 0;
-  const gdi::Surface* surface = nullptr;
-  HWND topLevel = nullptr;
+  std::atomic<uint64_t> generation{0};
+  std::atomic<const gdi::Surface*> surface{nullptr};
+
+  // Nothing that could change what the DC shows happened since it was last brought up to
+  // date. A move that starts right after this look is drawn after, as if the primitive had
+  // come just before it.
+  bool Current(const gdi::DeviceContext& dc) const {
+    const gdi::Surface* s = surface.load(std::memory_order_relaxed);
+    return s != nullptr && s == dc.surface.get() &&
+           generation.load(std::memory_order_relaxed) == State().generation.load(std::memory_order_acquire);
+  }
 };
 
-// Brings the DC up to date with its window; returns the top-level window to report as
-// changed (null when the window is gone).
-HWND RefreshLocked(DcBinding& binding, gdi::DeviceContext& dc) {
+// Brings the DC up to date with its window.
+void RefreshLocked(DcBinding& binding, gdi::DeviceContext& dc) {
   Window* window = FindWindowLocked(binding.request.window);
   if (window == nullptr || window->destroyed) {
     // Drawing through a DC of a destroyed window lands nowhere.
     dc.visible = gdi::Region();
-    binding.topLevel = nullptr;
-    return nullptr;
+    binding.surface = nullptr;
+    return;
   }
   const Window* top = RootOf(*window);
-  if (binding.generation == State().generation && binding.surface == top->surface.get() &&
+  const uint64_t generation = State().generation.load();
+  if (binding.generation == generation && binding.surface == top->surface.get() &&
       binding.surface == dc.surface.get()) {
-    return binding.topLevel;
+    return;
   }
-  binding.generation = State().generation;
-  binding.surface = top->surface.get();
-  binding.topLevel = top->handle;
   const DcRequest& request = binding.request;
   const bool windowArea = (request.flags & DCX_WINDOW) != 0;
   POINT origin = windowArea ? WindowOriginLocked(*window) : ClientOriginLocked(*window);
@@ -119,7 +125,8 @@ HWND RefreshLocked(DcBinding& binding, gdi::DeviceContext& dc) {
   } else {
     dc.visible = std::move(visible);
   }
-  return binding.topLevel;
+  binding.surface = top->surface.get();
+  binding.generation = generation;
 }
 
 HWND TopLevelHandleLocked(HWND window) {
@@ -190,15 +197,12 @@ HDC CreateDcForWindow(const DcRequest& request, DcKind kind) {
     if (window == nullptr || window->destroyed) return nullptr;
     auto binding = std::make_shared<DcBinding>();
     binding->request = request;
-    // The hook runs before every primitive: it follows moves, restacking and destruction,
-    // and tells the presenter the surface is being drawn on.
+    // The hook runs before every primitive: it follows moves, restacking and destruction.
+    // What is drawn reaches the presenter through the surface's record of drawn areas.
     dc = gdi::CreateWindowDC(nullptr, {0, 0}, gdi::Region(), [binding](gdi::DeviceContext& target) {
-      HWND changed = nullptr;
-      {
-        std::lock_guard inner(UserLock());
-        changed = RefreshLocked(*binding, target);
-      }
-      if (changed != nullptr) ActivePresenter().TopLevelChanged(changed);
+      if (binding->Current(target)) return;
+      std::lock_guard inner(UserLock());
+      RefreshLocked(*binding, target);
     });
     if (dc == nullptr) return nullptr;
     RegisterDc(dc, request.window, kind);
@@ -246,6 +250,10 @@ void SyncSurfaceSize(Window& topLevel) {
     if (old && old->width() == width && old->height() == height) return;
     std::shared_ptr<gdi::Surface> fresh;
     if (width > 0 && height > 0) fresh = gdi::Surface::Create(width, height, 32, true);
+    if (fresh) {
+      // Runs with the surface's lock held, from whichever thread drew.
+      fresh->TrackDamage([window = topLevel.handle] { ActivePresenter().TopLevelChanged(window); });
+    }
     if (fresh && old && old->bitCount() == 32) {
       std::lock_guard pixels(old->lock());
       int rows = std::min(height, old->height());
@@ -253,6 +261,8 @@ void SyncSurfaceSize(Window& topLevel) {
       for (int y = 0; y < rows; ++y) std::memcpy(fresh->Row(y), old->Row(y), bytes);
     }
     topLevel.surface = std::move(fresh);
+    // Window DCs still point at the old surface.
+    ++State().generation;
   }
   ActivePresenter().TopLevelChanged(topLevel.handle);
 }
@@ -495,6 +505,8 @@ BOOL ScrollWindow(HWND window, int dx, int dy, const RECT* scroll, const RECT* c
                       static_cast<size_t>(r.right - r.left) * 4);
         }
       }
+      const RECT b = moved.Bounds();
+      surface.NoteDrawn({b.left + origin.x, b.top + origin.y, b.right + origin.x, b.bottom + origin.y});
     }
     // What was uncovered, and what could not be copied because its source was hidden.
     gdi::Region target = source;

@@ -6,12 +6,36 @@
 // objects are owned by the handle table through shared_ptr, so a procedure that destroys
 // its own window still runs on a live object; `destroyed` tells it the handle is gone.
 //
+// Lock order of the whole platform. A thread holding a lock may take only locks further
+// down this list; locks on one line are never held together.
+//   1. UserLock (this model).
+//   2. The registry of message queues (MessageQueue.cpp).
+//   3. The kernel wait lock, SyncMutex() (the state of events, semaphores, mutexes and
+//      threads; kernel/Waitable.h). A wait that also watches a message queue looks at the
+//      queue with it held.
+//   4. One message queue's mutex (ThreadQueue::mutex); never two queues at once: a sender
+//      and a receiver are locked one after the other.
+//   5. Surface locks (gdi/SurfaceMutex.h). One primitive holds the surfaces it touches, at
+//      most three, taken together by gdi/SurfaceLocks.h, which cannot deadlock however two
+//      blits cross; nothing takes a second surface lock on its own while holding one.
+//   6. GDI's own tables: the object handle table, bitmap selection and the font caches,
+//      each held only for a lookup.
+//   7. The wakers that a wait on the user-interface thread registers with the kernel wait
+//      lock (kernel/Waitable.h), then the presenter slot (ActivePresenter), then the
+//      presenter's own mutexes and SDL's event queue. They are reached from 3 (a change of
+//      a kernel object wakes the user-interface thread) and from 5 (the first drawing on a
+//      window surface since the screen last copied it tells the presenter), so presenters
+//      never take any lock above them while holding one of their own.
+// The window DC check before each primitive reads State().generation without any lock;
+// only a DC whose window moved takes UserLock, before the primitive locks its surfaces.
+//
 // Coordinates: `window` and `client` are in the parent's client coordinates for child
 // windows and in screen coordinates for top-level windows. Update regions are kept in the
 // window's own client coordinates.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -108,9 +132,11 @@ struct WindowManagerState {
   HCURSOR cursor = nullptr;
   POINT cursorPos{0, 0};
   std::array<BYTE, 256> keyState{};  // bit 7 down, bit 0 toggled
-  // Bumped whenever the tree, a position, a style or the visibility of a window changes,
-  // so that window DCs know when to recompute their visible region.
-  uint64_t generation = 1;
+  // Bumped (under the lock) whenever the tree, a position, a style, the visibility or the
+  // surface of a window changes, so that window DCs know when to recompute their visible
+  // region. Read without the lock by a window DC before each primitive: while it has not
+  // moved, the DC draws with what it worked out last time.
+  std::atomic<uint64_t> generation{1};
 };
 
 WindowManagerState& State();
