@@ -30,8 +30,8 @@ class Targets {
     cls.lpszClassName = "WindowDrawingBench";
     cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     RegisterClassA(&cls);
-    window_ = CreateWindowExA(0, "WindowDrawingBench", "Drawing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, kWidth,
-                              kHeight, nullptr, nullptr, nullptr, nullptr);
+    window_ = CreateWindowExA(0, "WindowDrawingBench", "Drawing", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              20, 20, kWidth, kHeight, nullptr, nullptr, nullptr, nullptr);
     platform::testing::RunUntilIdle();
     windowDc_ = GetDC(window_);
     memoryDc_ = CreateCompatibleDC(windowDc_);
@@ -84,7 +84,8 @@ void DrawLabels(HDC dc) {
 
 void DrawTiles(HDC dc, HDC tile) {
   for (int i = 0; i < kBlitCalls; ++i) {
-    BitBlt(dc, (i * 53) % (kWidth - kTile), (i * 29) % (kHeight - kTile), kTile, kTile, tile, 0, 0, SRCCOPY);
+    BitBlt(dc, (i * 53) % (kWidth - kTile), (i * 29) % (kHeight - kTile), kTile, kTile, tile, 0, 0,
+           SRCCOPY);
   }
 }
 
@@ -111,15 +112,16 @@ class RatioReporter : public BestTimeReporter {
   void PrintRatios() const {
     std::printf("\nRatios (best CPU time of each, same run):\n");
     Ratio("10,000 TextOutA: window DC / memory DC", "BM_TextOutWindowDC", "BM_TextOutMemoryDC");
-    Ratio("1,000 BitBlt 32x32: window DC / memory DC", "BM_BitBlt32WindowDC", "BM_BitBlt32MemoryDC");
+    Ratio("1,000 BitBlt 32x32: window DC / memory DC", "BM_BitBlt32WindowDC",
+          "BM_BitBlt32MemoryDC");
   }
 
  private:
   void Ratio(const char* what, const std::string& a, const std::string& b) const {
     const double ta = Seconds(a), tb = Seconds(b);
     if (ta <= 0 || tb <= 0) return;
-    std::printf("  %-44s %6.3f  (target <= 1.3)\n      %s %.3f ms, %s %.3f ms\n", what, ta / tb, a.c_str(),
-                ta * 1e3, b.c_str(), tb * 1e3);
+    std::printf("  %-44s %6.3f  (target <= 1.3)\n      %s %.3f ms, %s %.3f ms\n", what, ta / tb,
+                a.c_str(), ta * 1e3, b.c_str(), tb * 1e3);
   }
 };
 

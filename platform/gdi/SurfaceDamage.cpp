@@ -7,7 +7,9 @@
 namespace platform::gdi {
 namespace {
 
-int64_t Area(const RECT& r) { return int64_t{r.right - r.left} * (r.bottom - r.top); }
+int64_t Area(const RECT& r) {
+  return int64_t{r.right - r.left} * (r.bottom - r.top);
+}
 
 RECT Union(const RECT& a, const RECT& b) {
   return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
@@ -20,7 +22,9 @@ bool Contains(const RECT& outer, const RECT& inner) {
 }
 
 // Pixels a merge would copy beyond those of the two rectangles (negative when they overlap).
-int64_t MergeCost(const RECT& a, const RECT& b) { return Area(Union(a, b)) - Area(a) - Area(b); }
+int64_t MergeCost(const RECT& a, const RECT& b) {
+  return Area(Union(a, b)) - Area(a) - Area(b);
+}
 
 }  // namespace
 
@@ -63,6 +67,8 @@ void SurfaceDamage::MergeCheaply() {
   }
 }
 
-std::vector<RECT> SurfaceDamage::Take() { return std::exchange(rects_, {}); }
+std::vector<RECT> SurfaceDamage::Take() {
+  return std::exchange(rects_, {});
+}
 
 }  // namespace platform::gdi

@@ -22,7 +22,8 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 std::string Show(const std::vector<RECT>& rects) {
   std::ostringstream out;
-  for (const RECT& r : rects) out << '{' << r.left << ',' << r.top << ',' << r.right << ',' << r.bottom << '}';
+  for (const RECT& r : rects)
+    out << '{' << r.left << ',' << r.top << ',' << r.right << ',' << r.bottom << '}';
   return out.str();
 }
 
@@ -36,14 +37,20 @@ TEST(SurfaceDamageTest, MergesWhatIsCheapToMergeAndKeepsApartWhatIsNot) {
   const std::vector<MergeCase> cases = {
       {"empty rectangles are ignored", {{5, 5, 5, 9}, {3, 3, 1, 8}}, {}},
       {"one rectangle", {{1, 2, 3, 4}}, {{1, 2, 3, 4}}},
-      {"a rectangle inside another adds nothing", {{0, 0, 50, 50}, {10, 10, 20, 20}}, {{0, 0, 50, 50}}},
+      {"a rectangle inside another adds nothing",
+       {{0, 0, 50, 50}, {10, 10, 20, 20}},
+       {{0, 0, 50, 50}}},
       {"a rectangle that covers earlier ones replaces them",
        {{10, 10, 20, 20}, {300, 300, 310, 310}, {0, 0, 400, 400}},
        {{0, 0, 400, 400}}},
       {"side by side they become one", {{0, 0, 10, 10}, {10, 0, 20, 10}}, {{0, 0, 20, 10}}},
       {"overlapping ones become one", {{0, 0, 10, 10}, {5, 5, 15, 15}}, {{0, 0, 15, 15}}},
-      {"a small gap is copied rather than kept apart", {{0, 0, 10, 10}, {14, 0, 24, 10}}, {{0, 0, 24, 10}}},
-      {"far apart they stay apart", {{0, 0, 10, 10}, {500, 400, 510, 410}}, {{0, 0, 10, 10}, {500, 400, 510, 410}}},
+      {"a small gap is copied rather than kept apart",
+       {{0, 0, 10, 10}, {14, 0, 24, 10}},
+       {{0, 0, 24, 10}}},
+      {"far apart they stay apart",
+       {{0, 0, 10, 10}, {500, 400, 510, 410}},
+       {{0, 0, 10, 10}, {500, 400, 510, 410}}},
       {"a merge that reaches a third rectangle takes it along",
        {{0, 0, 100, 10}, {0, 40, 100, 50}, {0, 10, 100, 40}},
        {{0, 0, 100, 50}}},
@@ -58,7 +65,8 @@ TEST(SurfaceDamageTest, MergesWhatIsCheapToMergeAndKeepsApartWhatIsNot) {
     EXPECT_TRUE(damage.empty()) << c.what;
     bool same = got.size() == c.expected.size();
     for (const RECT& e : c.expected) {
-      same = same && std::any_of(got.begin(), got.end(), [&](const RECT& g) { return SameRect(g, e); });
+      same = same &&
+             std::any_of(got.begin(), got.end(), [&](const RECT& g) { return SameRect(g, e); });
     }
     EXPECT_TRUE(same) << c.what << ": got " << Show(got) << ", expected " << Show(c.expected);
   }
@@ -106,7 +114,8 @@ class TrackedTarget {
 
   void Scramble() {
     for (int y = 0; y < kHeight; ++y)
-      for (int x = 0; x < kWidth; ++x) surface_->WriteRaw(x, y, 0x00010203u * static_cast<uint32_t>(x * 7 + y * 13));
+      for (int x = 0; x < kWidth; ++x)
+        surface_->WriteRaw(x, y, 0x00010203u * static_cast<uint32_t>(x * 7 + y * 13));
   }
   std::vector<uint32_t> Pixels() const {
     std::vector<uint32_t> out;
@@ -140,34 +149,41 @@ TEST(SurfaceDamageTest, EveryPrimitiveRecordsEveryPixelItChangedAndLittleMore) {
   PatBlt(tile, 0, 0, 16, 16, WHITENESS);
   HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
   const std::vector<PrimitiveCase> cases = {
-      {"FillRect", [](HDC dc) {
+      {"FillRect",
+       [](HDC dc) {
          RECT r{10, 12, 30, 40};
          FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
        }},
       {"PatBlt reaching past the edge", [](HDC dc) { PatBlt(dc, 150, 100, 40, 40, BLACKNESS); }},
       {"BitBlt from a bitmap", [tile](HDC dc) { BitBlt(dc, 40, 50, 16, 16, tile, 0, 0, SRCCOPY); }},
-      {"StretchBlt", [tile](HDC dc) { StretchBlt(dc, 5, 60, 50, 30, tile, 0, 0, 16, 16, SRCCOPY); }},
+      {"StretchBlt",
+       [tile](HDC dc) { StretchBlt(dc, 5, 60, 50, 30, tile, 0, 0, 16, 16, SRCCOPY); }},
       {"BitBlt within the surface", [](HDC dc) { BitBlt(dc, 80, 10, 30, 20, dc, 0, 0, SRCCOPY); }},
       {"SetPixel", [](HDC dc) { SetPixel(dc, 77, 33, RGB(255, 0, 0)); }},
-      {"LineTo", [](HDC dc) {
+      {"LineTo",
+       [](HDC dc) {
          MoveToEx(dc, 20, 100, nullptr);
          LineTo(dc, 90, 70);
        }},
       {"Ellipse", [](HDC dc) { Ellipse(dc, 100, 40, 150, 90); }},
-      {"Rectangle through a moved viewport", [](HDC dc) {
+      {"Rectangle through a moved viewport",
+       [](HDC dc) {
          SetViewportOrgEx(dc, 30, 20, nullptr);
          Rectangle(dc, 0, 0, 25, 15);
          SetViewportOrgEx(dc, 0, 0, nullptr);
        }},
-      {"TextOutA, opaque", [](HDC dc) {
+      {"TextOutA, opaque",
+       [](HDC dc) {
          SetBkMode(dc, OPAQUE);
          TextOutA(dc, 12, 80, "Damage 12", 9);
        }},
-      {"TextOutA, transparent", [](HDC dc) {
+      {"TextOutA, transparent",
+       [](HDC dc) {
          SetBkMode(dc, TRANSPARENT);
          TextOutA(dc, 60, 5, "Wg", 2);
        }},
-      {"DrawIconEx", [icon](HDC dc) { DrawIconEx(dc, 120, 2, icon, 32, 32, 0, nullptr, DI_NORMAL); },
+      {"DrawIconEx",
+       [icon](HDC dc) { DrawIconEx(dc, 120, 2, icon, 32, 32, 0, nullptr, DI_NORMAL); },
        {120, 2, 152, 34}},
   };
   for (const PrimitiveCase& c : cases) {
@@ -195,11 +211,12 @@ TEST(SurfaceDamageTest, EveryPrimitiveRecordsEveryPixelItChangedAndLittleMore) {
     ASSERT_LT(changed.left, changed.right) << c.what << " drew nothing";
     EXPECT_EQ(stale, 0) << c.what << ": pixels changed outside the record " << Show(damage);
     // Little more: the record stays within two pixels of what changed.
-    const RECT limit = c.area.right > c.area.left
-                           ? c.area
-                           : RECT{changed.left - 2, changed.top - 2, changed.right + 2, changed.bottom + 2};
+    const RECT limit = c.area.right > c.area.left ? c.area
+                                                  : RECT{changed.left - 2, changed.top - 2,
+                                                         changed.right + 2, changed.bottom + 2};
     for (const RECT& r : damage) {
-      EXPECT_TRUE(r.left >= limit.left && r.top >= limit.top && r.right <= limit.right && r.bottom <= limit.bottom)
+      EXPECT_TRUE(r.left >= limit.left && r.top >= limit.top && r.right <= limit.right &&
+                  r.bottom <= limit.bottom)
           << c.what << ": recorded " << Show({r}) << " for changes within " << Show({changed});
     }
     EXPECT_EQ(target.firstDamageCalls(), 1) << c.what;

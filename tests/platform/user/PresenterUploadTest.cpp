@@ -1,10 +1,8 @@
 // On a real X screen the SDL presenter copies only what was drawn since its last copy, and
 // what the X server shows of a window is then exactly the window's surface: after drawing
 // on the UI thread and on another thread, after a child window moves and after a scroll.
-#include <gtest/gtest.h>
-
 #include <SDL.h>
-#include <SDL_syswm.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +15,13 @@
 #include "platform/user32.h"
 #include "tests/platform/user/XServerTestSupport.h"
 
-// Last: Xlib defines macros (None, Bool, Status) that clash with names in other headers.
+// Last: Xlib (which SDL_syswm.h brings in too) defines macros such as None, Bool and Status
+// that clash with names in the headers above.
+// clang-format off
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+// clang-format on
 
 #if defined(__SANITIZE_ADDRESS__)
 #define VELMORA_LEAK_CHECKS 1
@@ -62,11 +64,13 @@ long StalePixels(HWND window) {
   SDL_Window* native = SDL_GetWindowFromID(NativeWindowId(window));
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (native == nullptr || !SDL_GetWindowWMInfo(native, &info) || info.subsystem != SDL_SYSWM_X11) return -1;
+  if (native == nullptr || !SDL_GetWindowWMInfo(native, &info) || info.subsystem != SDL_SYSWM_X11)
+    return -1;
   std::shared_ptr<Window> w = LookupWindow(window);
   if (!w || !w->surface) return -2;
   gdi::Surface& surface = *w->surface;
-  XImage* image = XGetImage(info.info.x11.display, info.info.x11.window, 0, 0, static_cast<unsigned>(surface.width()),
+  XImage* image = XGetImage(info.info.x11.display, info.info.x11.window, 0, 0,
+                            static_cast<unsigned>(surface.width()),
                             static_cast<unsigned>(surface.height()), AllPlanes, ZPixmap);
   if (image == nullptr) return -3;
   long stale = 0;
@@ -98,11 +102,12 @@ int CopiesOnlyWhatChanged() {
   cls.lpszClassName = "PresenterUpload";
   cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   if (RegisterClassA(&cls) == 0) return 3;
-  HWND window = CreateWindowExA(0, "PresenterUpload", "upload", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20, 20,
-                                kWidth, kHeight, nullptr, nullptr, nullptr, nullptr);
+  HWND window =
+      CreateWindowExA(0, "PresenterUpload", "upload", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 20,
+                      20, kWidth, kHeight, nullptr, nullptr, nullptr, nullptr);
   if (window == nullptr) return 4;
-  HWND child = CreateWindowExA(0, "PresenterUpload", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 40, 40, 200, 120, window,
-                               nullptr, nullptr, nullptr);
+  HWND child = CreateWindowExA(0, "PresenterUpload", "", WS_CHILD | WS_VISIBLE | WS_BORDER, 40, 40,
+                               200, 120, window, nullptr, nullptr, nullptr);
   if (child == nullptr) return 5;
   Settle();
   if (StalePixels(window) != 0) return 10;
@@ -112,8 +117,9 @@ int CopiesOnlyWhatChanged() {
   Fill(window, {300, 200, 310, 210}, RGB(200, 30, 30));
   Settle();
   const uint64_t copied = PresentedBytes() - before;
-  std::fprintf(stderr, "a 10x10 change of a %dx%d window copied %llu bytes (the whole window: %d)\n", kWidth,
-               kHeight, static_cast<unsigned long long>(copied), kWidth * kHeight * 4);
+  std::fprintf(stderr,
+               "a 10x10 change of a %dx%d window copied %llu bytes (the whole window: %d)\n",
+               kWidth, kHeight, static_cast<unsigned long long>(copied), kWidth * kHeight * 4);
   if (copied != 10 * 10 * 4) return 11;
   if (StalePixels(window) != 0) return 12;
 
@@ -147,7 +153,8 @@ int RunOnPrivateServer() {
 #endif
   PrivateXServer server("1280x800x24");
   if (server.display().empty()) return 1;
-  for (const char* name : {"WAYLAND_DISPLAY", "VELMORA_HEADLESS", "SDL_VIDEODRIVER"}) unsetenv(name);
+  for (const char* name : {"WAYLAND_DISPLAY", "VELMORA_HEADLESS", "SDL_VIDEODRIVER"})
+    unsetenv(name);
   setenv("DISPLAY", server.display().c_str(), 1);
   const int result = CopiesOnlyWhatChanged();
   // SDL must let go of the server before it stops, or its exit handler fails instead.

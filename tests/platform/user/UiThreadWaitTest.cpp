@@ -77,10 +77,12 @@ struct WakeCase {
 TEST(UiThreadWaitTest, ObjectsAndMessagesFromOtherThreadsWakeTheBlockedWait) {
   const std::vector<WakeCase> cases = {
       {"an event is set", [](HANDLE event, HANDLE, DWORD) { SetEvent(event); }, WAIT_OBJECT_0},
-      {"a semaphore is released", [](HANDLE, HANDLE semaphore, DWORD) { ReleaseSemaphore(semaphore, 1, nullptr); },
+      {"a semaphore is released",
+       [](HANDLE, HANDLE semaphore, DWORD) { ReleaseSemaphore(semaphore, 1, nullptr); },
        WAIT_OBJECT_0 + 1},
       {"a message is posted to the thread",
-       [](HANDLE, HANDLE, DWORD ui) { PostThreadMessageA(ui, WM_USER + 5, 0, 0); }, WAIT_OBJECT_0 + 2},
+       [](HANDLE, HANDLE, DWORD ui) { PostThreadMessageA(ui, WM_USER + 5, 0, 0); },
+       WAIT_OBJECT_0 + 2},
   };
   for (const WakeCase& c : cases) {
     auto owned = std::make_unique<BlockingPresenter>();
@@ -102,7 +104,8 @@ TEST(UiThreadWaitTest, ObjectsAndMessagesFromOtherThreadsWakeTheBlockedWait) {
     EXPECT_EQ(result, c.expected) << c.what;
     const std::vector<DWORD> timeouts = presenter.timeouts();
     EXPECT_FALSE(timeouts.empty()) << c.what << ": the wait never blocked in the presenter";
-    for (DWORD t : timeouts) EXPECT_EQ(t, INFINITE) << c.what << ": the wait looked again after " << t << " ms";
+    for (DWORD t : timeouts)
+      EXPECT_EQ(t, INFINITE) << c.what << ": the wait looked again after " << t << " ms";
     InstallPresenter(nullptr);
     CloseHandle(event);
     CloseHandle(semaphore);

@@ -60,7 +60,8 @@ bool Only(const std::vector<RECT>& rects, RECT expected) {
 
 std::string Show(const std::vector<RECT>& rects) {
   std::ostringstream out;
-  for (const RECT& r : rects) out << '{' << r.left << ',' << r.top << ',' << r.right << ',' << r.bottom << '}';
+  for (const RECT& r : rects)
+    out << '{' << r.left << ',' << r.top << ',' << r.right << ',' << r.bottom << '}';
   return out.str();
 }
 
@@ -73,10 +74,10 @@ TEST(WindowDamageTest, WindowDcRecordsWhereItDrewAndFollowsItsWindow) {
   cls.lpszClassName = "WindowDamageTest";
   RegisterClassA(&cls);
   // The client area starts 6 px right of and 30 px below the window's corner.
-  HWND top = CreateWindowExA(0, "WindowDamageTest", "damage", WS_CAPTION | WS_VISIBLE, 50, 50, 400, 300, nullptr,
-                             nullptr, nullptr, nullptr);
-  HWND child = CreateWindowExA(0, "WindowDamageTest", "", WS_CHILD | WS_VISIBLE, 20, 40, 100, 80, top, nullptr,
-                               nullptr, nullptr);
+  HWND top = CreateWindowExA(0, "WindowDamageTest", "damage", WS_CAPTION | WS_VISIBLE, 50, 50, 400,
+                             300, nullptr, nullptr, nullptr, nullptr);
+  HWND child = CreateWindowExA(0, "WindowDamageTest", "", WS_CHILD | WS_VISIBLE, 20, 40, 100, 80,
+                               top, nullptr, nullptr, nullptr);
   ASSERT_NE(child, nullptr);
   platform::testing::RunUntilIdle();
   TakeDamage(top);

@@ -28,7 +28,8 @@ class PrivateXServer {
     // Xvfb writes its display number to this descriptor once it accepts clients.
     posix_spawn_file_actions_adddup2(&actions, ready[1], 3);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const char* args[] = {"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", nullptr};
+    const char* args[] = {"Xvfb", "-displayfd", "3",   "-screen", "0",
+                          screen, "-nolisten",  "tcp", nullptr};
     std::vector<std::string> storage(args, args + 8);
     std::vector<char*> argv;
     for (auto& a : storage) argv.push_back(a.data());
@@ -44,7 +45,8 @@ class PrivateXServer {
     std::string number;
     pollfd wait{ready[0], POLLIN, 0};
     char c;
-    while (poll(&wait, 1, 5000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n') number.push_back(c);
+    while (poll(&wait, 1, 5000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n')
+      number.push_back(c);
     close(ready[0]);
     if (!number.empty()) display_ = ":" + number;
   }
