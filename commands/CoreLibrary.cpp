@@ -4,6 +4,7 @@
 
 #include "commands/files/FileCommands.h"
 #include "commands/numeric/NumericCommands.h"
+#include "commands/system/WindowCommands.h"
 #include "commands/text/TextCommands.h"
 #include "commands/support/LibraryServices.h"
 
@@ -24,6 +25,8 @@ const rt::CommandRoutine kCommands[] = {
     ColorValue, ToText, ToHexText, ToBytes, BytesLength, MidBytes, ZeroBytes, BytesValue,
     // files
     GetRunDirectory, FileExists, ChangeFileAttributes, ReadWholeFile, WriteWholeFile,
+    // windows and units
+    LoadWindow, DestroyUnit, Redraw, UpdateNow, GetWindowHandle,
 };
 
 rt::LibraryDescriptor MakeDescriptor() {
