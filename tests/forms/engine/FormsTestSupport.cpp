@@ -147,14 +147,24 @@ class ProbeUnit : public UnitObject {
       case kMsgUnitsShown:
         Note("8076 " + UnitName(UnitId()));
         return 0;
+      case WM_CHAR:
+        Note("char " + UnitName(UnitId()) + " " + std::to_string(wParam));
+        break;
+      case WM_LBUTTONDOWN:
+        Note("press " + UnitName(UnitId()));
+        break;
+      case WM_KEYDOWN:
+        Note("key " + UnitName(UnitId()) + " " + std::to_string(wParam));
+        break;
       case kTabGetSelection:
         return page_;
       case kTabGetSelection + 1:
         page_ = static_cast<int>(wParam);
         return 0;
       default:
-        return UnitObject::HandleMessage(message, wParam, lParam);
+        break;
     }
+    return UnitObject::HandleMessage(message, wParam, lParam);
   }
 };
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -95,8 +96,9 @@ class TestForm {
   forms::WindowImage image_;
   forms::UnitRecordFields window_;
   forms::TypeBlock properties_;
-  std::vector<std::pair<UnitId, forms::UnitRecordFields>> units_;
-  std::vector<std::pair<UnitId, forms::MenuItemFields>> menu_;
+  // Deques: the references AddUnit and AddMenuItem hand out stay valid.
+  std::deque<std::pair<UnitId, forms::UnitRecordFields>> units_;
+  std::deque<std::pair<UnitId, forms::MenuItemFields>> menu_;
 };
 
 // Reads the forms as the program's form data (against HandlerTable()).
