@@ -8,6 +8,7 @@
 
 #include "commands/support/LibraryServices.h"
 #include "commands/system/WindowCommands.h"
+#include "forms/FormsEngine.h"
 #include "forms/data/FormData.h"
 #include "forms/properties/UnitProperties.h"
 #include "forms/units/window/WindowUnit.h"
@@ -207,6 +208,43 @@ TEST_F(WindowUnitTest, CommandsLoadFindRedrawAndDestroy) {
   ASSERT_EQ(rt::Call(cmd::LoadWindow, {Ref(W, 0)}).As<int32_t>(), 1);
   rt::Call(cmd::DestroyUnit, {Ref(W, 0), rt::Arg::Bool(true)});
   EXPECT_EQ(WindowHandle(W), nullptr) << "at once";
+}
+
+TEST_F(WindowUnitTest, NotifyServicesAnswerFromTheWindowList) {
+  TestForm one(1), two(2);
+  one.AddUnit(2, kProbeType, 10, 10, 40, 30);
+  ReadForms({one, two});
+  ASSERT_TRUE(Load(W));
+  HWND window = WindowHandle(W);
+  HWND unit = UnitHandle(W, UnitIdOf(2));
+  auto notify = [](int32_t code, intptr_t a = 0, intptr_t b = 0) {
+    return rt::RuntimeNotify(code, a, b);
+  };
+  auto h = [](HWND w) { return reinterpret_cast<intptr_t>(w); };
+  void* unitObject = forms::FindUnitObject(W, UnitIdOf(2));
+  int stranger = 0;
+
+  const struct {
+    int32_t code;
+    intptr_t a, b, expected;
+  } kCases[] = {
+      {1014, h(unit), 0, 1},
+      {1014, h(window), 0, 1},
+      {1014, h(GetDesktopWindow()), 0, 0},
+      {2032, 0, 0, 2},
+      {2033, 0, 0, h(window)},
+      {2033, 1, 0, 0},  // not loaded
+      {2033, 5, 0, 0},  // no such position
+      {2006, W, UnitIdOf(2), reinterpret_cast<intptr_t>(unitObject)},
+      {2006, two.WindowId(), 0, 0},
+      {2037, reinterpret_cast<intptr_t>(unitObject), 0, h(unit)},
+      {2037, reinterpret_cast<intptr_t>(&stranger), 0, 0},  // not a unit object
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(notify(c.code, c.a, c.b), c.expected) << c.code << " " << c.a;
+  }
+  forms::DestroyUnit(&stranger, true);  // a foreign pointer is ignored
+  EXPECT_TRUE(IsWindow(window));
 }
 
 }  // namespace
