@@ -20,7 +20,9 @@ void SplitModulePath(const std::string& path, std::string* directory, std::strin
   *fileName = path.substr(slash + 1);
 }
 
-void RaiseBusy() { ++Runtime().busyCounter; }
+void RaiseBusy() {
+  ++Runtime().busyCounter;
+}
 
 void LowerBusy() {
   auto& counter = Runtime().busyCounter;
@@ -29,14 +31,18 @@ void LowerBusy() {
   }
 }
 
-bool EventsSuppressed() { return Runtime().busyCounter.load() >= 1; }
+bool EventsSuppressed() {
+  return Runtime().busyCounter.load() >= 1;
+}
 
 void SetCurrentEventSource(uint32_t windowId, uint32_t unitId) {
   Runtime().currentEventWindow = windowId;
   Runtime().currentEventUnit = unitId;
 }
 
-void SetHandlerRunning(bool running) { Runtime().handlerRunning = running ? 1 : 0; }
+void SetHandlerRunning(bool running) {
+  Runtime().handlerRunning = running ? 1 : 0;
+}
 
 bool CurrentEventSource(uint32_t* ids) {
   const RuntimeState& s = Runtime();
@@ -48,7 +54,9 @@ bool CurrentEventSource(uint32_t* ids) {
   return true;
 }
 
-uint32_t NewId() { return ++Runtime().idCounter; }
+uint32_t NewId() {
+  return ++Runtime().idCounter;
+}
 
 const DataTypeDescriptor* DataTypeFor(uint32_t typeCode) {
   const RuntimeState& s = Runtime();

@@ -28,7 +28,9 @@ bool AnyWindowLive() {
   return forms.anyWindowLive != nullptr && forms.anyWindowLive();
 }
 
-bool ModalEnded(HWND modal) { return modal != nullptr && !IsWindow(modal); }
+bool ModalEnded(HWND modal) {
+  return modal != nullptr && !IsWindow(modal);
+}
 
 void Dispatch(MSG* message) {
   const FormsHooks& forms = Forms();

@@ -38,9 +38,8 @@ HWND CreateMessageWindow() {
   if (s.messageWindow != nullptr && IsWindow(s.messageWindow)) return s.messageWindow;
   s.messageWindow = nullptr;
   if (!RegisterMessageWindowClass()) return nullptr;
-  s.messageWindow =
-      CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr,
-                      nullptr, nullptr);
+  s.messageWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", 0, 0, 0, 0, 0, nullptr,
+                                    nullptr, nullptr, nullptr);
   return s.messageWindow;
 }
 

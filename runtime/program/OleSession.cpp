@@ -2,7 +2,9 @@
 
 namespace rt {
 
-bool StartOleWhenAvailable() { return false; }
+bool StartOleWhenAvailable() {
+  return false;
+}
 
 void StopOle() {}
 

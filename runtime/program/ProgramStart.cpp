@@ -33,7 +33,9 @@ std::string ModuleFileName() {
   }
 }
 
-intptr_t ReturnNothing() { return 0; }
+intptr_t ReturnNothing() {
+  return 0;
+}
 void ReleaseNothing(void*) {}
 
 void FillDllCommandTables(DllCommandTables* tables, const ImageHeader* header) {
@@ -125,7 +127,9 @@ void InitRuntime(const ImageHeader* header) {
   }
 }
 
-void SetEndRoutine(EndRoutine routine) { Runtime().endRoutine = routine; }
+void SetEndRoutine(EndRoutine routine) {
+  Runtime().endRoutine = routine;
+}
 
 void LoadStartupWindow(uint32_t windowId) {
   const FormsHooks& forms = Forms();

@@ -75,9 +75,9 @@ TEST_F(MessageLoopTest, IdlePhaseRunsRoutinesAndTheHookUntilNoMoreWorkIsWanted) 
   };
   InstallFormsHooks(hooks);
   g_idleWindow = CreateRecordingWindow();
-  AddIdleRoutine(g_idleWindow, [](intptr_t argument) {
-    Log().push_back("idle routine " + std::to_string(argument));
-  }, 9);
+  AddIdleRoutine(
+      g_idleWindow,
+      [](intptr_t argument) { Log().push_back("idle routine " + std::to_string(argument)); }, 9);
 
   EXPECT_TRUE(RunModalLoop(g_idleWindow));
   // Passes 0 and 1 are the loop's own; from pass 2 on the windows get their idle work.
@@ -96,8 +96,10 @@ TEST_F(MessageLoopTest, IdleRoutinesWalkFromLastToFirstAndDropDeadWindows) {
   HWND dead = CreateRecordingWindow();
   DestroyWindow(dead);
   auto logArgument = [](intptr_t argument) { Log().push_back(std::to_string(argument)); };
-  const IdleRoutineRecord records[] = {
-      {live, logArgument, 1}, {dead, logArgument, 2}, {live, logArgument, 3}, {dead, logArgument, 4}};
+  const IdleRoutineRecord records[] = {{live, logArgument, 1},
+                                       {dead, logArgument, 2},
+                                       {live, logArgument, 3},
+                                       {dead, logArgument, 4}};
   for (const IdleRoutineRecord& record : records) {
     RuntimeNotify(1012, reinterpret_cast<intptr_t>(&record), 0);
   }
@@ -154,10 +156,10 @@ TEST_F(MessageLoopTest, IdleRestartingMessages) {
     bool restarts;
   };
   const Case cases[] = {
-      {WM_KEYDOWN, {0, 0}, true},     {WM_TIMER, {0, 0}, true},
-      {WM_PAINT, {0, 0}, false},      {0x0118, {0, 0}, false},
-      {WM_MOUSEMOVE, {5, 5}, true},   {WM_MOUSEMOVE, {5, 5}, false},
-      {WM_MOUSEMOVE, {6, 5}, true},   {WM_NCMOUSEMOVE, {6, 5}, true},
+      {WM_KEYDOWN, {0, 0}, true},      {WM_TIMER, {0, 0}, true},
+      {WM_PAINT, {0, 0}, false},       {0x0118, {0, 0}, false},
+      {WM_MOUSEMOVE, {5, 5}, true},    {WM_MOUSEMOVE, {5, 5}, false},
+      {WM_MOUSEMOVE, {6, 5}, true},    {WM_NCMOUSEMOVE, {6, 5}, true},
       {WM_NCMOUSEMOVE, {6, 5}, false}, {WM_LBUTTONDOWN, {6, 5}, true},
   };
   for (const Case& c : cases) {
@@ -195,8 +197,8 @@ TEST_F(MessageLoopTest, SuppressionProcessesPendingMessagesFirst) {
   RuntimeNotify(2009, 0, 0);
   PostMessageA(window, kPlain, 0, 0);
   RuntimeNotify(2010, 0, 0);
-  EXPECT_EQ(Log(), (std::vector<std::string>{"delivered", "dispatched 2", "suppressed",
-                                             "dispatched 2"}));
+  EXPECT_EQ(Log(),
+            (std::vector<std::string>{"delivered", "dispatched 2", "suppressed", "dispatched 2"}));
   DestroyWindow(window);
 }
 

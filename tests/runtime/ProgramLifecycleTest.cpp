@@ -23,8 +23,8 @@ namespace {
 
 using ::testing::ExitedWithCode;
 using ::testing::HasSubstr;
-using ::testing::Not;
 using testing::Log;
+using ::testing::Not;
 
 template <int N>
 intptr_t LoggingLibraryNotify(int32_t code, intptr_t arg1, intptr_t) {
@@ -82,8 +82,8 @@ void LoggingEndRoutine() {
 // What the application's entry routine does, with the runtime's services.
 int EntryRoutine() {
   Services().auxDispatch(kAuxInitRuntime, 0, 0, 0, 0);
-  Services().auxDispatch(kAuxSetEndRoutine, reinterpret_cast<intptr_t>(&LoggingEndRoutine), 0,
-                         0, 0);
+  Services().auxDispatch(kAuxSetEndRoutine, reinterpret_cast<intptr_t>(&LoggingEndRoutine), 0, 0,
+                         0);
   Services().loadStartupWindow(7);
   // The user closes the start-up window at once.
   for (HWND window : testing::LoadedWindows()) PostMessageA(window, WM_CLOSE, 0, 0);
@@ -108,9 +108,9 @@ TEST_F(ProgramLifecycleTest, StartAndEndHappenInOrder) {
   const ImageHeader header = TestHeader();
   EXPECT_EQ(RunProgram(header, EntryRoutine), 0);
   const std::vector<std::string> expected = {
-      "library 1 start",        "library 2 start", "read form data 4",
-      "load start-up window 7", "loop returned",   "destroy all windows",
-      "end routine",            "library 1 end",   "library 2 end",
+      "library 1 start", "library 2 start",     "read form data 4", "load start-up window 7",
+      "loop returned",   "destroy all windows", "end routine",      "library 1 end",
+      "library 2 end",
   };
   EXPECT_EQ(Log(), expected);
 

@@ -146,8 +146,12 @@ TEST_F(RuntimeServicesTest, EventSourceIsReadableOnlyWhileAHandlerRuns) {
   EXPECT_EQ(RuntimeNotify(2017, reinterpret_cast<intptr_t>(ids), 0), 0);
 }
 
-HandlerResult Returns(const uint32_t*, int32_t) { return {true, 3}; }
-HandlerResult ReturnsNothing(const uint32_t*, int32_t) { return {}; }
+HandlerResult Returns(const uint32_t*, int32_t) {
+  return {true, 3};
+}
+HandlerResult ReturnsNothing(const uint32_t*, int32_t) {
+  return {};
+}
 
 TEST_F(RuntimeServicesTest, HandlerOffsetsNameTableEntriesAndMinusOneIsNone) {
   const HandlerEntry table[] = {{Returns}, {ReturnsNothing}};
