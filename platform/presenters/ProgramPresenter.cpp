@@ -1,5 +1,7 @@
 // The presenter a program starts with: the real screen, or the headless one when asked.
 // A program that cannot show its windows says so and stops, rather than running unseen.
+#include "platform/presenters/ProgramPresenter.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>

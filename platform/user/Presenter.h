@@ -51,8 +51,4 @@ Presenter& ActivePresenter();
 // A null presenter installs a new headless one.
 void InstallPresenter(std::unique_ptr<Presenter> presenter);
 
-// Picks the presenter for a program start: headless when VELMORA_HEADLESS=1, else SDL2.
-// Returns false (after saying so on stderr) when no display can be opened.
-bool StartPresenterForProgram();
-
 }  // namespace platform::user

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/presenters/ProgramPresenter.h"
 #include "platform/user/Presenter.h"
 #include "platform/user32.h"
 

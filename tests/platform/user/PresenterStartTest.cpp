@@ -22,6 +22,7 @@
 #include <cstring>
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/presenters/ProgramPresenter.h"
 #include "platform/presenters/SdlPresenter.h"
 #include "platform/user/Presenter.h"
 #include "platform/user32.h"

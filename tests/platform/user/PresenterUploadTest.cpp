@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/presenters/ProgramPresenter.h"
 #include "platform/presenters/SdlPresenter.h"
 #include "platform/user/Presenter.h"
 #include "platform/user/WindowManager.h"
