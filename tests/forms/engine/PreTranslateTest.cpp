@@ -14,6 +14,7 @@
 #include "forms/events/PreTranslate.h"
 #include "platform/testing/InputAutomation.h"
 #include "runtime/loop/MessageLoop.h"
+#include "tests/common/TempFolder.h"
 #include "tests/forms/engine/FormsTestSupport.h"
 
 namespace formtest {
@@ -153,8 +154,8 @@ TEST_F(PreTranslateTest, EscClosesOnlyWhenTheWindowSaysSo) {
 }
 
 TEST_F(PreTranslateTest, F1OpensAnExistingHelpFile) {
-  char path[] = "/tmp/velmora-help-XXXXXX";
-  int fd = mkstemp(path);
+  std::string path;
+  int fd = testing_temp::MakeFile("velmora-help", &path);
   ASSERT_GE(fd, 0);
   close(fd);
   const struct {
@@ -186,7 +187,7 @@ TEST_F(PreTranslateTest, F1OpensAnExistingHelpFile) {
     }
     EXPECT_EQ(commands, c.commands) << c.file << " context " << c.context;
   }
-  std::remove(path);
+  std::remove(path.c_str());
 }
 
 TEST_F(PreTranslateTest, AltWithAnAccessKeyFocusesItsUnit) {
