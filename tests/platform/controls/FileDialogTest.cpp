@@ -272,12 +272,12 @@ TEST_F(FileDialog, ScriptedAnswersAndBadInput) {
   ofn_.lpstrFile = tiny;
   ofn_.nMaxFile = sizeof(tiny);
   ofn_.lpstrFileTitle = nullptr;
-  automation::ScriptFileDialogAnswer("/tmp/long-name.txt");
+  automation::ScriptFileDialogAnswer("/photos/long-name.txt");
   EXPECT_FALSE(GetOpenFileNameA(&ofn_));
   EXPECT_EQ(CommDlgExtendedError(), FNERR_BUFFERTOOSMALL);
   WORD needed = 0;
   std::memcpy(&needed, tiny, sizeof(needed));
-  EXPECT_EQ(needed, std::strlen("/tmp/long-name.txt") + 1);
+  EXPECT_EQ(needed, std::strlen("/photos/long-name.txt") + 1);
 
   OPENFILENAMEA bad = ofn_;
   bad.lStructSize = 12;
