@@ -57,7 +57,16 @@ bool IsBitmapSelected(const BitmapObject& bitmap) {
 
 Region DeviceContext::ClipArea() const {
   if (!surface) return Region();
-  Region area(RECT{0, 0, surface->width(), surface->height()});
+  const RECT whole{0, 0, surface->width(), surface->height()};
+  // Window DCs draw through a visible region that lies inside their surface; combining it
+  // with the surface bounds before every primitive would only copy it the slow way.
+  if (visible && !state.clip) {
+    const RECT b = visible->Bounds();
+    if (visible->IsEmpty() || (b.left >= 0 && b.top >= 0 && b.right <= whole.right && b.bottom <= whole.bottom)) {
+      return *visible;
+    }
+  }
+  Region area(whole);
   if (visible) area = Region::Combine(area, *visible, RGN_AND);
   if (state.clip) {
     Region clip = *state.clip;
@@ -80,9 +89,14 @@ void DeviceContext::ClipDeviceRect(const RECT& deviceRect, std::vector<RECT>* ou
          static_cast<LONG>(std::clamp<int64_t>(right, 0, surface->width())),
          static_cast<LONG>(std::clamp<int64_t>(bottom, 0, surface->height()))};
   if (r.right <= r.left || r.bottom <= r.top) return;
-  // Most drawing happens without a clip region or visible region; skip building one.
-  if (!visible && !state.clip) {
-    out->push_back(r);
+  // Most drawing happens without a clip region, and memory DCs have no visible region
+  // either; skip building the clip area then. `r` already lies inside the surface.
+  if (!state.clip) {
+    if (visible) {
+      visible->ClipRect(r, out);
+    } else {
+      out->push_back(r);
+    }
     return;
   }
   ClipArea().ClipRect(r, out);
