@@ -153,6 +153,7 @@ HDC CreateCompatibleDC(HDC reference) {
 BOOL DeleteDC(HDC handle) {
   auto dc = FindDC(handle);
   if (!dc) return FALSE;
+  dc->deleted.store(true, std::memory_order_relaxed);
   ReleaseBitmap(*dc);
   dc->saved.clear();
   dc.reset();

@@ -8,6 +8,7 @@
 // (window DCs) and the clip region callers selected.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -44,6 +45,8 @@ class DeviceContext : public GdiObject {
   GdiKind Kind() const override { return GdiKind::DC; }
 
   bool isMemoryDC = true;
+  // Set by DeleteDC: a DC that callers still hold a reference to is no longer in use.
+  std::atomic<bool> deleted{false};
   DcState state;
   std::vector<DcState> saved;  // SaveDC stack
 

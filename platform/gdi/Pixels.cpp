@@ -13,10 +13,10 @@ namespace {
 
 // The DC behind the handle of the previous pixel call on this thread. Looking a handle up
 // takes the table's lock and two reference-count updates, more than the pixel itself
-// costs. A cached DC is trusted only while it is still alive in the table: DeleteDC takes
-// its surface away and drops the table's reference, and a handle value cannot name
-// another object while this one still holds it. The plain pointers are what each call
-// reads (no thread-exit bookkeeping on that path); `tLastOwner` keeps the DC alive.
+// costs. A cached DC is trusted only until DeleteDC marks it deleted, and a handle value
+// cannot name another object while this one is still alive. The plain pointers are what
+// each call reads (no thread-exit bookkeeping on that path); `tLastOwner` keeps the DC
+// alive and is touched only when the handle changes.
 // The library is linked into programs, never loaded later, so its thread-locals can live in
 // the initial TLS block: each read is then one load, where the general model costs a call
 // per variable per pixel.
@@ -35,7 +35,7 @@ VELMORA_FAST_TLS thread_local std::shared_ptr<DeviceContext> tLastOwner;
 
 inline DeviceContext* ResolveDC(HDC handle) {
   DeviceContext* dc = tLastDC;
-  if (handle == tLastHandle && dc != nullptr && dc->surface && tLastOwner.use_count() > 1) {
+  if (handle == tLastHandle && dc != nullptr && !dc->deleted.load(std::memory_order_relaxed) && dc->surface) {
     if (dc->refresh) dc->refresh(*dc);
     return dc;
   }
