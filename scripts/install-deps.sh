@@ -10,7 +10,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgif-dev libturbojpeg0-dev libpixman-1-dev libx11-dev
   fonts-wqy-microhei fonts-arphic-ukai fonts-arphic-uming fonts-crosextra-carlito timgm6mb-soundfont
-  xvfb xauth attr python3 clang-format
+  libx11-dev xvfb xauth attr python3 clang-format
+  # A window manager and real X input for the desktop tests (they skip without them).
+  openbox xdotool
 )
 # Extra tools for the optional builds (fuzzers need clang's libFuzzer and sanitizer runtimes).
 if [[ "${VELMORA_FUZZ:-}" == "ON" ]]; then

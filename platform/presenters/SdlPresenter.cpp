@@ -23,6 +23,7 @@
 #include "platform/kernel/CodePage.h"
 #include "platform/kernel32.h"
 #include "platform/presenters/SdlInputMapping.h"
+#include "platform/presenters/X11Desktop.h"
 #include "platform/user/Input.h"
 #include "platform/user/WindowManager.h"
 
@@ -54,7 +55,9 @@ struct NativeWindow {
   Uint32 id = 0;
   RECT rect{};
   bool shown = false;
-  bool minimized = false;
+  bool minimized = false;        // iconified by the desktop's window manager
+  bool hiddenMinimized = false;  // minimised with no window manager to iconify it
+  bool restoreAsked = false;
   bool resizable = false;
   bool topmost = false;
   std::string titleGbk;
@@ -64,6 +67,7 @@ struct NativeWindow {
 struct TopLevelView {
   HWND hwnd = nullptr;
   bool visible = false;
+  bool active = false;
   bool minimized = false;
   bool resizable = false;
   bool topmost = false;
@@ -73,6 +77,13 @@ struct TopLevelView {
   RECT rect{};
   std::string titleGbk;
   std::shared_ptr<gdi::Surface> surface;
+};
+
+// A left press on a caption that the window manager took for a drag.
+struct DesktopPress {
+  HWND hwnd = nullptr;
+  POINT at{};
+  Uint32 ticks = 0;
 };
 
 bool SameRect(const RECT& a, const RECT& b) {
@@ -278,6 +289,7 @@ class SdlPresenter final : public Presenter {
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
+        if (event.type == SDL_MOUSEBUTTONDOWN) tookPress_.reset();
         std::optional<MouseButton> button;
         if (event.button.button == SDL_BUTTON_LEFT) button = MouseButton::Left;
         if (event.button.button == SDL_BUTTON_RIGHT) button = MouseButton::Right;
@@ -287,8 +299,8 @@ class SdlPresenter final : public Presenter {
         break;
       }
       case SDL_MOUSEWHEEL: {
-        const float notches = event.wheel.preciseY != 0 ? event.wheel.preciseY
-                                                        : static_cast<float>(event.wheel.y);
+        const float notches =
+            event.wheel.preciseY != 0 ? event.wheel.preciseY : static_cast<float>(event.wheel.y);
         const int delta = wheel_.Add(notches);
         auto point = ScreenPoint(event.wheel.windowID, event.wheel.mouseX, event.wheel.mouseY);
         if (delta != 0 && point) InputMouseWheel(delta, *point);
@@ -298,7 +310,8 @@ class SdlPresenter final : public Presenter {
       case SDL_KEYUP: {
         const SDL_Keysym& key = event.key.keysym;
         KeyTranslation t = TranslateSdlKey(key.sym, key.scancode, (key.mod & KMOD_NUM) != 0);
-        if (t.virtualKey != 0) InputKey(t.virtualKey, event.type == SDL_KEYDOWN, t.scanCode, t.extended);
+        if (t.virtualKey != 0)
+          InputKey(t.virtualKey, event.type == SDL_KEYDOWN, t.scanCode, t.extended);
         break;
       }
       case SDL_TEXTINPUT: {
@@ -327,7 +340,8 @@ class SdlPresenter final : public Presenter {
         if (native->minimized) break;
         const int x = event.data1, y = event.data2;
         if (x == native->rect.left && y == native->rect.top) break;
-        const int w = native->rect.right - native->rect.left, h = native->rect.bottom - native->rect.top;
+        const int w = native->rect.right - native->rect.left,
+                  h = native->rect.bottom - native->rect.top;
         native->rect = RECT{x, y, x + w, y + h};
         // Our geometry follows the desktop, so hit tests and input land where it shows.
         SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -337,7 +351,9 @@ class SdlPresenter final : public Presenter {
         if (native->minimized) break;
         const int w = event.data1, h = event.data2;
         MarkDirty(hwnd);
-        if (w == native->rect.right - native->rect.left && h == native->rect.bottom - native->rect.top) break;
+        if (w == native->rect.right - native->rect.left &&
+            h == native->rect.bottom - native->rect.top)
+          break;
         native->rect.right = native->rect.left + w;
         native->rect.bottom = native->rect.top + h;
         SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -345,6 +361,15 @@ class SdlPresenter final : public Presenter {
       }
       case SDL_WINDOWEVENT_CLOSE:
         PostMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+      case SDL_WINDOWEVENT_HIT_TEST:
+        // The window manager took the press to drag us. A second press soon after is
+        // let through (see HitTest) and completes a double click with this one.
+        if (pressAsked_ && pressAsked_->hwnd == hwnd) {
+          tookPress_ = pressAsked_;
+          tookPress_->ticks = SDL_GetTicks();
+          InputDesktopTookPress(MouseButton::Left, tookPress_->at);
+        }
         break;
       // Sent, not posted: the next sync compares the window manager's state with the
       // desktop's, and a command still queued would make it undo what the desktop did.
@@ -392,6 +417,14 @@ class SdlPresenter final : public Presenter {
   std::optional<POINT> ScreenPoint(Uint32 windowId, int x, int y) {
     NativeWindow* native = ById(windowId);
     if (native == nullptr) return std::nullopt;
+    // While the mouse is captured the window under it may be moving (our own move loop):
+    // events still queued are relative to where it was, so they would overshoot. The
+    // pointer's place on the screen is what a drag follows.
+    if (captured_) {
+      int gx = 0, gy = 0;
+      SDL_GetGlobalMouseState(&gx, &gy);
+      return POINT{gx, gy};
+    }
     return POINT{native->rect.left + x, native->rect.top + y};
   }
 
@@ -423,8 +456,27 @@ class SdlPresenter final : public Presenter {
     const LRESULT hit = SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
     self->inHitTest_ = false;
     if (!IsWindowEnabled(hwnd)) return SDL_HITTEST_NORMAL;
-    const bool resizable = (GetWindowLongA(hwnd, GWL_STYLE) & WS_THICKFRAME) != 0 && !IsZoomed(hwnd);
-    return DesktopHitTest(hit, resizable);
+    const bool resizable =
+        (GetWindowLongA(hwnd, GWL_STYLE) & WS_THICKFRAME) != 0 && !IsZoomed(hwnd);
+    const SDL_HitTestResult result = DesktopHitTest(hit, resizable);
+    if (result == SDL_HITTEST_NORMAL) return result;
+    // With nobody to carry out a desktop drag, the press comes to us: our own move and
+    // size loops then do it, and the click activates and raises the window on the way.
+    if (!DesktopHasWindowManager(window)) return SDL_HITTEST_NORMAL;
+    if (self->SecondCaptionPress(hwnd, screen)) return SDL_HITTEST_NORMAL;
+    self->pressAsked_ = DesktopPress{hwnd, screen, 0};
+    return result;
+  }
+
+  // A press close in time and place to one the window manager took: a double click, which
+  // the window manager would swallow as the start of another drag.
+  bool SecondCaptionPress(HWND hwnd, POINT at) const {
+    if (!tookPress_ || tookPress_->hwnd != hwnd) return false;
+    const int cx = std::max(GetSystemMetrics(SM_CXDOUBLECLK), 4);
+    const int cy = std::max(GetSystemMetrics(SM_CYDOUBLECLK), 4);
+    return SDL_GetTicks() - tookPress_->ticks <= GetDoubleClickTime() &&
+           std::abs(at.x - tookPress_->at.x) <= cx / 2 &&
+           std::abs(at.y - tookPress_->at.y) <= cy / 2;
   }
 
   std::vector<TopLevelView> SnapshotTopLevels(bool* capture) {
@@ -437,6 +489,7 @@ class SdlPresenter final : public Presenter {
       TopLevelView view;
       view.hwnd = window->handle;
       view.visible = IsReallyVisible(*window);
+      view.active = state.active == window->handle;
       view.minimized = window->minimized;
       view.resizable = (window->style & WS_THICKFRAME) != 0;
       view.topmost = (window->exStyle & WS_EX_TOPMOST) != 0;
@@ -460,9 +513,9 @@ class SdlPresenter final : public Presenter {
     // The desktop neither decorates, places nor focuses these, as menus must behave.
     if (view.popup) flags |= SDL_WINDOW_POPUP_MENU;
     const std::string title = kernel::GbkToUtf8(view.titleGbk, false).value_or(std::string());
-    SDL_Window* window = SDL_CreateWindow(title.c_str(), view.rect.left, view.rect.top,
-                                          view.rect.right - view.rect.left,
-                                          view.rect.bottom - view.rect.top, flags);
+    SDL_Window* window =
+        SDL_CreateWindow(title.c_str(), view.rect.left, view.rect.top,
+                         view.rect.right - view.rect.left, view.rect.bottom - view.rect.top, flags);
     if (window == nullptr) {
       // Said once per size; the same request would fail again on every turn of the loop.
       auto failed = failedCreates_.find(view.hwnd);
@@ -528,12 +581,13 @@ class SdlPresenter final : public Presenter {
       const int width = right - left;
       for (int y = top; y < bottom; ++y) {
         const uint8_t* from = source->Row(y) + static_cast<size_t>(left) * 4;
-        uint8_t* to = out + static_cast<size_t>(y) * target->pitch + static_cast<size_t>(left) * bpp;
+        uint8_t* to =
+            out + static_cast<size_t>(y) * target->pitch + static_cast<size_t>(left) * bpp;
         if (target->format->format == SDL_PIXELFORMAT_RGB888) {
           std::memcpy(to, from, static_cast<size_t>(width) * 4);
         } else {
-          SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB888, from, source->stride(), target->format->format, to,
-                            target->pitch);
+          SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_RGB888, from, source->stride(),
+                            target->format->format, to, target->pitch);
         }
       }
       pushed.push_back(SDL_Rect{left, top, width, bottom - top});
@@ -563,9 +617,19 @@ class SdlPresenter final : public Presenter {
     bool capture = false;
     std::vector<TopLevelView> views = SnapshotTopLevels(&capture);
     auto listed = [&](HWND hwnd) {
-      return std::any_of(views.begin(), views.end(), [&](const TopLevelView& v) { return v.hwnd == hwnd; });
+      return std::any_of(views.begin(), views.end(),
+                         [&](const TopLevelView& v) { return v.hwnd == hwnd; });
     };
     std::erase_if(failedCreates_, [&](const auto& failed) { return !listed(failed.first); });
+    // Set when a native window holding the keyboard focus goes away: X then leaves the
+    // focus on nothing (SDL gives it with no window to fall back to) and keys go nowhere.
+    bool focusLost = false;
+    auto hide = [&](NativeWindow& native) {
+      if (!native.shown) return;
+      if (HoldsDesktopFocus(native.window)) focusLost = true;
+      SDL_HideWindow(native.window);
+      native.shown = false;
+    };
 
     for (auto it = natives_.begin(); it != natives_.end();) {
       const HWND hwnd = (*it)->hwnd;
@@ -573,6 +637,7 @@ class SdlPresenter final : public Presenter {
         ++it;
         continue;
       }
+      if (HoldsDesktopFocus((*it)->window)) focusLost = true;
       SDL_DestroyWindow((*it)->window);
       raisedAt_.erase(hwnd);
       failedCreates_.erase(hwnd);
@@ -585,10 +650,7 @@ class SdlPresenter final : public Presenter {
       const int width = view.rect.right - view.rect.left;
       const int height = view.rect.bottom - view.rect.top;
       if (!view.visible || width <= 0 || height <= 0) {
-        if (native != nullptr && native->shown) {
-          SDL_HideWindow(native->window);
-          native->shown = false;
-        }
+        if (native != nullptr) hide(*native);
         continue;
       }
       bool whole = dirty.count(view.hwnd) != 0;
@@ -600,6 +662,19 @@ class SdlPresenter final : public Presenter {
         native = CreateNative(view);
         if (native == nullptr) continue;
         whole = true;
+      }
+      if (!view.minimized) native->hiddenMinimized = native->restoreAsked = false;
+      // No window manager iconifies for us: a minimised window is hidden (not left as a
+      // caption nobody can use), and comes back when the program activates it.
+      if (view.minimized && !native->minimized &&
+          (native->hiddenMinimized || !DesktopHasWindowManager(native->window))) {
+        native->hiddenMinimized = true;
+        hide(*native);
+        if (view.active && !native->restoreAsked) {
+          native->restoreAsked = true;
+          PostMessageA(view.hwnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+        }
+        continue;
       }
       if (!view.minimized && !SameRect(view.rect, native->rect)) {
         const RECT& had = native->rect;
@@ -614,7 +689,8 @@ class SdlPresenter final : public Presenter {
       }
       if (view.titleGbk != native->titleGbk) {
         native->titleGbk = view.titleGbk;
-        SDL_SetWindowTitle(native->window, kernel::GbkToUtf8(view.titleGbk, false).value_or(std::string()).c_str());
+        SDL_SetWindowTitle(native->window,
+                           kernel::GbkToUtf8(view.titleGbk, false).value_or(std::string()).c_str());
       }
       if (view.resizable != native->resizable) {
         native->resizable = view.resizable;
@@ -643,12 +719,24 @@ class SdlPresenter final : public Presenter {
       if (!view.minimized) order.push_back(view.hwnd);
     }
     Restack(order);
+    if (focusLost) GiveFocusToActive(views);
     if (capture != captured_) {
       captured_ = capture;
       SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
     }
     ApplyCursor();
     syncing_ = false;
+  }
+
+  // The keyboard focus goes back to the window the program has active (the owner of the
+  // menu or drop-down list that just closed).
+  void GiveFocusToActive(const std::vector<TopLevelView>& views) {
+    for (const TopLevelView& view : views) {
+      if (!view.active) continue;
+      NativeWindow* native = ByHandle(view.hwnd);
+      if (native != nullptr && native->shown) SDL_SetWindowInputFocus(native->window);
+      return;
+    }
   }
 
   // The desktop can only raise a window to the top, so the windows above the longest
@@ -701,9 +789,11 @@ class SdlPresenter final : public Presenter {
   // UI thread only from here on.
   std::vector<std::unique_ptr<NativeWindow>> natives_;
   std::vector<HWND> stack_;  // shown native windows as last stacked, topmost first
-  std::unordered_map<HWND, Uint32> raisedAt_;
-  std::unordered_map<HWND, RECT> failedCreates_;  // the size SDL refused, per window  // when we last raised a window
+  std::unordered_map<HWND, Uint32> raisedAt_;     // when we last raised a window
+  std::unordered_map<HWND, RECT> failedCreates_;  // the size SDL refused, per window
   std::deque<SDL_Event> pending_;
+  std::optional<DesktopPress> pressAsked_;  // the caption press last offered to the window manager
+  std::optional<DesktopPress> tookPress_;   // the one it took, waiting for a second
   bool inHitTest_ = false;
   bool syncing_ = false;
   bool captured_ = false;
@@ -737,7 +827,8 @@ std::unique_ptr<Presenter> CreateSdlPresenter(std::string* error) {
     return nullptr;
   }
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0)) {
+  if (driver != nullptr &&
+      (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0)) {
     *error = std::string("SDL's \"") + driver + "\" video driver shows nothing";
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
@@ -761,7 +852,9 @@ std::unique_ptr<Presenter> CreateSdlPresenter(std::string* error) {
   return presenter;
 }
 
-void ShutdownSdlPresenter() { ShutdownAtExit(); }
+void ShutdownSdlPresenter() {
+  ShutdownAtExit();
+}
 
 uint32_t NativeWindowId(HWND window) {
   SdlPresenter* presenter = g_live.load();

@@ -64,7 +64,9 @@ UINT ButtonDownMessage(MouseButton button) {
   return WM_LBUTTONDOWN;
 }
 
-bool KeyDownLocked(int vk) { return (State().keyState[static_cast<size_t>(vk & 0xFF)] & 0x80) != 0; }
+bool KeyDownLocked(int vk) {
+  return (State().keyState[static_cast<size_t>(vk & 0xFF)] & 0x80) != 0;
+}
 
 WPARAM MouseKeyFlagsLocked() {
   WPARAM flags = 0;
@@ -136,7 +138,8 @@ Window* WindowBeneathTransparent(POINT screen, const std::vector<HWND>& transpar
     POINT local{screen.x - client.left, screen.y - client.top};
     Window* deeper = nullptr;
     for (Window* child : hit->children) {
-      if ((child->style & WS_VISIBLE) != 0 && PtInRect(&child->window, local) && !passedOver(child)) {
+      if ((child->style & WS_VISIBLE) != 0 && PtInRect(&child->window, local) &&
+          !passedOver(child)) {
         deeper = child;
         break;
       }
@@ -185,7 +188,8 @@ void CheckLeave(const MouseTarget& target, POINT screen) {
     std::lock_guard lock(UserLock());
     MouseState& mouse = Mouse();
     if (mouse.leaveTracked == nullptr) return;
-    const bool inside = target.window == mouse.leaveTracked && (mouse.leaveNonClient || target.hit == HTCLIENT);
+    const bool inside =
+        target.window == mouse.leaveTracked && (mouse.leaveNonClient || target.hit == HTCLIENT);
     if (inside) return;
     left = mouse.leaveTracked;
     mouse.leaveTracked = nullptr;
@@ -213,7 +217,40 @@ HWND KeyboardTargetLocked(bool* onlyActive) {
   return w->handle;
 }
 
+// Records a press and says whether it completes a double click. Under UserLock.
+bool CountClickLocked(const MouseTarget& target, MouseButton button, POINT screen) {
+  const bool client = target.hit == HTCLIENT;
+  Window* w = LiveLocked(target.window);
+  // Non-client double clicks come whatever the class says.
+  const bool wantsDouble = !client || (w != nullptr && w->cls && (w->cls->style & CS_DBLCLKS) != 0);
+  MouseState::Click& last = Mouse().lastClick;
+  const DWORD now = GetTickCount();
+  int cx = GetSystemMetrics(SM_CXDOUBLECLK);
+  int cy = GetSystemMetrics(SM_CYDOUBLECLK);
+  if (cx <= 0) cx = 4;
+  if (cy <= 0) cy = 4;
+  const bool isDouble =
+      wantsDouble && last.valid && last.window == target.window && last.button == button &&
+      last.nonClient == !client && now - last.time <= kDoubleClickMs &&
+      std::abs(screen.x - last.at.x) <= cx / 2 && std::abs(screen.y - last.at.y) <= cy / 2;
+  if (isDouble) {
+    // A third click starts a new pair.
+    last.valid = false;
+  } else {
+    last = MouseState::Click{true, target.window, button, !client, now, screen};
+  }
+  return isDouble;
+}
+
 }  // namespace
+
+void InputDesktopTookPress(MouseButton button, POINT screen) {
+  MouseTarget target = FindMouseTarget(screen);
+  if (target.window == nullptr) return;
+  std::lock_guard lock(UserLock());
+  State().cursorPos = screen;
+  CountClickLocked(target, button, screen);
+}
 
 void InputMouseMove(POINT screen) {
   {
@@ -232,7 +269,8 @@ void InputMouseMove(POINT screen) {
   if (target.hit == HTCLIENT) {
     Post(target.window, WM_MOUSEMOVE, keys, ClientPointParam(target.window, screen), screen);
   } else {
-    Post(target.window, WM_NCMOUSEMOVE, static_cast<WPARAM>(target.hit), MAKELPARAM(screen.x, screen.y), screen);
+    Post(target.window, WM_NCMOUSEMOVE, static_cast<WPARAM>(target.hit),
+         MAKELPARAM(screen.x, screen.y), screen);
   }
 }
 
@@ -259,8 +297,9 @@ void InputMouseButton(MouseButton button, bool down, POINT screen) {
     }
     bool eat = false;
     if (activate) {
-      LRESULT answer = SendMessageA(target.window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(topLevel),
-                                    MAKELPARAM(static_cast<int>(target.hit), static_cast<int>(downMessage)));
+      LRESULT answer =
+          SendMessageA(target.window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(topLevel),
+                       MAKELPARAM(static_cast<int>(target.hit), static_cast<int>(downMessage)));
       if (answer == 0) answer = MA_ACTIVATE;
       if (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT) ActivateFromClick(target.window);
       eat = answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT;
@@ -277,33 +316,13 @@ void InputMouseButton(MouseButton button, bool down, POINT screen) {
   {
     std::lock_guard lock(UserLock());
     keys = MouseKeyFlagsLocked();
-    if (down) {
-      Window* w = LiveLocked(target.window);
-      // Non-client double clicks come whatever the class says.
-      const bool wantsDouble = !client || (w != nullptr && w->cls && (w->cls->style & CS_DBLCLKS) != 0);
-      MouseState::Click& last = Mouse().lastClick;
-      const DWORD now = GetTickCount();
-      int cx = GetSystemMetrics(SM_CXDOUBLECLK);
-      int cy = GetSystemMetrics(SM_CYDOUBLECLK);
-      if (cx <= 0) cx = 4;
-      if (cy <= 0) cy = 4;
-      const bool isDouble = wantsDouble && last.valid && last.window == target.window && last.button == button &&
-                            last.nonClient == !client && now - last.time <= kDoubleClickMs &&
-                            std::abs(screen.x - last.at.x) <= cx / 2 && std::abs(screen.y - last.at.y) <= cy / 2;
-      if (isDouble) {
-        message = downMessage + 2;
-        // A third click starts a new pair.
-        last.valid = false;
-      } else {
-        last = MouseState::Click{true, target.window, button, !client, now, screen};
-      }
-    }
+    if (down && CountClickLocked(target, button, screen)) message = downMessage + 2;
   }
   if (client) {
     Post(target.window, message, keys, ClientPointParam(target.window, screen), screen);
   } else {
-    Post(target.window, message - kNonClientOffset, static_cast<WPARAM>(target.hit), MAKELPARAM(screen.x, screen.y),
-         screen);
+    Post(target.window, message - kNonClientOffset, static_cast<WPARAM>(target.hit),
+         MAKELPARAM(screen.x, screen.y), screen);
   }
 }
 
@@ -318,7 +337,8 @@ void InputMouseWheel(int delta, POINT screen) {
     keys = MouseKeyFlagsLocked();
   }
   if (target == nullptr) return;
-  Post(target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<int>(keys), delta), MAKELPARAM(screen.x, screen.y), screen);
+  Post(target, WM_MOUSEWHEEL, MAKEWPARAM(static_cast<int>(keys), delta),
+       MAKELPARAM(screen.x, screen.y), screen);
 }
 
 void InputKey(int virtualKey, bool down, int scanCode, bool extended) {
@@ -362,12 +382,12 @@ void InputKey(int virtualKey, bool down, int scanCode, bool extended) {
     const bool wasDown = KeyDownLocked(side != 0 ? side : vk);
     if (side != 0) {
       SetKeyLocked(side, down);
-      const int other = side == VK_LSHIFT    ? VK_RSHIFT
-                        : side == VK_RSHIFT  ? VK_LSHIFT
+      const int other = side == VK_LSHIFT     ? VK_RSHIFT
+                        : side == VK_RSHIFT   ? VK_LSHIFT
                         : side == VK_LCONTROL ? VK_RCONTROL
                         : side == VK_RCONTROL ? VK_LCONTROL
-                        : side == VK_LMENU   ? VK_RMENU
-                                             : VK_LMENU;
+                        : side == VK_LMENU    ? VK_RMENU
+                                              : VK_LMENU;
       SetKeyLocked(generic, down || KeyDownLocked(other));
     } else {
       SetKeyLocked(vk, down);
@@ -560,7 +580,8 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
 SHORT GetKeyState(int virtualKey) {
   std::lock_guard lock(UserLock());
   const BYTE state = State().keyState[static_cast<size_t>(virtualKey & 0xFF)];
-  return static_cast<SHORT>(static_cast<uint16_t>(((state & 0x80) != 0 ? 0x8000 : 0) | (state & 0x01)));
+  return static_cast<SHORT>(
+      static_cast<uint16_t>(((state & 0x80) != 0 ? 0x8000 : 0) | (state & 0x01)));
 }
 
 SHORT GetAsyncKeyState(int virtualKey) {
@@ -579,8 +600,12 @@ BOOL GetKeyboardState(BYTE* state) {
   return TRUE;
 }
 
-UINT GetDoubleClickTime() { return kDoubleClickMs; }
+UINT GetDoubleClickTime() {
+  return kDoubleClickMs;
+}
 
 // There is no system sound to play here; the call succeeds as on a machine whose sounds are
 // switched off.
-BOOL MessageBeep(UINT) { return TRUE; }
+BOOL MessageBeep(UINT) {
+  return TRUE;
+}

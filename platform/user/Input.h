@@ -13,6 +13,9 @@ enum class MouseButton { Left, Right, Middle };
 
 void InputMouseMove(POINT screen);
 void InputMouseButton(MouseButton button, bool down, POINT screen);
+// A press the desktop kept for itself (it began a drag by our caption): no message, but
+// it counts as the first click of a double click, as it would have had it reached us.
+void InputDesktopTookPress(MouseButton button, POINT screen);
 // `delta` in WHEEL_DELTA units (120 per notch, positive away from the user).
 void InputMouseWheel(int delta, POINT screen);
 // A virtual key going down or up. `scanCode` and `extended` fill the lParam bits.
