@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/presenters/ProgramPresenter.h"
 #include "platform/presenters/SdlPresenter.h"
 #include "platform/user/Presenter.h"
 #include "platform/user32.h"
