@@ -40,10 +40,9 @@ class BenchUnit : public forms::UnitObject {
 };
 
 forms::UnitObject* CreateBenchUnit(const forms::UnitCreateArgs& a) {
-  HWND h = CreateWindowExA(0, kUnitClass, "", WS_CHILD | a.style, a.left, a.top, a.width,
-                           a.height, a.parent,
-                           reinterpret_cast<HMENU>(static_cast<uintptr_t>(a.controlId)), nullptr,
-                           nullptr);
+  HWND h = CreateWindowExA(0, kUnitClass, "", WS_CHILD | a.style, a.left, a.top, a.width, a.height,
+                           a.parent, reinterpret_cast<HMENU>(static_cast<uintptr_t>(a.controlId)),
+                           nullptr, nullptr);
   if (h == nullptr) return nullptr;
   auto* unit = new BenchUnit(a.windowId, a.unitId);
   unit->Attach(h);
@@ -54,8 +53,8 @@ void* BenchInterface(int32_t operation) {
   return operation == forms::kOpCreate ? reinterpret_cast<void*>(&CreateBenchUnit) : nullptr;
 }
 
-const rt::DataTypeDescriptor kBenchUnitType = {"bench", "Bench", nullptr, rt::kTypeStateWindowed,
-                                              0, nullptr, 0, 0, &BenchInterface};
+const rt::DataTypeDescriptor kBenchUnitType = {"bench", "Bench", nullptr, rt::kTypeStateWindowed, 0,
+                                               nullptr, 0,       0,       &BenchInterface};
 
 bool SetUp() {
   rt::InitRuntime(nullptr);
@@ -113,10 +112,9 @@ void BM_CreateWindowsDirectly(benchmark::State& state) {
                                   WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_MINIMIZEBOX, 50,
                                   50, 640, 480, nullptr, nullptr, nullptr, nullptr);
     for (int i = kUnits; i-- > 0;) {
-      children[i] = CreateWindowExA(0, kUnitClass, "", WS_CHILD | WS_TABSTOP, 10 + (i % 6) * 100,
-                                    10 + (i / 6) * 80, 90, 70, window,
-                                    reinterpret_cast<HMENU>(static_cast<uintptr_t>(100 + i)),
-                                    nullptr, nullptr);
+      children[i] = CreateWindowExA(
+          0, kUnitClass, "", WS_CHILD | WS_TABSTOP, 10 + (i % 6) * 100, 10 + (i / 6) * 80, 90, 70,
+          window, reinterpret_cast<HMENU>(static_cast<uintptr_t>(100 + i)), nullptr, nullptr);
     }
     for (HWND child : children) ShowWindow(child, SW_SHOWNA);
     ShowWindow(window, SW_SHOW);

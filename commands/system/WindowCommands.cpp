@@ -20,8 +20,8 @@ UnitReference ReferenceOf(const CommandArgs& a, int32_t i) {
 }
 
 void* FindUnit(const UnitReference& ref, int32_t request) {
-  return reinterpret_cast<void*>(Notify(request, static_cast<intptr_t>(ref.windowId),
-                                        static_cast<intptr_t>(ref.unitId)));
+  return reinterpret_cast<void*>(
+      Notify(request, static_cast<intptr_t>(ref.windowId), static_cast<intptr_t>(ref.unitId)));
 }
 
 HWND HandleOf(void* unit) {
@@ -33,7 +33,7 @@ HWND HandleOf(void* unit) {
 void LoadWindow(rt::ArgRecord* result, int32_t count, rt::ArgRecord* args) {
   CommandArgs a(count, args);
   LoadWindowRequest request{static_cast<intptr_t>(ReferenceOf(a, 0).windowId), 0,
-                      a.BoolWord(2, 0) != 0 ? 1 : 0};
+                            a.BoolWord(2, 0) != 0 ? 1 : 0};
   if (a.Given(1)) {
     void* parent = FindUnit(ReferenceOf(a, 1), kNotifyFindUnit);
     if (parent == nullptr) {

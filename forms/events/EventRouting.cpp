@@ -121,8 +121,7 @@ intptr_t RaiseTypedEvent(TypedEventRecord* record) {
   if (record == nullptr) return 0;
   rt::EventHandler handler = FindEventHandler(record->windowId, record->unitId, record->event);
   if (handler == nullptr) return 0;
-  return CallHandler(handler, TypedArgumentWords(*record), &record->resultPresent,
-                     &record->result);
+  return CallHandler(handler, TypedArgumentWords(*record), &record->resultPresent, &record->result);
 }
 
 }  // namespace forms

@@ -21,7 +21,9 @@ constexpr uint32_t kShiftShift = 2;
 constexpr uint32_t kShiftAlt = 4;
 constexpr uint32_t kKeyCodeMask = 0x1FFF;
 
-bool IsKeyMessage(UINT m) { return m >= WM_KEYFIRST && m <= 264; }
+bool IsKeyMessage(UINT m) {
+  return m >= WM_KEYFIRST && m <= 264;
+}
 
 // The unit that owns a window: the nearest unit object from it up to its top-level window.
 UnitObject* OwningUnit(HWND window) {
@@ -107,13 +109,14 @@ std::string CaptionOf(const FormTemplate& form, size_t index, UnitObject* unit) 
     bool* first;
   } sink{&caption, &first};
   if (list != nullptr) {
-    list(unit,
-         [](const char* text, intptr_t user) {
-           auto* s = reinterpret_cast<Sink*>(user);
-           if (*s->first && text != nullptr) *s->caption = text;
-           *s->first = false;
-         },
-         reinterpret_cast<intptr_t>(&sink));
+    list(
+        unit,
+        [](const char* text, intptr_t user) {
+          auto* s = reinterpret_cast<Sink*>(user);
+          if (*s->first && text != nullptr) *s->caption = text;
+          *s->first = false;
+        },
+        reinterpret_cast<intptr_t>(&sink));
   }
   return caption;
 }
@@ -187,8 +190,8 @@ bool KeyboardInterface(const FormTemplate& form, WindowUnit& window, MSG* messag
   }
   if (message->message != WM_KEYDOWN) return false;
   if (key != VK_TAB && key != VK_RETURN && key != VK_ESCAPE && key != VK_F1) return false;
-  LRESULT claims = SendMessageA(message->hwnd, WM_GETDLGCODE, key,
-                                reinterpret_cast<LPARAM>(message));
+  LRESULT claims =
+      SendMessageA(message->hwnd, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(message));
   if ((claims & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) != 0) return false;
   switch (key) {
     case VK_TAB:
@@ -227,16 +230,24 @@ bool CommonEvent(const MSG& m, EventRecord* record) {
     return true;
   };
   switch (m.message) {
-    case WM_LBUTTONDOWN: return mouse(kEventLeftDown);
-    case WM_LBUTTONUP: return mouse(kEventLeftUp);
-    case WM_LBUTTONDBLCLK: return mouse(kEventLeftDoubleClick);
-    case WM_RBUTTONDOWN: return mouse(kEventRightDown);
-    case WM_RBUTTONUP: return mouse(kEventRightUp);
-    case WM_MOUSEMOVE: return mouse(kEventMouseMove);
+    case WM_LBUTTONDOWN:
+      return mouse(kEventLeftDown);
+    case WM_LBUTTONUP:
+      return mouse(kEventLeftUp);
+    case WM_LBUTTONDBLCLK:
+      return mouse(kEventLeftDoubleClick);
+    case WM_RBUTTONDOWN:
+      return mouse(kEventRightDown);
+    case WM_RBUTTONUP:
+      return mouse(kEventRightUp);
+    case WM_MOUSEMOVE:
+      return mouse(kEventMouseMove);
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: return keyEvent(kEventKeyDown);
+    case WM_SYSKEYDOWN:
+      return keyEvent(kEventKeyDown);
     case WM_KEYUP:
-    case WM_SYSKEYUP: return keyEvent(kEventKeyUp);
+    case WM_SYSKEYUP:
+      return keyEvent(kEventKeyUp);
     case WM_CHAR:
       record->event = kEventChar;
       record->argumentCount = 1;

@@ -48,12 +48,16 @@ bool IsByteData(uint32_t code) {
   return code == kCodePicture || code == kCodeIcon || code == kCodeCursor || code == kCodeSound ||
          code == kCodeTypeBytes1 || code == kCodeTypeBytes2 || code == kCodeFont;
 }
-bool IsText(uint32_t code) { return code == kCodeText || code == kCodeFileName; }
+bool IsText(uint32_t code) {
+  return code == kCodeText || code == kCodeFileName;
+}
 
 const void* PointerOf(uint32_t low, uint32_t high) {
   return reinterpret_cast<const void*>(static_cast<uintptr_t>(uint64_t{high} << 32 | low));
 }
-int64_t FromPointer(const void* p) { return static_cast<int64_t>(reinterpret_cast<uintptr_t>(p)); }
+int64_t FromPointer(const void* p) {
+  return static_cast<int64_t>(reinterpret_cast<uintptr_t>(p));
+}
 
 int64_t NewText(std::string_view text) {
   return FromPointer(rt::BuildText(rt::AllocMemSized, text));
@@ -161,7 +165,8 @@ int64_t GetCommonProperty(const FormTemplate& form, size_t index, uint32_t prope
       return live[property];
     }
     case kPropVisible:
-      return unit != nullptr ? (IsWindowVisible(unit->Handle()) ? 1 : 0) : (record.Visible() ? 1 : 0);
+      return unit != nullptr ? (IsWindowVisible(unit->Handle()) ? 1 : 0)
+                             : (record.Visible() ? 1 : 0);
     case kPropDisabled:
       return unit != nullptr ? (IsWindowEnabled(unit->Handle()) ? 0 : 1)
                              : (record.Disabled() ? 1 : 0);
@@ -275,8 +280,8 @@ LOGFONTA CurrentFont(UnitObject* unit, GetPropertyOperation get, int32_t index) 
   return DefaultGuiFont();
 }
 
-void SetTypeProperty(FormTemplate& form, size_t index, int32_t property, int32_t part,
-                     uint32_t low, uint32_t high) {
+void SetTypeProperty(FormTemplate& form, size_t index, int32_t property, int32_t part, uint32_t low,
+                     uint32_t high) {
   UnitObject* unit = LiveObject(form, index);
   if (unit == nullptr) link::Fail(msg::kWindowNotLoaded);
   const rt::DataTypeDescriptor* type = TypeOfUnit(form, index);
@@ -310,8 +315,8 @@ void SetTypeProperty(FormTemplate& form, size_t index, int32_t property, int32_t
         const auto* record = static_cast<const FontRecord*>(pointer);
         font = FontFromRecord(record != nullptr ? *record : FontRecord{});
       } else {
-        font = CurrentFont(unit, UnitOperation<GetPropertyOperation>(type, kOpGetProperty),
-                           typeIndex);
+        font =
+            CurrentFont(unit, UnitOperation<GetPropertyOperation>(type, kOpGetProperty), typeIndex);
         if (!SetFontAspect(&font, part, low, static_cast<const char*>(pointer))) return;
       }
       value.data = &font;
@@ -353,15 +358,14 @@ int64_t GetUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index, int32
   const rt::DataTypeDescriptor* type = TypeOfUnit(form, *entry);
   auto get = UnitOperation<GetPropertyOperation>(type, kOpGetProperty);
   PropertyValue raw;
-  if (get == nullptr ||
-      get(unit, index - static_cast<int32_t>(kFirstTypeProperty), &raw) == 0) {
+  if (get == nullptr || get(unit, index - static_cast<int32_t>(kFirstTypeProperty), &raw) == 0) {
     return 0;
   }
   return ConvertRead(DeclaredCode(type, index), raw, part);
 }
 
-void SetUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index, int32_t part,
-                     uint32_t low, uint32_t high) {
+void SetUnitProperty(uint32_t windowId, uint32_t unitId, int32_t index, int32_t part, uint32_t low,
+                     uint32_t high) {
   FormTemplate& form = LoadedWindowOrFail(windowId);
   std::optional<size_t> entry = form.FindUnit(unitId);
   if (!entry || index < 0) return;

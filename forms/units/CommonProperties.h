@@ -2,6 +2,8 @@
 // unit types; each type's table starts with them.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "forms/FormsMessages.h"
@@ -19,14 +21,25 @@ inline constexpr uint32_t kPropDisabled = 6;
 inline constexpr uint32_t kPropMousePointer = 7;
 inline constexpr uint32_t kFirstTypeProperty = 8;
 
-#define VELMORA_COMMON_UNIT_PROPERTIES                                      \
-  rt::PropertyEntry{msg::kLeft, "left", nullptr, 1001, 0},                  \
-      rt::PropertyEntry{msg::kTop, "top", nullptr, 1001, 0},                \
-      rt::PropertyEntry{msg::kWidth, "width", nullptr, 1001, 0},            \
-      rt::PropertyEntry{msg::kHeight, "height", nullptr, 1001, 0},          \
-      rt::PropertyEntry{msg::kTag, "tag", nullptr, 1005, 0},                \
-      rt::PropertyEntry{msg::kVisible, "visible", nullptr, 1003, 0},        \
-      rt::PropertyEntry{msg::kDisabled, "disable", nullptr, 1003, 0},       \
-      rt::PropertyEntry{msg::kMousePointer, "MousePointer", nullptr, 1011, 0}
+inline constexpr rt::PropertyEntry kCommonUnitProperties[] = {
+    {msg::kLeft, "left", nullptr, 1001, 0},
+    {msg::kTop, "top", nullptr, 1001, 0},
+    {msg::kWidth, "width", nullptr, 1001, 0},
+    {msg::kHeight, "height", nullptr, 1001, 0},
+    {msg::kTag, "tag", nullptr, 1005, 0},
+    {msg::kVisible, "visible", nullptr, 1003, 0},
+    {msg::kDisabled, "disable", nullptr, 1003, 0},
+    {msg::kMousePointer, "MousePointer", nullptr, 1011, 0},
+};
+
+// A type's whole property table: the common eight, then its own from index 8 on.
+template <size_t N>
+constexpr std::array<rt::PropertyEntry, kFirstTypeProperty + N> WithCommonProperties(
+    const rt::PropertyEntry (&own)[N]) {
+  std::array<rt::PropertyEntry, kFirstTypeProperty + N> table{};
+  for (size_t i = 0; i < kFirstTypeProperty; ++i) table[i] = kCommonUnitProperties[i];
+  for (size_t i = 0; i < N; ++i) table[kFirstTypeProperty + i] = own[i];
+  return table;
+}
 
 }  // namespace forms

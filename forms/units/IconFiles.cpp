@@ -13,7 +13,9 @@ namespace {
 constexpr size_t kDirectoryBytes = 6;
 constexpr size_t kEntryBytes = 16;
 
-uint16_t Word16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t Word16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 uint32_t Word32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0] | p[1] << 8 | p[2] << 16) | static_cast<uint32_t>(p[3]) << 24;
 }
@@ -55,8 +57,7 @@ bool PickImage(std::span<const uint8_t> bytes, uint16_t kind, int size, Image* o
 
 // Standard cursors by number, in the order of the mouse-pointer choices (their IDC_ ids).
 constexpr uint16_t kStandardCursors[] = {
-    0,     32512, 32515, 32513, 32646, 32643, 32645,
-    32642, 32644, 32516, 32514, 32648, 32649, 32651,
+    0, 32512, 32515, 32513, 32646, 32643, 32645, 32642, 32644, 32516, 32514, 32648, 32649, 32651,
 };
 
 }  // namespace

@@ -25,8 +25,8 @@ std::vector<Item> MenuItems(const FormTemplate& form) {
   for (size_t i = 0; i < form.UnitCount(); ++i) {
     if (!form.IsMenuItem(i)) continue;
     MenuItemRecordView item = form.MenuItem(i);
-    items.push_back({command++, item.Level(), item.StateFlags(), item.Shortcut(),
-                     std::string(item.Caption())});
+    items.push_back(
+        {command++, item.Level(), item.StateFlags(), item.Shortcut(), std::string(item.Caption())});
   }
   return items;
 }
@@ -39,8 +39,7 @@ class Builder {
   void Fill(HMENU menu, int64_t parentLevel) {
     while (pos_ < items_.size() && static_cast<int64_t>(items_[pos_].level) > parentLevel) {
       const Item& item = items_[pos_++];
-      bool popup = item.level == 0 ||
-                   (pos_ < items_.size() && items_[pos_].level > item.level);
+      bool popup = item.level == 0 || (pos_ < items_.size() && items_[pos_].level > item.level);
       HMENU sub = nullptr;
       if (popup) {
         sub = CreatePopupMenu();
@@ -73,9 +72,8 @@ class Builder {
     if (const ShortcutKey* key = FindShortcutKey(item.shortcut)) {
       caption += '\t';
       caption += key->name;
-      accelerators.push_back(
-          {static_cast<BYTE>(FVIRTKEY | FNOINVERT | key->modifiers), key->key,
-           static_cast<WORD>(item.command)});
+      accelerators.push_back({static_cast<BYTE>(FVIRTKEY | FNOINVERT | key->modifiers), key->key,
+                              static_cast<WORD>(item.command)});
     }
     AppendMenuA(menu, flags, item.command, caption.c_str());
   }

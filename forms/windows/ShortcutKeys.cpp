@@ -24,12 +24,12 @@ struct Table {
     const struct {
       const char* prefix;
       BYTE modifiers;
-    } kFunctionRows[] = {{"", 0}, {"Ctrl+", FCONTROL}, {"Shift+", FSHIFT},
-                         {"Ctrl+Shift+", FCONTROL | FSHIFT}};
+    } kFunctionRows[] = {
+        {"", 0}, {"Ctrl+", FCONTROL}, {"Shift+", FSHIFT}, {"Ctrl+Shift+", FCONTROL | FSHIFT}};
     for (const auto& row : kFunctionRows) {
       for (int f = 1; f <= 12; ++f) {
-        add(std::string(row.prefix) + "F" + std::to_string(f),
-            static_cast<WORD>(VK_F1 + f - 1), row.modifiers);
+        add(std::string(row.prefix) + "F" + std::to_string(f), static_cast<WORD>(VK_F1 + f - 1),
+            row.modifiers);
       }
     }
     add("Ctrl+Ins", VK_INSERT, FCONTROL);

@@ -13,7 +13,9 @@ uint32_t g_recreatingWindow = 0;
 uint32_t g_recreatingUnit = 0;
 }  // namespace
 
-FormTemplate* FindTemplate(uint32_t windowId) { return LoadedForms().Find(windowId); }
+FormTemplate* FindTemplate(uint32_t windowId) {
+  return LoadedForms().Find(windowId);
+}
 
 UnitObject* LiveUnit(const FormTemplate& form, size_t index) {
   if (index >= form.UnitCount()) return nullptr;
@@ -105,7 +107,9 @@ void DropUnitReferences(uint32_t windowId, uint32_t unitId) {
   }
 }
 
-int32_t WindowTemplateCount() { return static_cast<int32_t>(LoadedForms().WindowCount()); }
+int32_t WindowTemplateCount() {
+  return static_cast<int32_t>(LoadedForms().WindowCount());
+}
 
 HWND WindowHandleAt(size_t position) {
   FormData& forms = LoadedForms();

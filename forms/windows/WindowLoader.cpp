@@ -104,8 +104,7 @@ UnitObject* FocusedUnit(const FormTemplate& form, HWND window, HWND focus) {
 
 UnitObject* CreateUnit(const FormTemplate& form, size_t index, const UnitCreateArgs& base) {
   UnitRecordView record = form.Unit(index);
-  CreateOperation create =
-      UnitOperation<CreateOperation>(FindUnitType(record.Type()), kOpCreate);
+  CreateOperation create = UnitOperation<CreateOperation>(FindUnitType(record.Type()), kOpCreate);
   if (create == nullptr) return nullptr;
   UnitCreateArgs args = base;
   args.typeBlock = record.TypeBlock();
@@ -148,7 +147,9 @@ void BringToFront(WindowUnit& window) {
 
 }  // namespace
 
-HWND CurrentModalWindow() { return g_currentModal; }
+HWND CurrentModalWindow() {
+  return g_currentModal;
+}
 
 bool OnHiddenPage(const FormTemplate& form, size_t index) {
   if (form.IsMenuItem(index)) return false;

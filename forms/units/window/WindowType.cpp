@@ -10,39 +10,27 @@ namespace forms {
 
 namespace {
 
-constexpr rt::PropertyEntry kWindowProperties[] = {
-    VELMORA_COMMON_UNIT_PROPERTIES,
-    {msg::kCaption, "caption", nullptr, 1005, 0},
-    {nullptr, "border", nullptr, 1006, 0},
-    {nullptr, "BackColor", nullptr, 1017, 0},
-    {nullptr, "BackPicture", nullptr, 1009, 0},
-    {nullptr, "option12", nullptr, 1006, 0},
-    {nullptr, "music", nullptr, 1012, 0},
-    {nullptr, "option14", nullptr, 1006, 0},
-    {nullptr, "ControlBox", nullptr, 1003, 0},
-    {nullptr, "MaxButton", nullptr, 1003, 0},
-    {nullptr, "MinButton", nullptr, 1003, 0},
-    {nullptr, "WindowState", nullptr, 1006, 0},
-    {nullptr, "switch19", nullptr, 1003, 0},
-    {nullptr, "icon", nullptr, 1010, 0},
-    {nullptr, "EnterMovesFocus", nullptr, 1003, 0},
-    {nullptr, "EscCloses", nullptr, 1003, 0},
-    {nullptr, "F1OpensHelp", nullptr, 1003, 0},
-    {nullptr, "HelpFile", nullptr, 1016, 0},
-    {nullptr, "HelpContext", nullptr, 1001, 0},
-    {nullptr, "switch26", nullptr, 1003, 0},
-    {nullptr, "DragByClient", nullptr, 1003, 0},
-    {nullptr, "option28", nullptr, 1006, 0},
-    {nullptr, "switch29", nullptr, 1003, 0},
-    {nullptr, "switch30", nullptr, 1003, 0},
-    {nullptr, "ClassName", nullptr, 1005, 0},
-};
-static_assert(std::size(kWindowProperties) == 32);
+constexpr auto kWindowProperties = WithCommonProperties({
+    {msg::kCaption, "caption", nullptr, 1005, 0}, {nullptr, "border", nullptr, 1006, 0},
+    {nullptr, "BackColor", nullptr, 1017, 0},     {nullptr, "BackPicture", nullptr, 1009, 0},
+    {nullptr, "option12", nullptr, 1006, 0},      {nullptr, "music", nullptr, 1012, 0},
+    {nullptr, "option14", nullptr, 1006, 0},      {nullptr, "ControlBox", nullptr, 1003, 0},
+    {nullptr, "MaxButton", nullptr, 1003, 0},     {nullptr, "MinButton", nullptr, 1003, 0},
+    {nullptr, "WindowState", nullptr, 1006, 0},   {nullptr, "switch19", nullptr, 1003, 0},
+    {nullptr, "icon", nullptr, 1010, 0},          {nullptr, "EnterMovesFocus", nullptr, 1003, 0},
+    {nullptr, "EscCloses", nullptr, 1003, 0},     {nullptr, "F1OpensHelp", nullptr, 1003, 0},
+    {nullptr, "HelpFile", nullptr, 1016, 0},      {nullptr, "HelpContext", nullptr, 1001, 0},
+    {nullptr, "switch26", nullptr, 1003, 0},      {nullptr, "DragByClient", nullptr, 1003, 0},
+    {nullptr, "option28", nullptr, 1006, 0},      {nullptr, "switch29", nullptr, 1003, 0},
+    {nullptr, "switch30", nullptr, 1003, 0},      {nullptr, "ClassName", nullptr, 1005, 0},
+});
+static_assert(kWindowProperties.size() == 32);
 
-WindowUnit* AsWindow(UnitObject* unit) { return dynamic_cast<WindowUnit*>(unit); }
+WindowUnit* AsWindow(UnitObject* unit) {
+  return dynamic_cast<WindowUnit*>(unit);
+}
 
-int32_t SetWindowProperty(UnitObject* unit, int32_t index, const PropertyValue& value,
-                          uint32_t*) {
+int32_t SetWindowProperty(UnitObject* unit, int32_t index, const PropertyValue& value, uint32_t*) {
   WindowUnit* window = AsWindow(unit);
   if (window == nullptr || index < 0) return 0;
   return window->SetProperty(static_cast<uint32_t>(index) + kFirstTypeProperty, value);
@@ -92,19 +80,36 @@ constexpr rt::PropertyEntry kMenuProperties[] = {
 };
 
 const rt::DataTypeDescriptor kWindowType = {
-    msg::kWindowTypeName, "window", nullptr,
-    rt::kTypeStateWindowed, static_cast<uint32_t>(std::size(kWindowProperties)),
-    kWindowProperties, 12, 0, &WindowInterface,
+    msg::kWindowTypeName,
+    "window",
+    nullptr,
+    rt::kTypeStateWindowed,
+    static_cast<uint32_t>(kWindowProperties.size()),
+    kWindowProperties.data(),
+    12,
+    0,
+    &WindowInterface,
 };
 
 const rt::DataTypeDescriptor kMenuType = {
-    msg::kMenuTypeName, "menu", nullptr, rt::kTypeStateMenu,
-    static_cast<uint32_t>(std::size(kMenuProperties)), kMenuProperties, 1, 0, nullptr,
+    msg::kMenuTypeName,
+    "menu",
+    nullptr,
+    rt::kTypeStateMenu,
+    static_cast<uint32_t>(std::size(kMenuProperties)),
+    kMenuProperties,
+    1,
+    0,
+    nullptr,
 };
 
 }  // namespace
 
-const rt::DataTypeDescriptor* WindowTypeDescriptor() { return &kWindowType; }
-const rt::DataTypeDescriptor* MenuTypeDescriptor() { return &kMenuType; }
+const rt::DataTypeDescriptor* WindowTypeDescriptor() {
+  return &kWindowType;
+}
+const rt::DataTypeDescriptor* MenuTypeDescriptor() {
+  return &kMenuType;
+}
 
 }  // namespace forms

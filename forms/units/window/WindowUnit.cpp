@@ -62,8 +62,7 @@ WindowStyles StylesFor(const TypeBlock& properties) {
   s.style = WS_CLIPCHILDREN;
   const uint32_t border = properties.Word(kWindowBorder);
   const bool controlBox = properties.Logical(kWindowControlBox);
-  const bool captionBar =
-      border != 0 && (!properties.Text(kWindowCaption).empty() || controlBox);
+  const bool captionBar = border != 0 && (!properties.Text(kWindowCaption).empty() || controlBox);
   if (captionBar) {
     s.style |= WS_CAPTION;
     if (controlBox) s.style |= WS_SYSMENU;
@@ -112,9 +111,9 @@ UnitObject* WindowUnit::CreateWith(const UnitCreateArgs& args, Factory make) {
   // WS_TABSTOP shares its bit with WS_MAXIMIZEBOX and means nothing on a window.
   styles.style |= args.style & WS_DISABLED;
   std::string caption = properties.Text(kWindowCaption);
-  HWND window = CreateWindowExA(styles.exStyle, className.c_str(), caption.c_str(), styles.style,
-                                args.left, args.top, args.width, args.height, args.parent,
-                                args.menu, nullptr, nullptr);
+  HWND window =
+      CreateWindowExA(styles.exStyle, className.c_str(), caption.c_str(), styles.style, args.left,
+                      args.top, args.width, args.height, args.parent, args.menu, nullptr, nullptr);
   if (window == nullptr) return nullptr;
   WindowUnit* unit = make(args.windowId, args.unitId, std::move(properties));
   if (unit == nullptr || !unit->Attach(window)) {

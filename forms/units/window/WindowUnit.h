@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "forms/data/TypeBlock.h"
-#include "forms/units/UnitObject.h"
 #include "forms/units/UnitInterface.h"
+#include "forms/units/UnitObject.h"
 
 namespace forms {
 

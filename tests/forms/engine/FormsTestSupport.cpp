@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "commands/system/WindowCommands.h"
 #include "forms/FormsEngine.h"
 #include "forms/data/Archive.h"
 #include "forms/data/FormData.h"
@@ -12,7 +13,6 @@
 #include "forms/units/UnitTypes.h"
 #include "forms/units/window/WindowUnit.h"
 #include "forms/windows/WindowList.h"
-#include "commands/system/WindowCommands.h"
 #include "platform/testing/MessageLoop.h"
 #include "runtime/RuntimeState.h"
 #include "runtime/calls/ServiceTable.h"
@@ -28,7 +28,9 @@ std::vector<std::string>& Journal() {
   return lines;
 }
 
-void Note(const std::string& line) { Journal().push_back(line); }
+void Note(const std::string& line) {
+  Journal().push_back(line);
+}
 
 std::vector<std::string> Lines(std::initializer_list<const char*> prefixes) {
   std::vector<std::string> out;
@@ -95,7 +97,9 @@ const auto kTable = MakeTable(std::make_integer_sequence<uint32_t, kHandlerCount
 
 }  // namespace
 
-const rt::HandlerEntry* HandlerTable() { return kTable.data(); }
+const rt::HandlerEntry* HandlerTable() {
+  return kTable.data();
+}
 void ScriptResult(uint32_t handler, std::optional<uint64_t> result) {
   HandlerScripts().results[handler] = result;
 }
@@ -106,7 +110,9 @@ void ClearHandlerScripts() {
   HandlerScripts().results.clear();
   HandlerScripts().actions.clear();
 }
-int32_t Offset(uint32_t handler) { return rt::HandlerOffset(handler); }
+int32_t Offset(uint32_t handler) {
+  return rt::HandlerOffset(handler);
+}
 
 // ---- Test unit types ----------------------------------------------------------------------
 
@@ -117,8 +123,8 @@ constexpr UINT kTabGetSelection = 0x130B;
 
 class ProbeUnit : public UnitObject {
  public:
-  ProbeUnit(uint32_t windowId, uint32_t unitId, uint32_t flags, std::string caption,
-            LOGFONTA font, bool hasFont, uint32_t style)
+  ProbeUnit(uint32_t windowId, uint32_t unitId, uint32_t flags, std::string caption, LOGFONTA font,
+            bool hasFont, uint32_t style)
       : UnitObject(windowId, unitId),
         flags_(flags),
         caption_(std::move(caption)),
@@ -168,7 +174,9 @@ class ProbeUnit : public UnitObject {
   }
 };
 
-ProbeUnit* AsProbe(UnitObject* unit) { return dynamic_cast<ProbeUnit*>(unit); }
+ProbeUnit* AsProbe(UnitObject* unit) {
+  return dynamic_cast<ProbeUnit*>(unit);
+}
 
 bool ParseProbe(std::span<const uint8_t> block, uint32_t* flags, std::string* caption,
                 LOGFONTA* font, bool* hasFont, uint32_t* style) {
@@ -205,8 +213,8 @@ UnitObject* CreateProbe(const UnitCreateArgs& args) {
   if ((flags & kProbeFailsCreate) != 0) return nullptr;
   HWND h = CreateWindowExA(0, kProbeClass, caption.c_str(), WS_CHILD | args.style, args.left,
                            args.top, args.width, args.height, args.parent,
-                           reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.controlId)),
-                           nullptr, nullptr);
+                           reinterpret_cast<HMENU>(static_cast<uintptr_t>(args.controlId)), nullptr,
+                           nullptr);
   if (h == nullptr) return nullptr;
   auto* unit = new ProbeUnit(args.windowId, args.unitId, flags, caption, font, hasFont, style);
   unit->Attach(h);
@@ -233,8 +241,8 @@ int32_t SetProbe(UnitObject* unit, int32_t index, const PropertyValue& value, ui
       p->hasFont_ = true;
       return 0;
     case kProbeDefault:
-      p->flags_ = value.word != 0 ? p->flags_ | kProbeDefaultButton
-                                  : p->flags_ & ~kProbeDefaultButton;
+      p->flags_ =
+          value.word != 0 ? p->flags_ | kProbeDefaultButton : p->flags_ & ~kProbeDefaultButton;
       return 0;
     default:
       return 0;
@@ -288,34 +296,48 @@ int32_t ProbeFilter(UnitObject* unit, MSG* message) {
 
 void* ProbeInterface(int32_t operation) {
   switch (operation) {
-    case kOpCreate: return reinterpret_cast<void*>(&CreateProbe);
-    case kOpSetProperty: return reinterpret_cast<void*>(&SetProbe);
-    case kOpGetAllData: return reinterpret_cast<void*>(&GetProbeData);
-    case kOpGetProperty: return reinterpret_cast<void*>(&GetProbe);
-    case kOpListTexts: return reinterpret_cast<void*>(&ListProbeTexts);
-    case kOpIsDefaultButton: return reinterpret_cast<void*>(&ProbeIsDefault);
-    case kOpMessageFilter: return reinterpret_cast<void*>(&ProbeFilter);
-    default: return nullptr;
+    case kOpCreate:
+      return reinterpret_cast<void*>(&CreateProbe);
+    case kOpSetProperty:
+      return reinterpret_cast<void*>(&SetProbe);
+    case kOpGetAllData:
+      return reinterpret_cast<void*>(&GetProbeData);
+    case kOpGetProperty:
+      return reinterpret_cast<void*>(&GetProbe);
+    case kOpListTexts:
+      return reinterpret_cast<void*>(&ListProbeTexts);
+    case kOpIsDefaultButton:
+      return reinterpret_cast<void*>(&ProbeIsDefault);
+    case kOpMessageFilter:
+      return reinterpret_cast<void*>(&ProbeFilter);
+    default:
+      return nullptr;
   }
 }
 
-const rt::PropertyEntry kProbeProperties[] = {
-    VELMORA_COMMON_UNIT_PROPERTIES,
+constexpr auto kProbeProperties = WithCommonProperties({
     {nullptr, "caption", nullptr, 1005, 0},
     {nullptr, "style", nullptr, 1001, 0},
     {nullptr, "font", nullptr, 1013, 0},
     {nullptr, "default", nullptr, 1003, 0},
-};
+});
 
 constexpr rt::DataTypeDescriptor Probe(uint32_t state) {
-  return {"probe", "Probe", nullptr, state, 12, kProbeProperties, 1, 0, &ProbeInterface};
+  return {"probe",
+          "Probe",
+          nullptr,
+          state,
+          static_cast<uint32_t>(kProbeProperties.size()),
+          kProbeProperties.data(),
+          1,
+          0,
+          &ProbeInterface};
 }
 
 const rt::DataTypeDescriptor kProbe = Probe(rt::kTypeStateWindowed);
 const rt::DataTypeDescriptor kPagedProbe =
     Probe(rt::kTypeStateWindowed | rt::kTypeStatePaged | rt::kTypeStateMovesChildren);
-const rt::DataTypeDescriptor kHiddenProbe =
-    Probe(rt::kTypeStateWindowed | rt::kTypeStateNonVisual);
+const rt::DataTypeDescriptor kHiddenProbe = Probe(rt::kTypeStateWindowed | rt::kTypeStateNonVisual);
 const rt::DataTypeDescriptor kObject = Probe(0);
 
 // The window type with the set-up messages noted, so that their order can be checked.
@@ -352,8 +374,7 @@ const rt::DataTypeDescriptor kJournalWindow = [] {
 
 }  // namespace
 
-Bytes ProbeBlock(uint32_t flags, const std::string& caption, const LOGFONTA* font,
-                 uint32_t style) {
+Bytes ProbeBlock(uint32_t flags, const std::string& caption, const LOGFONTA* font, uint32_t style) {
   ArchiveWriter w;
   w.WriteU32(1);
   w.WriteU32(flags);
@@ -390,9 +411,8 @@ TestForm::TestForm(uint32_t serial, const std::string& caption)
   properties_.SetText(kWindowCaption, caption);
 }
 
-UnitRecordFields& TestForm::AddUnit(uint32_t serial, uint32_t type, int left, int top,
-                                    int width, int height, uint32_t probeFlags,
-                                    const std::string& caption) {
+UnitRecordFields& TestForm::AddUnit(uint32_t serial, uint32_t type, int left, int top, int width,
+                                    int height, uint32_t probeFlags, const std::string& caption) {
   UnitRecordFields f;
   f.type = type;
   f.name = "unit" + std::to_string(serial);
@@ -406,8 +426,7 @@ UnitRecordFields& TestForm::AddUnit(uint32_t serial, uint32_t type, int left, in
   return units_.back().second;
 }
 
-MenuItemFields& TestForm::AddMenuItem(uint32_t serial, uint32_t level,
-                                      const std::string& caption) {
+MenuItemFields& TestForm::AddMenuItem(uint32_t serial, uint32_t level, const std::string& caption) {
   MenuItemFields f;
   f.level = level;
   f.caption = caption;
@@ -429,8 +448,8 @@ void ReadForms(const std::vector<TestForm>& forms) {
   std::vector<WindowImage> images;
   for (const TestForm& f : forms) images.push_back(f.Image());
   Bytes data = BuildFormData(images);
-  ASSERT_TRUE(ReadFormData(data.data(), static_cast<uint32_t>(data.size()), HandlerTable(),
-                           kHandlerCount));
+  ASSERT_TRUE(
+      ReadFormData(data.data(), static_cast<uint32_t>(data.size()), HandlerTable(), kHandlerCount));
 }
 
 void EngineTest::SetUp() {
@@ -472,6 +491,8 @@ HWND EngineTest::UnitHandle(UnitId windowId, UnitId unitId) {
   return unit != nullptr ? unit->Handle() : nullptr;
 }
 
-FormTemplate& EngineTest::Template(UnitId windowId) { return *FindTemplate(windowId); }
+FormTemplate& EngineTest::Template(UnitId windowId) {
+  return *FindTemplate(windowId);
+}
 
 }  // namespace formtest

@@ -72,10 +72,18 @@ void RegisterProbeTypes();
 
 // ---- Forms --------------------------------------------------------------------------------
 
-inline constexpr UnitId WindowIdOf(uint32_t serial) { return 0x52000000 | serial; }
-inline constexpr UnitId OwnUnitOf(uint32_t serial) { return 0x06000000 | serial; }
-inline constexpr UnitId UnitIdOf(uint32_t serial) { return 0x16000000 | serial; }
-inline constexpr UnitId MenuIdOf(uint32_t serial) { return 0x26000000 | serial; }
+inline constexpr UnitId WindowIdOf(uint32_t serial) {
+  return 0x52000000 | serial;
+}
+inline constexpr UnitId OwnUnitOf(uint32_t serial) {
+  return 0x06000000 | serial;
+}
+inline constexpr UnitId UnitIdOf(uint32_t serial) {
+  return 0x16000000 | serial;
+}
+inline constexpr UnitId MenuIdOf(uint32_t serial) {
+  return 0x26000000 | serial;
+}
 
 class TestForm {
  public:

@@ -112,13 +112,13 @@ TEST_F(LoadingTest, VisibilityAfterLoadFollowsBitsTypesAndPages) {
     bool visible;
     bool enabled;
   } kCases[] = {
-      {2, true, true},    // plain
-      {3, false, true},   // visible bit clear
-      {4, false, true},   // non-visual type
-      {5, true, true},    // paged container
-      {6, true, true},    // on its first page
-      {7, false, true},   // on its second page
-      {8, true, false},   // disabled
+      {2, true, true},   // plain
+      {3, false, true},  // visible bit clear
+      {4, false, true},  // non-visual type
+      {5, true, true},   // paged container
+      {6, true, true},   // on its first page
+      {7, false, true},  // on its second page
+      {8, true, false},  // disabled
   };
   for (const auto& c : kCases) {
     HWND h = UnitHandle(form.WindowId(), UnitIdOf(c.serial));
@@ -152,17 +152,19 @@ TEST_F(LoadingTest, ModalWindowDisablesParentlessWindowsAndRestoresEachState) {
     bool afterClose;
   } kCases[] = {
       {a.WindowId(), false, true},
-      {b.WindowId(), false, false},      // stays as the program left it
-      {owned.WindowId(), true, true},    // has an owner: left alone
+      {b.WindowId(), false, false},    // stays as the program left it
+      {owned.WindowId(), true, true},  // has an owner: left alone
   };
   for (const auto& c : kCases) {
-    EXPECT_EQ(IsWindowEnabled(WindowHandle(c.window)) != FALSE, c.duringModal) << std::hex << c.window;
+    EXPECT_EQ(IsWindowEnabled(WindowHandle(c.window)) != FALSE, c.duringModal)
+        << std::hex << c.window;
   }
   EXPECT_TRUE(IsWindowEnabled(m));
   SendMessageA(m, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(m));
   for (const auto& c : kCases) {
-    EXPECT_EQ(IsWindowEnabled(WindowHandle(c.window)) != FALSE, c.afterClose) << std::hex << c.window;
+    EXPECT_EQ(IsWindowEnabled(WindowHandle(c.window)) != FALSE, c.afterClose)
+        << std::hex << c.window;
   }
 }
 
@@ -172,9 +174,7 @@ TEST_F(LoadingTest, ModalLoadReturnsOnlyWhenTheWindowIsGone) {
   ReadForms({main, modal});
   ASSERT_TRUE(Load(main.WindowId()));
   // Built: close it from inside the modal loop once the loop is idle.
-  ScriptAction(0, [&] {
-    PostMessageA(WindowHandle(modal.WindowId()), WM_CLOSE, 0, 0);
-  });
+  ScriptAction(0, [&] { PostMessageA(WindowHandle(modal.WindowId()), WM_CLOSE, 0, 0); });
   ASSERT_TRUE(Load(modal.WindowId(), true));
   EXPECT_EQ(WindowHandle(modal.WindowId()), nullptr);
   EXPECT_TRUE(IsWindowEnabled(WindowHandle(main.WindowId())));
@@ -267,9 +267,8 @@ TEST_F(LoadingTest, ReCreatingAUnitKeepsItsPlaceIdAndFocus) {
   EXPECT_EQ(GetDlgCtrlID(fresh), id);
   EXPECT_EQ(GetFocus(), fresh);
   EXPECT_TRUE(IsWindowVisible(fresh));
-  EXPECT_THAT(ChildrenTopFirst(window),
-              ElementsAre(UnitHandle(form.WindowId(), UnitIdOf(2)), fresh,
-                          UnitHandle(form.WindowId(), UnitIdOf(4))));
+  EXPECT_THAT(ChildrenTopFirst(window), ElementsAre(UnitHandle(form.WindowId(), UnitIdOf(2)), fresh,
+                                                    UnitHandle(form.WindowId(), UnitIdOf(4))));
   EXPECT_EQ(forms::GetUnitProperty(form.WindowId(), UnitIdOf(3), 0, -1), 30);
   EXPECT_EQ(forms::GetUnitProperty(form.WindowId(), UnitIdOf(3), 3, -1), 60);
   EXPECT_EQ(forms::GetUnitProperty(form.WindowId(), UnitIdOf(3), kProbeStyle, -1), 7);

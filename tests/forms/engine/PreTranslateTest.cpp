@@ -8,10 +8,10 @@
 #include <fstream>
 
 #include "forms/data/FormData.h"
+#include "forms/events/PreTranslate.h"
 #include "forms/properties/UnitProperties.h"
 #include "forms/units/window/WindowUnit.h"
 #include "forms/windows/WindowList.h"
-#include "forms/events/PreTranslate.h"
 #include "platform/testing/InputAutomation.h"
 #include "runtime/loop/MessageLoop.h"
 #include "tests/common/TempFolder.h"
@@ -96,10 +96,9 @@ TEST_F(PreTranslateTest, CommonEventsCarryPositionsKeysAndShiftState) {
   input::Wheel({r.left + 3, r.top + 3}, -2 * WHEEL_DELTA);
   Pump();
   EXPECT_THAT(Lines({"handler"}), ElementsAre("handler 1 (7,8,0) src u3",
-                                              "handler 2 (17,1) src u3",   // Ctrl down
-                                              "handler 2 (75,1) src u3",   // K with Ctrl
-                                              "handler 3 (75,1) src u3",
-                                              "handler 3 (17,0) src u3",
+                                              "handler 2 (17,1) src u3",  // Ctrl down
+                                              "handler 2 (75,1) src u3",  // K with Ctrl
+                                              "handler 3 (75,1) src u3", "handler 3 (17,0) src u3",
                                               "handler 4 (-2,0) src u3"));
 }
 

@@ -24,7 +24,9 @@ namespace {
 using forms::GetUnitProperty;
 using forms::SetUnitProperty;
 
-uint32_t Low(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+uint32_t Low(const void* p) {
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
+}
 uint32_t High(const void* p) {
   return static_cast<uint32_t>(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)) >> 32);
 }
@@ -73,8 +75,8 @@ TEST_F(PropertiesTest, PositionsAndSizesAreClampedAndWrittenBack) {
     int32_t value;
     int32_t expected;
   } kCases[] = {
-      {0, 40000, 32627}, {0, -40000, -32627}, {0, 15, 15},   {1, 32628, 32627},
-      {1, -7, -7},       {2, 40000, 32627},   {2, -5, 0},    {2, 25, 25},
+      {0, 40000, 32627}, {0, -40000, -32627}, {0, 15, 15}, {1, 32628, 32627},
+      {1, -7, -7},       {2, 40000, 32627},   {2, -5, 0},  {2, 25, 25},
       {3, -1, 0},        {3, 99999, 32627},   {3, 45, 45},
   };
   for (const auto& c : kCases) {
