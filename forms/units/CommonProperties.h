@@ -21,16 +21,20 @@ inline constexpr uint32_t kPropDisabled = 6;
 inline constexpr uint32_t kPropMousePointer = 7;
 inline constexpr uint32_t kFirstTypeProperty = 8;
 
-inline constexpr rt::PropertyEntry kCommonUnitProperties[] = {
-    {msg::kLeft, "left", nullptr, 1001, 0},
-    {msg::kTop, "top", nullptr, 1001, 0},
-    {msg::kWidth, "width", nullptr, 1001, 0},
-    {msg::kHeight, "height", nullptr, 1001, 0},
-    {msg::kTag, "tag", nullptr, 1005, 0},
-    {msg::kVisible, "visible", nullptr, 1003, 0},
-    {msg::kDisabled, "disable", nullptr, 1003, 0},
-    {msg::kMousePointer, "MousePointer", nullptr, 1011, 0},
-};
+// The same entries for a table written as a plain array: {VELMORA_COMMON_UNIT_PROPERTIES, ...}.
+// clang-format off
+#define VELMORA_COMMON_UNIT_PROPERTIES                                  \
+  rt::PropertyEntry{::forms::msg::kLeft, "left", nullptr, 1001, 0},              \
+  rt::PropertyEntry{::forms::msg::kTop, "top", nullptr, 1001, 0},                \
+  rt::PropertyEntry{::forms::msg::kWidth, "width", nullptr, 1001, 0},            \
+  rt::PropertyEntry{::forms::msg::kHeight, "height", nullptr, 1001, 0},          \
+  rt::PropertyEntry{::forms::msg::kTag, "tag", nullptr, 1005, 0},                \
+  rt::PropertyEntry{::forms::msg::kVisible, "visible", nullptr, 1003, 0},        \
+  rt::PropertyEntry{::forms::msg::kDisabled, "disable", nullptr, 1003, 0},       \
+  rt::PropertyEntry{::forms::msg::kMousePointer, "MousePointer", nullptr, 1011, 0}
+// clang-format on
+
+inline constexpr rt::PropertyEntry kCommonUnitProperties[] = {VELMORA_COMMON_UNIT_PROPERTIES};
 
 // A type's whole property table: the common eight, then its own from index 8 on.
 template <size_t N>
