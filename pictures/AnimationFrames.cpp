@@ -38,17 +38,19 @@ bool LoadGif(const uint8_t* bytes, size_t length, AnimationFrames* out) {
   out->height = h;
 
   for (;;) {
+    // Each frame costs a canvas copy and its own decoded area (a byte a pixel) out of the
+    // budget. The frame is measured from its descriptor before it is decoded: a tiny file can
+    // declare huge frames.
     bool wrapped = false;
-    if (!stream.NextFrame(&frame, &wrapped, /*wrap=*/false)) {
+    if (!stream.NextFrame(&frame, &wrapped, /*wrap=*/false, budget - frameBytes)) {
+      if (stream.FrameTooLarge()) {
+        out->frames.clear();
+        return false;
+      }
       // The trailer ends the list; an error ends it too, keeping the frames already composed.
       break;
     }
-    // Each frame's own decoded area counts too: a tiny file can declare huge frames.
     budget -= frameBytes + int64_t{frame.width} * frame.height;
-    if (budget < 0) {
-      out->frames.clear();
-      return false;
-    }
 
     if (restorePending && !savedRect.Empty()) {
       for (int y = savedRect.y0; y < savedRect.y1; ++y) {
@@ -109,7 +111,8 @@ bool LoadPng(const uint8_t* bytes, size_t length, AnimationFrames* out) {
 }
 
 bool LoadThroughBitmap(const uint8_t* bytes, size_t length, AnimationFrames* out) {
-  HBITMAP bitmap = PictureToBitmap(bytes, length);
+  // Measured before decoding, so a picture too large for the frames is never decoded.
+  HBITMAP bitmap = PictureToBitmapWithin(bytes, length, kMaxAnimationBytes / 4);
   if (bitmap == nullptr) return false;
   BITMAP info{};
   bool ok = GetObjectA(bitmap, sizeof info, &info) != 0 && info.bmWidth > 0 && info.bmHeight > 0 &&

@@ -42,6 +42,11 @@ DecodedPicture* DecodePictureFile(const char* path);
 void ReleasePicture(DecodedPicture* picture);
 // A device bitmap in the screen's format (icons and cursors drawn on white), or null.
 HBITMAP PictureToBitmap(const uint8_t* bytes, size_t length);
+// The same two for callers with a budget of their own: a picture of more than maxPixels
+// pixels is refused from its headers, before anything is decoded. Icons are never larger
+// than a million pixels and are not measured.
+DecodedPicture* DecodePictureWithin(const uint8_t* bytes, size_t length, uint64_t maxPixels);
+HBITMAP PictureToBitmapWithin(const uint8_t* bytes, size_t length, uint64_t maxPixels);
 // Lends PictureToBitmap to the runtime as its picture request (1003) for other libraries.
 void RegisterPictureServices();
 

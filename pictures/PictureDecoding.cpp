@@ -5,7 +5,6 @@
 
 #include "pictures/DecodedPicture.h"
 
-#include "runtime/calls/ServiceTable.h"
 #include "pictures/decoders/BmpDecoder.h"
 #include "pictures/decoders/GifDecoder.h"
 #include "pictures/decoders/IconDecoder.h"
@@ -143,26 +142,30 @@ PictureKind DetectPictureKind(const uint8_t* bytes, size_t length) {
 }
 
 DecodedPicture* DecodePicture(const uint8_t* bytes, size_t length) {
+  return DecodePictureWithin(bytes, length, kAnyPixelCount);
+}
+
+DecodedPicture* DecodePictureWithin(const uint8_t* bytes, size_t length, uint64_t maxPixels) {
   if (bytes == nullptr || length == 0) return nullptr;
   auto record = std::make_unique<DecodedPicture>();
   bool ok = false;
   switch (DetectPictureKind(bytes, length)) {
     case kPictureJpeg:
-      ok = DecodeJpeg(bytes, length, record.get());
+      ok = DecodeJpeg(bytes, length, record.get(), kMaxPixelBlockBytes, maxPixels);
       break;
     case kPictureBmp:
-      ok = DecodeBmp(bytes, length, record.get());
+      ok = DecodeBmp(bytes, length, record.get(), kMaxPixelBlockBytes, maxPixels);
       break;
     case kPictureIcon:
     case kPictureCursor:
       ok = DecodeIconFile(bytes, length, record.get());
       break;
     case kPictureGif:
-      ok = DecodeGifStill(bytes, length, record.get());
+      ok = DecodeGifStill(bytes, length, record.get(), maxPixels);
       break;
     case kPicturePcx8:
     case kPicturePcx1:
-      ok = DecodePcx(bytes, length, record.get());
+      ok = DecodePcx(bytes, length, record.get(), kMaxPixelBlockBytes, maxPixels);
       break;
     case kPictureUnknown:
       break;
@@ -201,7 +204,12 @@ void ReleasePicture(DecodedPicture* picture) {
 }
 
 HBITMAP PictureToBitmap(const uint8_t* bytes, size_t length) {
-  std::unique_ptr<DecodedPicture, void (*)(DecodedPicture*)> picture(DecodePicture(bytes, length), ReleasePicture);
+  return PictureToBitmapWithin(bytes, length, kAnyPixelCount);
+}
+
+HBITMAP PictureToBitmapWithin(const uint8_t* bytes, size_t length, uint64_t maxPixels) {
+  std::unique_ptr<DecodedPicture, void (*)(DecodedPicture*)> picture(
+      DecodePictureWithin(bytes, length, maxPixels), ReleasePicture);
   if (!picture) return nullptr;
   switch (picture->kind) {
     case kPictureJpeg:

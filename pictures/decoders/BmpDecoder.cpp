@@ -23,7 +23,8 @@ struct Bgr {
 
 }  // namespace
 
-bool DecodeBmp(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t maxBlockBytes) {
+bool DecodeBmp(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t maxBlockBytes,
+               uint64_t maxPixels) {
   if (bytes == nullptr || out == nullptr || length < kFileHeaderBytes + kInfoHeaderBytes) return false;
   if (bytes[0] != 'B' || bytes[1] != 'M') return false;
   const uint8_t* info = bytes + kFileHeaderBytes;
@@ -58,10 +59,12 @@ bool DecodeBmp(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t 
   const int64_t width = rawWidth < 0 ? -rawWidth : rawWidth;
   const int64_t height = rawHeight < 0 ? -rawHeight : rawHeight;
   if (width == 0 || height == 0) return false;
+  if (static_cast<uint64_t>(width) > maxPixels / static_cast<uint64_t>(height)) return false;
   const uint64_t rowOut = static_cast<uint64_t>(width) * 3;
   if (rowOut > maxBlockBytes || static_cast<uint64_t>(height) > maxBlockBytes / rowOut) return false;
   // Each stored row is padded to 4 bytes; a file too short for its rows fails before any
-  // block is allocated.
+  // block is allocated. Rows are stored uncompressed, so this is also the whole bound on what
+  // a small file can make us allocate: at most 8 pixels (3 bytes each) per byte of data.
   const uint64_t rowIn = (static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4;
   if (static_cast<uint64_t>(height) > (length - position) / rowIn) return false;
 

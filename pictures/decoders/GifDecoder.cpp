@@ -1,15 +1,18 @@
 #include "pictures/decoders/GifDecoder.h"
 
+#include <algorithm>
+
 #include "pictures/decoders/GifFrames.h"
 
 namespace pic {
 
-bool DecodeGifStill(const uint8_t* bytes, size_t length, DecodedPicture* out) {
+bool DecodeGifStill(const uint8_t* bytes, size_t length, DecodedPicture* out, uint64_t maxPixels) {
   GifStream stream;
   if (!stream.Open(bytes, length)) return false;
   GifFrame frame;
   bool wrapped = false;
-  if (!stream.NextFrame(&frame, &wrapped)) return false;
+  const auto limit = static_cast<int64_t>(std::min<uint64_t>(maxPixels, kMaxGifFramePixels));
+  if (!stream.NextFrame(&frame, &wrapped, true, limit)) return false;
   out->kind = kPictureGif;
   out->width = stream.ScreenWidth();
   out->height = stream.ScreenHeight();

@@ -75,15 +75,16 @@ bool GifStream::SkipSubBlocks() {
   }
 }
 
-bool GifStream::NextFrame(GifFrame* frame, bool* wrapped, bool wrap) {
+bool GifStream::NextFrame(GifFrame* frame, bool* wrapped, bool wrap, int64_t maxPixels) {
   *wrapped = false;
+  frameTooLarge_ = false;
   if (data_ == nullptr) return false;
   for (;;) {
     // Running off the end is read like a trailer, so an animation cut short still plays the
     // frames it has.
     const int byte = pos_ < length_ ? data_[pos_++] : 0x3B;
     if (byte == 0x2C) {
-      if (!DecodeImage(frame)) return false;
+      if (!DecodeImage(frame, maxPixels)) return false;
       imageSinceStart_ = true;
       return true;
     }
@@ -104,30 +105,22 @@ bool GifStream::NextFrame(GifFrame* frame, bool* wrapped, bool wrap) {
     }
     if (byte != 0x21 || pos_ >= length_) return false;
     const uint8_t label = data_[pos_++];
-    switch (label) {
-      case 0xF9:
-        if (pos_ < length_ && data_[pos_] >= 4 && length_ - pos_ >= 5) {
-          const uint8_t packed = data_[pos_ + 1];
-          pendingDisposal_ = packed & 0x1C;
-          pendingTransparent_ = (packed & 1) != 0;
-          pendingDelay_ = Word(data_ + pos_ + 2);
-          pendingIndex_ = data_[pos_ + 4];
-        }
-        break;
-      case 0x01:
-      case 0xFE:
-      case 0xFF:
-        break;
-      default:
-        return false;
+    if (label == 0xF9 && pos_ < length_ && data_[pos_] >= 4 && length_ - pos_ >= 5) {
+      const uint8_t packed = data_[pos_ + 1];
+      pendingDisposal_ = packed & 0x1C;
+      pendingTransparent_ = (packed & 1) != 0;
+      pendingDelay_ = Word(data_ + pos_ + 2);
+      pendingIndex_ = data_[pos_ + 4];
     }
-    // The fixed headers of the plain-text and application extensions are sub-blocks of their
-    // own (a length byte of 12 or 11), so one skip covers header and data alike.
+    // Every extension, known or not, is a chain of sub-blocks: the fixed headers of the
+    // plain-text and application extensions are sub-blocks of their own (a length byte of 12
+    // or 11), so one skip covers header and data alike, and an extension we have no use for
+    // is passed over the same way instead of costing the whole picture.
     if (!SkipSubBlocks()) return false;
   }
 }
 
-bool GifStream::DecodeImage(GifFrame* frame) {
+bool GifStream::DecodeImage(GifFrame* frame, int64_t maxPixels) {
   if (length_ - pos_ < 9) return false;
   const uint8_t* d = data_ + pos_;
   const int left = Word(d), top = Word(d + 2), width = Word(d + 4), height = Word(d + 6);
@@ -144,7 +137,10 @@ bool GifStream::DecodeImage(GifFrame* frame) {
   }
 
   const int64_t pixels = int64_t{width} * height;
-  if (pixels > kMaxGifFramePixels) return false;
+  if (pixels > kMaxGifFramePixels || pixels > maxPixels) {
+    frameTooLarge_ = true;
+    return false;
+  }
   const int stride = (width + 3) & ~3;
   const size_t area = static_cast<size_t>(stride) * static_cast<size_t>(height);
   const size_t dibSize = kGifDibHeaderBytes + area;
@@ -170,6 +166,9 @@ bool GifStream::DecodeImage(GifFrame* frame) {
     codes_.insert(codes_.end(), data_ + pos_ + 1, data_ + pos_ + 1 + size);
     pos_ += size + 1;
   }
+  // Only now is it known how much the frame's own data could fill: a few bytes that claim a
+  // huge frame are refused here rather than allocated for.
+  if (pixels > static_cast<int64_t>(codes_.size()) * kMaxGifPixelsPerCodeByte) return false;
 
   auto* dib = static_cast<uint8_t*>(rt::AllocMemUnchecked(static_cast<int32_t>(dibSize)));
   if (dib == nullptr) return false;

@@ -12,6 +12,13 @@ namespace pic {
 // near it, and it keeps a few header bytes from asking for gigabytes.
 constexpr int64_t kMaxGifFramePixels = int64_t{1} << 27;
 
+// The most pixels one byte of LZW code data can yield. A code read at width w is below 2^w,
+// and the string of code K is at most K - clear + 1 <= 2^w bytes long (each table entry is
+// one byte longer than an earlier code's string), so a bit gives at most 2^w / w pixels;
+// that grows with w and peaks at the 12-bit limit: 4096 / 12 pixels a bit, 2730.7 a byte.
+// A frame larger than its code data times this can never be filled, however it is encoded.
+constexpr int64_t kMaxGifPixelsPerCodeByte = 2731;
+
 // Size of the packed DIB's header and palette: BITMAPINFOHEADER plus 256 RGBQUADs.
 constexpr size_t kGifDibHeaderBytes = 40 + 256 * 4;
 
@@ -49,11 +56,16 @@ class GifStream {
   // Decodes the next frame. After the trailer (or a 0 byte, or the end of the data) the walk
   // starts again at the first frame and *wrapped is set; with `wrap` false it stops there
   // instead and returns false with *wrapped set. False on any error, and when the stream holds
-  // no image at all (which would otherwise loop for ever).
-  bool NextFrame(GifFrame* frame, bool* wrapped, bool wrap = true);
+  // no image at all (which would otherwise loop for ever). A frame of more than `maxPixels`
+  // pixels is refused before anything is allocated for it, and FrameTooLarge() then says so.
+  bool NextFrame(GifFrame* frame, bool* wrapped, bool wrap = true,
+                 int64_t maxPixels = kMaxGifFramePixels);
+
+  // Whether the last NextFrame failed because the frame was larger than allowed.
+  bool FrameTooLarge() const { return frameTooLarge_; }
 
  private:
-  bool DecodeImage(GifFrame* frame);
+  bool DecodeImage(GifFrame* frame, int64_t maxPixels);
   bool SkipSubBlocks();
 
   const uint8_t* data_ = nullptr;
@@ -64,6 +76,7 @@ class GifStream {
   const uint8_t* globalTable_ = nullptr;
   int globalCount_ = 0;
   bool imageSinceStart_ = false;
+  bool frameTooLarge_ = false;
   // Graphic control values waiting for the next image; they apply to that image only.
   int pendingDisposal_ = 0;
   bool pendingTransparent_ = false;

@@ -52,6 +52,28 @@ void SkipInput(j_decompress_ptr cinfo, long count) {
 
 void TermSource(j_decompress_ptr) {}
 
+// Whether `length` bytes could hold the coded picture at all. Every 8x8 block of every
+// component is coded, and with Huffman coding each costs whole bits: a sequential scan sends
+// at least a DC code and an AC code (an end-of-block, at the least) per block, at least one
+// bit each, and a progressive file's first DC scan of a component sends at least one bit per
+// block (its later scans may cover thousands of blocks with one end-of-band run, so only the
+// DC scan counts). A file shorter than that lacks most of its picture, and libjpeg would only
+// paint the missing blocks grey -- at whatever size the header claims.
+//
+// Arithmetic coding has no such floor: a run of predictable decisions costs a tiny fraction
+// of a bit each, so a few bytes can truly hold a huge flat picture. Those files are left to
+// the block and pixel limits.
+bool DataCanHold(const jpeg_decompress_struct& cinfo, size_t length) {
+  if (cinfo.arith_code) return true;
+  uint64_t blocks = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    const jpeg_component_info& comp = cinfo.comp_info[c];
+    blocks += uint64_t{comp.width_in_blocks} * comp.height_in_blocks;
+  }
+  const uint64_t bitsPerBlock = cinfo.progressive_mode ? 1 : 2;
+  return blocks * bitsPerBlock <= uint64_t{length} * 8;
+}
+
 // CMYK rows to B,G,R. Adobe's files store the inks inverted (and libjpeg turns YCCK into
 // that same inverted CMYK), so there a full-strength sample is 0; elsewhere it is 255.
 void CmykToBgr(const JSAMPLE* in, uint8_t* out, JDIMENSION width, bool inverted) {
@@ -83,7 +105,7 @@ struct Decode {
   int32_t blockBytes = 0;
 };
 
-bool Run(Decode& d, const uint8_t* bytes, size_t length, size_t maxBlockBytes) {
+bool Run(Decode& d, const uint8_t* bytes, size_t length, size_t maxBlockBytes, uint64_t maxPixels) {
   jpeg_decompress_struct& cinfo = d.cinfo;
   cinfo.err = jpeg_std_error(&d.error.base);
   d.error.base.error_exit = JumpBack;
@@ -123,6 +145,7 @@ bool Run(Decode& d, const uint8_t* bytes, size_t length, size_t maxBlockBytes) {
   if (width == 0 || height == 0) return false;
   const uint64_t rowBytes = width * 3;
   if (rowBytes > maxBlockBytes || height > maxBlockBytes / rowBytes) return false;
+  if (width > maxPixels / height || !DataCanHold(cinfo, length)) return false;
 
   jpeg_start_decompress(&cinfo);
   const size_t blockBytes = static_cast<size_t>(rowBytes * height);
@@ -163,10 +186,11 @@ bool Run(Decode& d, const uint8_t* bytes, size_t length, size_t maxBlockBytes) {
 
 }  // namespace
 
-bool DecodeJpeg(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t maxBlockBytes) {
+bool DecodeJpeg(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t maxBlockBytes,
+                uint64_t maxPixels) {
   if (bytes == nullptr || length == 0 || out == nullptr) return false;
   Decode d;
-  const bool ok = Run(d, bytes, length, maxBlockBytes);
+  const bool ok = Run(d, bytes, length, maxBlockBytes, maxPixels);
   if (d.created) jpeg_destroy_decompress(&d.cinfo);
   if (!ok) {
     rt::FreeMem(d.block);

@@ -10,8 +10,10 @@
 namespace pic {
 
 // Fills a kind-1 record (24-bit B,G,R rows, bottom-up, unpadded); false on any libjpeg
-// error or when the pixel block would exceed maxBlockBytes, with nothing left allocated.
+// error, when the pixel block would exceed maxBlockBytes, when the picture has more than
+// maxPixels pixels or when it is larger than its data could ever fill, with nothing left
+// allocated. The sizes are checked from the headers, before decoding starts.
 bool DecodeJpeg(const uint8_t* bytes, size_t length, DecodedPicture* out,
-                size_t maxBlockBytes = kMaxPixelBlockBytes);
+                size_t maxBlockBytes = kMaxPixelBlockBytes, uint64_t maxPixels = kAnyPixelCount);
 
 }  // namespace pic

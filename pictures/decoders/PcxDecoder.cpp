@@ -57,9 +57,25 @@ class RunReader {
   uint8_t value_ = 0;
 };
 
+// The most decoded bytes `count` bytes of run-length data can give: a run is two bytes and
+// repeats its value at most 63 times (a count byte of 0xFF), a literal gives one byte. So a
+// picture is never filled from less than 2/63 of a byte per decoded byte, whatever its
+// content, and a header claiming more than the data could yield is damaged, not a picture.
+uint64_t MostDecodedBytes(size_t count) { return uint64_t{count} / 2 * 63 + count % 2; }
+
+// Whether the data could fill `height` lines. A line decodes bytesPerLine bytes, while a row
+// of the picture needs `rowBytes` (its width's bytes); files whose lines are shorter than their
+// rows exist and are shown zero-filled, so the longer of the two is measured: a header cannot
+// claim wide rows for free by declaring short lines.
+bool DataCanFill(uint64_t rowBytes, uint64_t bytesPerLine, uint64_t height, size_t dataBytes) {
+  const uint64_t line = rowBytes > bytesPerLine ? rowBytes : bytesPerLine;
+  return height <= MostDecodedBytes(dataBytes) / line;
+}
+
 }  // namespace
 
-bool DecodePcx(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t maxBlockBytes) {
+bool DecodePcx(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t maxBlockBytes,
+               uint64_t maxPixels) {
   if (bytes == nullptr || out == nullptr || length < kHeaderBytes + 1) return false;
   if (bytes[0] != 0x0A || bytes[1] > 5 || bytes[2] != 1) return false;
   const int xMin = Word(bytes + 4), yMin = Word(bytes + 6);
@@ -71,11 +87,14 @@ bool DecodePcx(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t 
   const unsigned planes = bytes[65];
   const size_t bytesPerLine = Word(bytes + 66);
   if (bytesPerLine == 0) return false;
+  if (width > maxPixels / height) return false;
+  const size_t dataBytes = length - kHeaderBytes;
 
   RunReader runs(bytes, length, kHeaderBytes);
   if (bitsPerPixel == 1 && planes == 1) {
     const uint64_t rowBytes = ((width + 7) / 8 + 1) / 2 * 2;
     if (height > maxBlockBytes / rowBytes) return false;
+    if (!DataCanFill((width + 7) / 8, bytesPerLine, height, dataBytes)) return false;
     const size_t blockBytes = static_cast<size_t>(rowBytes * height);
     auto* block = static_cast<uint8_t*>(rt::AllocMemUnchecked(static_cast<int32_t>(blockBytes)));
     if (block == nullptr) return false;
@@ -101,6 +120,7 @@ bool DecodePcx(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t 
   const uint64_t stride = (width + 3) / 4 * 4;
   const uint64_t headBytes = kDibHeaderBytes + kPaletteBytes;
   if (stride > maxBlockBytes || height > (maxBlockBytes - headBytes) / stride) return false;
+  if (!DataCanFill(width, bytesPerLine, height, dataBytes)) return false;
   const size_t blockBytes = static_cast<size_t>(headBytes + stride * height);
   auto* block = static_cast<uint8_t*>(rt::AllocMemUnchecked(static_cast<int32_t>(blockBytes)));
   if (block == nullptr) return false;

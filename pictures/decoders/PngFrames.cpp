@@ -58,6 +58,7 @@ bool ReadRows(const uint8_t* bytes, size_t length, DecodeState* state) {
   png_read_info(png, info);
 
   const int sourceType = png_get_color_type(png, info);
+  const uint64_t sourceBitsPerPixel = uint64_t{png_get_bit_depth(png, info)} * png_get_channels(png, info);
   png_color_16p background = nullptr;
   const bool hasBackground = png_get_bKGD(png, info, &background) != 0;
   if (hasBackground) {
@@ -68,9 +69,10 @@ bool ReadRows(const uint8_t* bytes, size_t length, DecodeState* state) {
     png_set_gray_to_rgb(png);
   }
   png_set_strip_16(png);
-  // DIBs have no 2-bit depth: such pixels are widened to a byte each.
-  const bool widenedTwoBit = png_get_bit_depth(png, info) == 2 && !hasBackground;
-  if (png_get_bit_depth(png, info) == 2) png_set_packing(png);
+  // DIBs have no 2-bit depth: such pixels are widened to a byte each, background or not
+  // (compositing keeps the samples at their own depth).
+  const bool widenedTwoBit = png_get_bit_depth(png, info) == 2;
+  if (widenedTwoBit) png_set_packing(png);
   const int passes = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE
                          ? png_set_interlace_handling(png)
                          : 1;
@@ -82,6 +84,13 @@ bool ReadRows(const uint8_t* bytes, size_t length, DecodeState* state) {
   const int depth = png_get_bit_depth(png, info);
   const size_t rowBytes = png_get_rowbytes(png, info);
   if (int64_t{width} * height * 4 > kMaxPngFrameBytes) png_error(png, "picture too large");
+  // Deflate gives at most 258 bytes (one longest match) for a length and a distance code of at
+  // least a bit each, so each byte of the file inflates to at most 1032 bytes. The inflated
+  // rows hold every pixel's bits plus a filter byte per row (interlacing only adds filter
+  // bytes), so a picture needing more than 1032 times the file's size is refused before its
+  // rows are allocated: its data could never fill it.
+  const uint64_t leastInflated = uint64_t{height} + uint64_t{width} * height * sourceBitsPerPixel / 8;
+  if (leastInflated > uint64_t{length} * 1032) png_error(png, "picture larger than its data");
   state->width = static_cast<int>(width);
   state->height = static_cast<int>(height);
   state->bitsPerPixel = channels * depth;

@@ -261,8 +261,8 @@ TEST(PictureToBitmap, PicturesBeyondTheGdiLimitsGiveNothing) {
   pcx[11] = 0x80;  // Ymax 32768: 32769 rows
   pcx[65] = 1;
   pcx[66] = 1;
-  pcx.push_back(0xC1);
-  pcx.push_back(9);
+  // Runs of 63 bytes, enough to fill every row.
+  for (int run = 0; run < 32769 / 63 + 1; ++run) pcx.insert(pcx.end(), {0xFF, 9});
   pic::DecodedPicture* p = pic::DecodePicture(pcx.data(), pcx.size());
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->height, 32769);
