@@ -16,6 +16,11 @@ uint32_t Dword(const uint8_t* p) {
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
+uint32_t BigEndianDword(const uint8_t* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
+}
+
 // The image an entry points at, or false when it lies outside the data.
 bool EntryImage(const uint8_t* bytes, size_t length, const uint8_t* entry, const uint8_t** image,
                 size_t* size) {
@@ -62,13 +67,21 @@ bool DecodeIconFile(const uint8_t* bytes, size_t length, DecodedPicture* out) {
   const uint8_t* image = nullptr;
   size_t size = 0;
   if (!EntryImage(bytes, length, chosen, &image, &size)) return false;
-  // The info header's width, and its height counting the mask too.
+  // The info header's width, and its height counting the mask too. A PNG image has no info
+  // header: its own header chunk gives the size (the mask is not part of it).
   if (size < 16) return false;
-  const auto width = static_cast<int32_t>(Dword(image + 4));
-  const auto height = static_cast<int32_t>(Dword(image + 8));
-  const unsigned bitCount = Word(image + 14);
+  int32_t width = static_cast<int32_t>(Dword(image + 4));
+  int32_t height = static_cast<int32_t>(Dword(image + 8)) / 2;
+  static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  const bool png = std::equal(kPngSignature, kPngSignature + 8, image);
+  if (png) {
+    if (size < 24) return false;
+    width = static_cast<int32_t>(BigEndianDword(image + 16));
+    height = static_cast<int32_t>(BigEndianDword(image + 20));
+  }
+  const unsigned bitCount = png ? 32 : Word(image + 14);
 
-  HICON icon = CreateIconFromResourceEx(image, static_cast<DWORD>(size), TRUE, kIconFormat, width, height / 2, 0);
+  HICON icon = CreateIconFromResourceEx(image, static_cast<DWORD>(size), TRUE, kIconFormat, width, height, 0);
   if (icon == nullptr && bitCount != 16) {
     icon = CreateIconFromResource(image, static_cast<DWORD>(size), TRUE, kIconFormat);
   }

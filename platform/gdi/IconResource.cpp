@@ -1,5 +1,7 @@
 #include "platform/gdi/IconResource.h"
 
+#include <png.h>
+
 #include <cstring>
 
 #include "platform/gdi/Surface.h"
@@ -10,6 +12,50 @@ namespace {
 uint16_t ReadWord(const BYTE* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
+
+uint32_t ReadBigEndian(const BYTE* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// Pixels a mask cannot say anything about any more: where there is no AND mask, the alpha
+// channel is the only account of what is transparent.
+void MaskFromAlpha(IconPixels* pixels) {
+  for (size_t i = 0; i < pixels->bgra.size(); ++i) pixels->mask[i] = (pixels->bgra[i] >> 24) == 0 ? 1 : 0;
+}
+
+// Icon images stored as PNG (how large icons are kept nowadays). The size comes from the
+// header chunk and is checked before libpng decodes anything.
+bool ParsePngImage(const BYTE* bits, size_t size, IconPixels* out) {
+  // Signature, then the IHDR chunk: length, type, width, height.
+  if (size < 24 || std::memcmp(bits + 12, "IHDR", 4) != 0) return false;
+  const uint32_t width = ReadBigEndian(bits + 16), height = ReadBigEndian(bits + 20);
+  constexpr auto kLargest = static_cast<uint32_t>(kMaxIconSide);
+  if (width == 0 || height == 0 || width > kLargest || height > kLargest) return false;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, bits, size)) return false;
+  if (image.width != width || image.height != height) {
+    png_image_free(&image);
+    return false;
+  }
+  image.format = PNG_FORMAT_BGRA;
+  IconPixels pixels;
+  pixels.width = static_cast<int>(width);
+  pixels.height = static_cast<int>(height);
+  pixels.bgra.resize(size_t{width} * height);
+  pixels.mask.resize(size_t{width} * height);
+  // Top row first, four bytes B, G, R, A a pixel: the layout of `bgra` on this machine.
+  if (!png_image_finish_read(&image, nullptr, pixels.bgra.data(), 0, nullptr)) {
+    png_image_free(&image);
+    return false;
+  }
+  uint32_t alphaSeen = 0;
+  for (uint32_t p : pixels.bgra) alphaSeen |= p >> 24;
+  pixels.hasAlpha = alphaSeen != 0;
+  MaskFromAlpha(&pixels);
+  *out = std::move(pixels);
+  return true;
+}
 
 }  // namespace
 
@@ -23,7 +69,11 @@ bool ParseIconResource(const BYTE* bits, size_t size, bool icon, IconPixels* out
     size -= 4;
   }
   static constexpr BYTE kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (size >= sizeof kPngSignature && std::memcmp(bits, kPngSignature, sizeof kPngSignature) == 0) return false;
+  if (size >= sizeof kPngSignature && std::memcmp(bits, kPngSignature, sizeof kPngSignature) == 0) {
+    if (!ParsePngImage(bits, size, out)) return false;
+    out->hotspot = icon ? POINT{out->width / 2, out->height / 2} : hotspot;
+    return true;
+  }
   if (size < sizeof(BITMAPINFOHEADER)) return false;
   BITMAPINFOHEADER header;
   std::memcpy(&header, bits, sizeof header);
@@ -50,7 +100,10 @@ bool ParseIconResource(const BYTE* bits, size_t size, bool icon, IconPixels* out
   const size_t andStride = static_cast<size_t>(DibStride(width, 1));
   const size_t maskOffset = imageOffset + xorStride * height;
   const size_t end = maskOffset + andStride * height;
-  if (end > size) return false;
+  // 32-bit images carry their transparency in alpha, and many files leave the AND mask out
+  // (or cut it short); the mask is then made from alpha. Other depths need their mask.
+  const bool maskPresent = end <= size;
+  if (!maskPresent && (bpp != 32 || maskOffset > size)) return false;
 
   const BYTE* table = bits + tableOffset;
   auto paletteColor = [&](uint32_t index) -> uint32_t {
@@ -67,7 +120,8 @@ bool ParseIconResource(const BYTE* bits, size_t size, bool icon, IconPixels* out
   uint32_t alphaSeen = 0;
   for (int y = 0; y < height; ++y) {
     const BYTE* row = bits + imageOffset + static_cast<size_t>(height - 1 - y) * xorStride;
-    const BYTE* maskRow = bits + maskOffset + static_cast<size_t>(height - 1 - y) * andStride;
+    const BYTE* maskRow =
+        maskPresent ? bits + maskOffset + static_cast<size_t>(height - 1 - y) * andStride : nullptr;
     uint32_t* dst = pixels.bgra.data() + static_cast<size_t>(y) * width;
     uint8_t* dstMask = pixels.mask.data() + static_cast<size_t>(y) * width;
     for (int x = 0; x < width; ++x) {
@@ -96,10 +150,12 @@ bool ParseIconResource(const BYTE* bits, size_t size, bool icon, IconPixels* out
           break;
       }
       dst[x] = value;
-      dstMask[x] = (maskRow[x >> 3] >> (7 - (x & 7))) & 1;
+      dstMask[x] = maskPresent ? (maskRow[x >> 3] >> (7 - (x & 7))) & 1 : 0;
     }
   }
   pixels.hasAlpha = alphaSeen != 0;
+  // Without a mask and without alpha the image can only be meant as opaque.
+  if (!maskPresent && pixels.hasAlpha) MaskFromAlpha(&pixels);
   pixels.hotspot = icon ? POINT{width / 2, height / 2} : hotspot;
   *out = std::move(pixels);
   return true;

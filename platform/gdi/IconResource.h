@@ -26,8 +26,9 @@ struct IconPixels {
 };
 
 // Decodes BITMAPINFOHEADER image data (XOR image then AND mask, biHeight counting both)
-// at 1, 4, 8, 16, 24 or 32 bits; cursors start with their hotspot as two WORDs. Fails on
-// anything truncated, oversized, compressed or PNG.
+// at 1, 4, 8, 16, 24 or 32 bits, or a PNG image; cursors start with their hotspot as two
+// WORDs. A 32-bit image may come without its AND mask (alpha then decides). Fails on
+// anything else truncated, on oversized and on compressed images.
 bool ParseIconResource(const BYTE* bits, size_t size, bool icon, IconPixels* out);
 
 // Nearest-neighbour resize (the hotspot follows).

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <png.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -106,6 +108,61 @@ TEST(IconDecoder, SmallOnlyIconsShowTheirLastEntry) {
   }
 }
 
+// Straight-alpha pixels (0xAARRGGBB) over white, as 0x00RRGGBB.
+std::vector<uint32_t> OverWhite(const std::vector<uint32_t>& argb) {
+  std::vector<uint32_t> out;
+  for (uint32_t p : argb) {
+    const uint32_t a = p >> 24;
+    uint32_t v = 0;
+    for (int shift = 0; shift <= 16; shift += 8) v |= ((((p >> shift) & 0xFF) * a + 255 * (255 - a) + 127) / 255) << shift;
+    out.push_back(v);
+  }
+  return out;
+}
+
+// Icon files as they are written today: a PNG image, and a 32-bit image whose AND mask is cut
+// short. Both show at their own size, the PNG as libpng reads it, the bitmap as its own alpha
+// says (read straight from the file's bottom-up rows).
+TEST(IconDecoder, PngAndMasklessThirtyTwoBitEntriesShow) {
+  VELMORA_REQUIRE_TESTDATA();
+  auto png = Ico("png-32bpp-alpha.ico");
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data() + 22, png.size() - 22));
+  image.format = PNG_FORMAT_BGRA;
+  std::vector<uint32_t> pngPixels(size_t{image.width} * image.height);
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, pngPixels.data(), 0, nullptr));
+
+  auto cut = Ico("truncated_mask_32bpp.ico");
+  std::vector<uint32_t> cutPixels(64 * 64);
+  for (int y = 0; y < 64; ++y) std::memcpy(&cutPixels[static_cast<size_t>(63 - y) * 64], cut.data() + 22 + 40 + y * 256, 256);
+
+  struct Case {
+    const char* name;
+    const std::vector<uint8_t>* file;
+    int size;
+    std::vector<uint32_t> expected;
+  };
+  for (const Case& c : {Case{"png-32bpp-alpha.ico", &png, 32, OverWhite(pngPixels)},
+                        Case{"truncated_mask_32bpp.ico", &cut, 64, OverWhite(cutPixels)}}) {
+    Decoded d = Decode(*c.file);
+    ASSERT_TRUE(d.ok) << c.name;
+    EXPECT_EQ(d.record.kind, pic::kPictureIcon) << c.name;
+    EXPECT_EQ(d.record.width, c.size) << c.name;
+    EXPECT_EQ(d.record.height, c.size) << c.name;
+    ASSERT_EQ(d.drawn.size(), c.expected.size()) << c.name;
+    int worst = 0;
+    for (size_t i = 0; i < d.drawn.size(); ++i) {
+      for (int shift = 0; shift <= 16; shift += 8) {
+        // GetPixel gives 0x00BBGGRR; the expectation is 0x00RRGGBB.
+        const int got = static_cast<int>((d.drawn[i] >> (16 - shift)) & 0xFF);
+        worst = std::max(worst, std::abs(got - static_cast<int>((c.expected[i] >> shift) & 0xFF)));
+      }
+    }
+    EXPECT_LE(worst, 1) << c.name;
+  }
+}
+
 TEST(IconDecoder, CursorFilesBecomeKindFour) {
   VELMORA_REQUIRE_TESTDATA();
   Decoded deer = Decode(Ico("deerstalker.cur"));
@@ -121,8 +178,6 @@ TEST(IconDecoder, CursorFilesBecomeKindFour) {
 
 TEST(IconDecoder, UnusableFilesFail) {
   VELMORA_REQUIRE_TESTDATA();
-  // The GDI makes no icon from a PNG image, and neither attempt can succeed.
-  EXPECT_FALSE(Decode(Ico("png-32bpp-alpha.ico")).ok);
   EXPECT_FALSE(Decode(Ico("no_cursors.cur")).ok);
   // The bomb's header claims 65535 pixels: whatever is made, it is not that big.
   Decoded bomb = Decode(Ico("decompression_bomb.ico"));

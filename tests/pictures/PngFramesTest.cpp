@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <cstdlib>
+#include <csetjmp>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -154,6 +155,73 @@ TEST(PngFrames, EveryPngSuiteFileDecodesOrFailsLikeLibpng) {
   }
   EXPECT_GT(decoded, 140);
   EXPECT_GE(failed, 14);
+}
+
+// A greyscale PNG written by libpng: `samples` at `depth` bits, a background chunk and,
+// when `transparent` >= 0, that sample marked transparent.
+std::vector<uint8_t> GreyPng(int depth, const std::vector<int>& samples, int background, int transparent) {
+  std::vector<uint8_t> out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return {};
+  }
+  png_set_write_fn(
+      png, &out,
+      [](png_structp p, png_bytep data, size_t n) {
+        auto* v = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+        v->insert(v->end(), data, data + n);
+      },
+      nullptr);
+  const auto width = static_cast<png_uint_32>(samples.size());
+  png_set_IHDR(png, info, width, 1, depth, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_color_16 bkgd{};
+  bkgd.gray = static_cast<png_uint_16>(background);
+  png_set_bKGD(png, info, &bkgd);
+  if (transparent >= 0) {
+    png_color_16 key{};
+    key.gray = static_cast<png_uint_16>(transparent);
+    png_set_tRNS(png, info, nullptr, 0, &key);
+  }
+  png_write_info(png, info);
+  std::vector<uint8_t> row((samples.size() * depth + 7) / 8, 0);
+  for (size_t x = 0; x < samples.size(); ++x) {
+    const size_t bit = x * depth;
+    row[bit / 8] |= static_cast<uint8_t>(samples[x] << (8 - depth - bit % 8));
+  }
+  png_write_row(png, row.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+// Every greyscale depth with a background chunk shows its samples at their levels, and a
+// transparent sample in the background's colour, as libpng's own reading composited by hand.
+TEST(PngFrames, GreyscaleWithABackgroundKeepsItsLevelsAtEveryDepth) {
+  for (int depth : {1, 2, 4, 8}) {
+    const int top = (1 << depth) - 1;
+    std::vector<int> samples;
+    for (int i = 0; i < 4; ++i) samples.push_back(top * i / 3);
+    const int background = top * 2 / 3, transparent = samples[1];
+    for (bool withKey : {false, true}) {
+      const auto png = GreyPng(depth, samples, background, withKey ? transparent : -1);
+      SCOPED_TRACE("depth " + std::to_string(depth) + (withKey ? " with a transparent sample" : ""));
+      const Reference ref = ReadWithSimplifiedApi(png);
+      ASSERT_TRUE(ref.ok);
+      int w = 0, h = 0;
+      std::vector<uint32_t> pixels;
+      ASSERT_TRUE(pic::DecodePngFrame(png.data(), png.size(), &w, &h, &pixels));
+      ASSERT_EQ(pixels.size(), samples.size());
+      const int backgroundLevel = background * 255 / top;
+      for (size_t x = 0; x < samples.size(); ++x) {
+        const uint8_t* r = &ref.bgra[x * 4];
+        const int want = (r[0] * r[3] + backgroundLevel * (255 - r[3]) + 127) / 255;
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(static_cast<int>((pixels[x] >> (8 * c)) & 0xFF), want) << x;
+      }
+    }
+  }
 }
 
 TEST(PngFrames, NonPngAndDamagedDataFailCleanly) {

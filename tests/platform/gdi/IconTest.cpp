@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <cstring>
 #include <string>
@@ -53,10 +54,10 @@ std::vector<BYTE> IconImage(int width, int height, int bpp, const std::vector<RG
 }
 
 std::vector<BYTE> WithHotspot(std::vector<BYTE> image, WORD x, WORD y) {
-  std::vector<BYTE> out = {static_cast<BYTE>(x), static_cast<BYTE>(x >> 8), static_cast<BYTE>(y),
+  const BYTE hotspot[4] = {static_cast<BYTE>(x), static_cast<BYTE>(x >> 8), static_cast<BYTE>(y),
                            static_cast<BYTE>(y >> 8)};
-  out.insert(out.end(), image.begin(), image.end());
-  return out;
+  image.insert(image.begin(), hotspot, hotspot + 4);
+  return image;
 }
 
 HICON FromImage(const std::vector<BYTE>& data, BOOL icon = TRUE, int cx = 0, int cy = 0, UINT flags = 0) {
@@ -64,6 +65,35 @@ HICON FromImage(const std::vector<BYTE>& data, BOOL icon = TRUE, int cx = 0, int
 }
 
 COLORREF Invert(COLORREF c) { return ~c & 0xFFFFFF; }
+
+// A PNG of straight-alpha pixels (0xAARRGGBB, top row first), written by libpng.
+std::vector<BYTE> PngImage(int width, int height, const std::vector<uint32_t>& pixels) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_BGRA;
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr)) return {};
+  std::vector<BYTE> out(size);
+  if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr)) return {};
+  out.resize(size);
+  return out;
+}
+
+// What a straight-alpha pixel drawn over `background` must give, to rounding.
+COLORREF Over(uint32_t argb, COLORREF background) {
+  const uint32_t a = argb >> 24;
+  auto mix = [&](uint32_t s, uint32_t d) { return static_cast<BYTE>((s * a + d * (255 - a) + 127) / 255); };
+  return RGB(mix((argb >> 16) & 0xFF, GetRValue(background)), mix((argb >> 8) & 0xFF, GetGValue(background)),
+             mix(argb & 0xFF, GetBValue(background)));
+}
+
+void ExpectNear(COLORREF got, COLORREF want, const std::string& what) {
+  EXPECT_NEAR(GetRValue(got), GetRValue(want), 1) << what;
+  EXPECT_NEAR(GetGValue(got), GetGValue(want), 1) << what;
+  EXPECT_NEAR(GetBValue(got), GetBValue(want), 1) << what;
+}
 
 // The four mask/image combinations side by side: black and white image pixels, opaque
 // (mask 0) and transparent (mask 1).
@@ -257,6 +287,82 @@ TEST(IconTest, DamagedDataIsRefused) {
   EXPECT_NE(CreateIconFromResource(good.data(), static_cast<DWORD>(good.size()), TRUE, kVersion), nullptr);
 }
 
+// Images as today's icon files hold them: PNG, and 32-bit bitmaps whose AND mask is left out
+// or cut short, where alpha alone says what is transparent.
+TEST(IconTest, PngImagesAndThirtyTwoBitImagesWithoutAMask) {
+  // Opaque red, half blue, transparent green, opaque grey; 2 x 2.
+  const std::vector<uint32_t> argb = {0xFFFF0000, 0x800000FF, 0x0000FF00, 0xFF808080};
+  const std::vector<BYTE> withMask = IconImage(2, 2, 32, {}, argb, {0, 0, 0, 0});
+  const size_t maskBytes = 2 * 4;  // two rows of one padded mask word
+  const std::vector<BYTE> noMask(withMask.begin(), withMask.end() - static_cast<ptrdiff_t>(maskBytes));
+  const std::vector<BYTE> halfMask(withMask.begin(), withMask.end() - static_cast<ptrdiff_t>(maskBytes / 2));
+  struct Case {
+    const char* what;
+    std::vector<BYTE> data;
+  };
+  for (const Case& c : {Case{"png", PngImage(2, 2, argb)}, Case{"32-bit, no mask", noMask},
+                        Case{"32-bit, mask cut short", halfMask}}) {
+    HICON icon = FromImage(c.data);
+    ASSERT_NE(icon, nullptr) << c.what;
+    Canvas canvas(2, 2, kBackground);
+    EXPECT_TRUE(DrawIconEx(canvas.dc(), 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL));
+    for (int i = 0; i < 4; ++i) ExpectNear(canvas.At(i % 2, i / 2), Over(argb[i], kBackground), c.what);
+    // The mask the icon reports is made from alpha: only the transparent pixel is set.
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    Canvas mask(2, 2);
+    HDC from = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(from, info.hbmMask);
+    BitBlt(mask.dc(), 0, 0, 2, 2, from, 0, 0, SRCCOPY);
+    SelectObject(from, old);
+    DeleteDC(from);
+    EXPECT_EQ(mask.At(0, 1), RGB(255, 255, 255)) << c.what;
+    EXPECT_EQ(mask.At(1, 0), RGB(0, 0, 0)) << c.what;
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    DestroyIcon(icon);
+  }
+
+  // A PNG cursor keeps the hotspot in front of it; the size asked for still scales it.
+  HICON cursor = FromImage(WithHotspot(PngImage(2, 2, argb), 1, 0), FALSE, 4, 4);
+  ASSERT_NE(cursor, nullptr);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(cursor, &info));
+  EXPECT_EQ(info.xHotspot, 2u);
+  EXPECT_EQ(info.yHotspot, 0u);
+  BITMAP bm{};
+  GetObjectA(info.hbmColor, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, 4);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  DestroyCursor(cursor);
+
+  // No mask and no alpha: the colours are all there is, drawn opaque.
+  const std::vector<uint32_t> opaque = {0x00102030, 0x00405060, 0x00708090, 0x00A0B0C0};
+  const std::vector<BYTE> plain = IconImage(2, 2, 32, {}, opaque, {0, 0, 0, 0});
+  HICON icon = FromImage(std::vector<BYTE>(plain.begin(), plain.end() - static_cast<ptrdiff_t>(maskBytes)));
+  ASSERT_NE(icon, nullptr);
+  Canvas canvas(2, 2, kBackground);
+  DrawIconEx(canvas.dc(), 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(canvas.At(i % 2, i / 2), Over(opaque[i] | 0xFF000000, 0)) << i;
+  DestroyIcon(icon);
+
+  // Still refused: other depths without their mask, an image cut inside its pixels, PNG
+  // images larger than any icon (the header is enough to tell) and broken PNG data.
+  const std::vector<BYTE> rgb = IconImage(2, 2, 24, {}, opaque, {0, 0, 0, 0});
+  auto png = PngImage(2, 2, argb);
+  auto huge = PngImage(1025, 1, std::vector<uint32_t>(1025, 0xFF000000));
+  auto broken = png;
+  broken[broken.size() / 2] ^= 0xFF;
+  for (const Case& c : {Case{"24-bit, no mask", std::vector<BYTE>(rgb.begin(), rgb.end() - 8)},
+                        Case{"32-bit, pixels cut", std::vector<BYTE>(noMask.begin(), noMask.end() - 1)},
+                        Case{"png wider than an icon can be", huge},
+                        Case{"png with a damaged chunk", broken},
+                        Case{"png cut after its header", std::vector<BYTE>(png.begin(), png.begin() + 33)}}) {
+    EXPECT_EQ(FromImage(c.data), nullptr) << c.what;
+  }
+}
+
 TEST(IconTest, BadHandlesFail) {
   Canvas canvas(4, 4);
   HICON icon = FromImage(IconImage(1, 1, 24, {}, {0}, {0}));
@@ -371,8 +477,8 @@ TEST(IconTest, PublicIconFiles) {
   };
   for (const Case& c : {Case{"hopper.ico", 1}, Case{"black_and_white.ico", 1}, Case{"smile.ico", 2},
                         Case{"bmp-24bpp-mask.ico", 1}, Case{"multiple_entries_with_different_bit_depth.ico", 9},
-                        Case{"deerstalker.cur", 1}, Case{"24bipp-6x6.cur", 1}, Case{"png-32bpp-alpha.ico", 0},
-                        Case{"decompression_bomb.ico", 0}, Case{"truncated_mask_32bpp.ico", 0},
+                        Case{"deerstalker.cur", 1}, Case{"24bipp-6x6.cur", 1}, Case{"png-32bpp-alpha.ico", 1},
+                        Case{"decompression_bomb.ico", 0}, Case{"truncated_mask_32bpp.ico", 1},
                         Case{"no_cursors.cur", 0}}) {
     bool cursor = false;
     size_t loaded = 0;
@@ -394,8 +500,28 @@ TEST(IconTest, PublicIconFiles) {
     }
     EXPECT_EQ(loaded, c.loadable) << c.file;
   }
-  // The 6x6 cursor's hotspot is (4, 1).
+  // The PNG entry draws as libpng reads it, blended by its alpha.
   bool cursor = false;
+  {
+    auto entries = gdi_test::ReadIcoFile(gdi_test::TestDataPath("ico/png-32bpp-alpha.ico"), &cursor);
+    ASSERT_EQ(entries.size(), 1u);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&image, entries[0].image.data(), entries[0].image.size()));
+    image.format = PNG_FORMAT_BGRA;
+    std::vector<uint32_t> reference(size_t{image.width} * image.height);
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, reference.data(), 0, nullptr));
+    HICON icon = FromImage(entries[0].image);
+    ASSERT_NE(icon, nullptr);
+    Canvas canvas(static_cast<int>(image.width), static_cast<int>(image.height), kBackground);
+    DrawIconEx(canvas.dc(), 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    for (size_t i = 0; i < reference.size(); ++i) {
+      const int x = static_cast<int>(i % image.width), y = static_cast<int>(i / image.width);
+      ExpectNear(canvas.At(x, y), Over(reference[i], kBackground), "png-32bpp-alpha.ico");
+    }
+    DestroyIcon(icon);
+  }
+  // The 6x6 cursor's hotspot is (4, 1).
   auto entries = gdi_test::ReadIcoFile(gdi_test::TestDataPath("ico/24bipp-6x6.cur"), &cursor);
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(entries[0].hotspotX, 4);
