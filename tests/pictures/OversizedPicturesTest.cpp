@@ -168,6 +168,7 @@ Bytes DensestCodes(size_t pixels) {
 // A GIF with a 2-colour global table and one frame of the given size holding `codes`.
 Bytes Gif(unsigned screenWidth, unsigned screenHeight, unsigned width, unsigned height, const Bytes& codes) {
   Bytes b = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
+  b.reserve(b.size() + 13 + codes.size() + codes.size() / 255 + 1);
   PutWord(&b, 6, screenWidth);
   PutWord(&b, 8, screenHeight);
   b.insert(b.end(), {0x2C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2});
