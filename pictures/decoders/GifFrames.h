@@ -12,11 +12,12 @@ namespace pic {
 // near it, and it keeps a few header bytes from asking for gigabytes.
 constexpr int64_t kMaxGifFramePixels = int64_t{1} << 27;
 
-// The most pixels one byte of LZW code data can yield. A code read at width w is below 2^w,
-// and the string of code K is at most K - clear + 1 <= 2^w bytes long (each table entry is
-// one byte longer than an earlier code's string), so a bit gives at most 2^w / w pixels;
-// that grows with w and peaks at the 12-bit limit: 4096 / 12 pixels a bit, 2730.7 a byte.
-// A frame larger than its code data times this can never be filled, however it is encoded.
+// The most pixels one byte of LZW code data can yield. A code read at width w is below 2^w.
+// A literal is one pixel, and each table entry is one byte longer than an earlier code's
+// string, so entry K's string is at most K - clear bytes long: a code gives fewer than 2^w
+// pixels for its w bits. 2^w / w grows with w and peaks at the 12-bit limit, 4096 / 12
+// pixels a bit or 2730.7 a byte. A frame larger than its code data times this can never be
+// filled, however it is encoded.
 constexpr int64_t kMaxGifPixelsPerCodeByte = 2731;
 
 // Size of the packed DIB's header and palette: BITMAPINFOHEADER plus 256 RGBQUADs.
