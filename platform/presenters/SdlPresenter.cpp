@@ -289,6 +289,7 @@ class SdlPresenter final : public Presenter {
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
+        ReleaseKeysLostInHop();
         if (event.type == SDL_MOUSEBUTTONDOWN) tookPress_.reset();
         std::optional<MouseButton> button;
         if (event.button.button == SDL_BUTTON_LEFT) button = MouseButton::Left;
@@ -307,13 +308,14 @@ class SdlPresenter final : public Presenter {
         break;
       }
       case SDL_KEYDOWN:
-      case SDL_KEYUP: {
-        const SDL_Keysym& key = event.key.keysym;
-        KeyTranslation t = TranslateSdlKey(key.sym, key.scancode, (key.mod & KMOD_NUM) != 0);
-        if (t.virtualKey != 0)
-          InputKey(t.virtualKey, event.type == SDL_KEYDOWN, t.scanCode, t.extended);
+      case SDL_KEYUP:
+        if (event.type == SDL_KEYUP && FocusHopFollows()) {
+          heldAcrossHop_.push_back(event);
+          break;
+        }
+        ReleaseKeysLostInHop();
+        SendKey(event);
         break;
-      }
       case SDL_TEXTINPUT: {
         // Left Alt with a letter is a menu shortcut (WM_SYSCHAR from TranslateMessage),
         // not typing; right Alt stays free as AltGr for the layouts that type with it.
@@ -384,6 +386,7 @@ class SdlPresenter final : public Presenter {
         MarkDirty(hwnd);
         break;
       case SDL_WINDOWEVENT_FOCUS_GAINED: {
+        SkipKeysPressedAgain();
         // Raising a window to restack it also hands it the desktop's focus; that is not
         // the user choosing it.
         if (auto raised = raisedAt_.find(hwnd); raised != raisedAt_.end()) {
@@ -409,6 +412,47 @@ class SdlPresenter final : public Presenter {
   }
 
   // The desktop lost or resized what the native window showed: copy all of it again.
+  void SendKey(const SDL_Event& event) {
+    const SDL_Keysym& key = event.key.keysym;
+    KeyTranslation t = TranslateSdlKey(key.sym, key.scancode, (key.mod & KMOD_NUM) != 0);
+    if (t.virtualKey != 0)
+      InputKey(t.virtualKey, event.type == SDL_KEYDOWN, t.scanCode, t.extended);
+  }
+
+  // When the X focus moves from one of our windows to another (a drop-down list appearing
+  // takes it), SDL lets go of every held key and, once the other window has the focus,
+  // presses again those still down. To the program the keyboard never left: a held Alt
+  // would otherwise come up and go down again, and its final release would select the
+  // menu bar. Releases followed by a focus loss are held back; presses right after a focus
+  // gain that match them are dropped.
+  bool FocusHopFollows() {
+    for (const SDL_Event& next : pending_) {
+      if (next.type == SDL_KEYUP) continue;
+      return next.type == SDL_WINDOWEVENT && next.window.event == SDL_WINDOWEVENT_FOCUS_LOST &&
+             ById(next.window.windowID) != nullptr;
+    }
+    return false;
+  }
+
+  void SkipKeysPressedAgain() {
+    while (!pending_.empty() && pending_.front().type == SDL_KEYDOWN) {
+      const SDL_Scancode code = pending_.front().key.keysym.scancode;
+      auto held = std::find_if(heldAcrossHop_.begin(), heldAcrossHop_.end(),
+                               [&](const SDL_Event& up) { return up.key.keysym.scancode == code; });
+      if (held == heldAcrossHop_.end()) break;
+      heldAcrossHop_.erase(held);
+      pending_.pop_front();
+    }
+    // What was not pressed again was let go while the focus moved.
+    ReleaseKeysLostInHop();
+  }
+
+  void ReleaseKeysLostInHop() {
+    std::vector<SDL_Event> ups;
+    ups.swap(heldAcrossHop_);
+    for (const SDL_Event& up : ups) SendKey(up);
+  }
+
   void MarkDirty(HWND hwnd) {
     std::lock_guard lock(dirtyMutex_);
     dirty_.insert(hwnd);
@@ -793,7 +837,9 @@ class SdlPresenter final : public Presenter {
   std::unordered_map<HWND, RECT> failedCreates_;  // the size SDL refused, per window
   std::deque<SDL_Event> pending_;
   std::optional<DesktopPress> pressAsked_;  // the caption press last offered to the window manager
-  std::optional<DesktopPress> tookPress_;   // the one it took, waiting for a second
+  std::optional<DesktopPress> tookPress_;
+  std::vector<SDL_Event> heldAcrossHop_;  // key releases held back while the focus moves   // the
+                                          // one it took, waiting for a second
   bool inHitTest_ = false;
   bool syncing_ = false;
   bool captured_ = false;

@@ -73,6 +73,8 @@ int Drive(const std::string& display, const std::function<int(Display*)>& script
   std::thread person([&] {
     Display* x = XOpenDisplay(display.c_str());
     result = x != nullptr ? script(x) : 90;
+    // A failed step may leave a menu or a list open, whose loop would never end.
+    if (result != 0) Xdotool({"key", "Escape", "Escape", "Escape"});
     if (x != nullptr) XCloseDisplay(x);
     done = true;
   });
@@ -249,6 +251,38 @@ int KeyboardComesBackAfterPopups(const std::string& display) {
   return SendMessageA(combo, CB_GETCURSEL, 0, 0) == 1 ? 0 : 18;
 }
 
+// Alt+Down typed on the desktop opens a focused drop-down list, below a menu bar too.
+int AltDownOpensTheDropDown(const std::string& display) {
+  HWND frame = Frame("AltDown", WS_CAPTION | WS_SYSMENU, RECT{100, 80, 500, 380});
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_STRING, 1, "&Help");
+  SetMenu(frame, bar);
+  HWND combo =
+      CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL, 10,
+                      10, 150, 120, frame, nullptr, nullptr, nullptr);
+  for (const char* item : {"Kodachrome", "Tri-X", "Velvia"}) {
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  }
+  SetActiveWindow(frame);
+  SetFocus(combo);
+  if (!Until([&] { return ShownAt(frame, RECT{100, 80, 500, 380}); })) return 10;
+  const POINT comboAt = ClientPoint(frame, 80, 20), itemAt = ClientPoint(frame, 40, 55);
+  const int result = Drive(display, [&](Display* x) {
+    const int alone = Viewable(x);
+    if (!Xdotool({"key", "alt+Down"})) return 11;
+    if (!Sees([&] { return Viewable(x) == alone + 1; })) return 12;
+    if (!Xdotool({"key", "Escape"}) || !Sees([&] { return Viewable(x) == alone; })) return 13;
+    // Again after the mouse opened and closed the list.
+    if (!Click(comboAt) || !Sees([&] { return Viewable(x) == alone + 1; })) return 15;
+    if (!Click(itemAt) || !Sees([&] { return Viewable(x) == alone; })) return 16;
+    if (!Xdotool({"key", "alt+Down"})) return 17;
+    if (!Sees([&] { return Viewable(x) == alone + 1; })) return 18;
+    return Xdotool({"key", "Escape"}) && Sees([&] { return Viewable(x) == alone; }) ? 0 : 19;
+  });
+  if (result != 0) return result;
+  return GetFocus() == combo ? 0 : 14;
+}
+
 // A press on the caption of a window behind another activates and raises it, and a drag
 // from there moves it.
 int CaptionPressActivatesRaisesAndDrags(const std::string& display) {
@@ -349,6 +383,7 @@ struct Scenario {
 const Scenario kScenarios[] = {
     {"KeyboardComesBackAfterPopupsBareX", false, KeyboardComesBackAfterPopups},
     {"KeyboardComesBackAfterPopupsWithWindowManager", true, KeyboardComesBackAfterPopups},
+    {"AltDownOpensTheDropDownBareX", false, AltDownOpensTheDropDown},
     {"CaptionPressActivatesRaisesAndDragsBareX", false, CaptionPressActivatesRaisesAndDrags},
     {"CaptionPressActivatesRaisesAndDragsWithWindowManager", true,
      CaptionPressActivatesRaisesAndDrags},
