@@ -42,8 +42,12 @@ ButtonData* Data(HWND hwnd) {
   return reinterpret_cast<ButtonData*>(GetWindowLongPtrA(hwnd, 0));
 }
 
-DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
-DWORD Kind(DWORD style) { return style & BS_TYPEMASK; }
+DWORD Style(HWND hwnd) {
+  return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
+}
+DWORD Kind(DWORD style) {
+  return style & BS_TYPEMASK;
+}
 
 bool IsPushKind(DWORD kind) {
   return kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON || kind == BS_PUSHBOX ||
@@ -53,7 +57,9 @@ bool IsCheckKind(DWORD kind) {
   return kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX || kind == BS_3STATE ||
          kind == BS_AUTO3STATE;
 }
-bool IsRadioKind(DWORD kind) { return kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON; }
+bool IsRadioKind(DWORD kind) {
+  return kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON;
+}
 
 void Notify(HWND hwnd, WORD code) {
   HWND parent = GetParent(hwnd);
@@ -105,8 +111,7 @@ void Click(HWND hwnd) {
   if (data == nullptr) return;
   switch (Kind(Style(hwnd))) {
     case BS_AUTOCHECKBOX:
-      SendMessageA(hwnd, BM_SETCHECK, data->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED,
-                   0);
+      SendMessageA(hwnd, BM_SETCHECK, data->check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED, 0);
       break;
     case BS_AUTO3STATE:
       SendMessageA(hwnd, BM_SETCHECK, (data->check + 1) % 3, 0);
@@ -164,8 +169,8 @@ VelmoraThemePaintInfo PaintInfo(HWND hwnd, const ButtonData& data, DWORD style,
 
 // Where the label goes inside `area`, honouring the alignment bits; returns the rectangle
 // the label occupies (for the focus rectangle).
-RECT DrawLabel(HDC dc, const ButtonData& data, DWORD style, const std::string& text,
-               RECT area, DWORD defaultH) {
+RECT DrawLabel(HDC dc, const ButtonData& data, DWORD style, const std::string& text, RECT area,
+               DWORD defaultH) {
   DWORD h = style & BS_CENTER;
   if (h == 0) h = defaultH;
   DWORD v = style & BS_VCENTER;
@@ -183,10 +188,12 @@ RECT DrawLabel(HDC dc, const ButtonData& data, DWORD style, const std::string& t
       w = GetSystemMetrics(SM_CXICON);
       ht = GetSystemMetrics(SM_CYICON);
     }
-    int x = h == BS_LEFT ? area.left : h == BS_RIGHT ? area.right - w
-                                                     : (area.left + area.right - w) / 2;
-    int y = v == BS_TOP ? area.top : v == BS_BOTTOM ? area.bottom - ht
-                                                    : (area.top + area.bottom - ht) / 2;
+    int x = h == BS_LEFT    ? area.left
+            : h == BS_RIGHT ? area.right - w
+                            : (area.left + area.right - w) / 2;
+    int y = v == BS_TOP      ? area.top
+            : v == BS_BOTTOM ? area.bottom - ht
+                             : (area.top + area.bottom - ht) / 2;
     if (data.imageType == IMAGE_BITMAP) {
       HDC mem = CreateCompatibleDC(dc);
       HGDIOBJ old = SelectObject(mem, data.image);
@@ -206,10 +213,12 @@ RECT DrawLabel(HDC dc, const ButtonData& data, DWORD style, const std::string& t
   int w = std::min(measure.right - measure.left, area.right - area.left);
   int ht = measure.bottom - measure.top;
   RECT box;
-  box.left = h == BS_LEFT ? area.left : h == BS_RIGHT ? area.right - w
-                                                      : (area.left + area.right - w) / 2;
-  box.top = v == BS_TOP ? area.top : v == BS_BOTTOM ? area.bottom - ht
-                                                    : (area.top + area.bottom - ht) / 2;
+  box.left = h == BS_LEFT    ? area.left
+             : h == BS_RIGHT ? area.right - w
+                             : (area.left + area.right - w) / 2;
+  box.top = v == BS_TOP      ? area.top
+            : v == BS_BOTTOM ? area.bottom - ht
+                             : (area.top + area.bottom - ht) / 2;
   box.right = box.left + w;
   box.bottom = box.top + ht;
   UINT align = h == BS_LEFT ? DT_LEFT : h == BS_RIGHT ? DT_RIGHT : DT_CENTER;
@@ -260,13 +269,30 @@ void Paint(HWND hwnd, HDC dc) {
   UINT colorMessage = IsPushKind(kind) ? WM_CTLCOLORBTN : WM_CTLCOLORSTATIC;
   HWND parent = GetParent(hwnd);
   HBRUSH brush = reinterpret_cast<HBRUSH>(
-      parent != nullptr
-          ? SendMessageA(parent, colorMessage, reinterpret_cast<WPARAM>(dc),
-                         reinterpret_cast<LPARAM>(hwnd))
-          : DefWindowProcA(hwnd, colorMessage, reinterpret_cast<WPARAM>(dc),
-                           reinterpret_cast<LPARAM>(hwnd)));
+      parent != nullptr ? SendMessageA(parent, colorMessage, reinterpret_cast<WPARAM>(dc),
+                                       reinterpret_cast<LPARAM>(hwnd))
+                        : DefWindowProcA(hwnd, colorMessage, reinterpret_cast<WPARAM>(dc),
+                                         reinterpret_cast<LPARAM>(hwnd)));
   if (brush == nullptr) brush = GetSysColorBrush(COLOR_BTNFACE);
-  FillRect(dc, &client, brush);
+  // A group box frames controls that are its siblings, painted before or after it: it
+  // draws its frame and caption only and never covers what it surrounds.
+  if (kind != BS_GROUPBOX) {
+    FillRect(dc, &client, brush);
+  } else if (parent != nullptr && (GetWindowLongA(parent, GWL_STYLE) & WS_CLIPCHILDREN) != 0) {
+    // A parent that clips its children leaves the inside to the box; it is filled around
+    // the siblings it frames.
+    const int saved = SaveDC(dc);
+    for (HWND sibling = GetWindow(parent, GW_CHILD); sibling != nullptr;
+         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+      if (sibling == hwnd || !IsWindowVisible(sibling)) continue;
+      RECT r{};
+      GetWindowRect(sibling, &r);
+      MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+      ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
+    FillRect(dc, &client, brush);
+    RestoreDC(dc, saved);
+  }
 
   HGDIOBJ oldFont = SelectObject(dc, FontOf(data));
   SetBkMode(dc, TRANSPARENT);
@@ -290,12 +316,14 @@ void Paint(HWND hwnd, HDC dc) {
     RECT box = boxRight ? RECT{client.right - kBoxSize, top, client.right, top + kBoxSize}
                         : RECT{client.left, top, client.left + kBoxSize, top + kBoxSize};
     info.value = static_cast<int32_t>(data->check);
-    PaintThemePart(dc, IsRadioKind(kind) ? VELMORA_PART_RADIO_BUTTON : VELMORA_PART_CHECK_BOX,
-                   box, info);
+    PaintThemePart(dc, IsRadioKind(kind) ? VELMORA_PART_RADIO_BUTTON : VELMORA_PART_CHECK_BOX, box,
+                   info);
     if (!enabled) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     RECT area = client;
-    if (boxRight) area.right -= kBoxSize + kBoxGap;
-    else area.left += kBoxSize + kBoxGap;
+    if (boxRight)
+      area.right -= kBoxSize + kBoxGap;
+    else
+      area.left += kBoxSize + kBoxGap;
     RECT label = DrawLabel(dc, *data, style, text, area, BS_LEFT);
     if (!text.empty()) {
       InflateRect(&label, 1, 1);
@@ -318,6 +346,7 @@ void Paint(HWND hwnd, HDC dc) {
     info.inner = gap;
     PaintThemePart(dc, VELMORA_PART_GROUP_BOX, frame, info);
     if (!text.empty()) {
+      FillRect(dc, &gap, brush);
       if (!enabled) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
       RECT t{gap.left + 2, gap.top, gap.right - 2, gap.bottom};
       DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &t, DT_SINGLELINE | DT_LEFT);
@@ -351,8 +380,10 @@ void FrameColor(HDC dc, const RECT& r, COLORREF color) {
 
 void PaintPushButton(HDC dc, const RECT& rect, const VelmoraThemePaintInfo& info) {
   COLORREF face = GetSysColor(COLOR_BTNFACE);
-  if (info.state & VELMORA_STATE_PRESSED) face = Mix(face, RGB(0, 0, 0), 15);
-  else if (info.state & VELMORA_STATE_HOT) face = Mix(face, RGB(255, 255, 255), 30);
+  if (info.state & VELMORA_STATE_PRESSED)
+    face = Mix(face, RGB(0, 0, 0), 15);
+  else if (info.state & VELMORA_STATE_HOT)
+    face = Mix(face, RGB(255, 255, 255), 30);
   FillColor(dc, rect, face);
   COLORREF edge = (info.state & VELMORA_STATE_DISABLED) ? GetSysColor(COLOR_3DLIGHT)
                                                         : GetSysColor(COLOR_BTNSHADOW);
@@ -430,7 +461,8 @@ void PaintFocusRect(HDC dc, const RECT& rect, const VelmoraThemePaintInfo&) {
 
 LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   ButtonData* data = Data(hwnd);
-  if (data == nullptr && message != WM_NCCREATE) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (data == nullptr && message != WM_NCCREATE)
+    return DefWindowProcA(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_NCCREATE:
       SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(new ButtonData));

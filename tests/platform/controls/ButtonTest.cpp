@@ -88,8 +88,10 @@ TEST_F(ButtonTest, AutomaticCheckBoxesChangeBeforeTheParentHears) {
   HWND tri = Child("BUTTON", "Three", BS_AUTO3STATE, 10, 40, 120, 20, 2);
   HWND manual = Child("BUTTON", "Manual", BS_CHECKBOX, 10, 70, 120, 20, 3);
   LRESULT seen = -1;
-  window_test::Record().handlers[host] = [&](HWND, UINT m, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
-    if (m == WM_COMMAND && LOWORD(w) == 1) seen = SendMessageA(reinterpret_cast<HWND>(l), BM_GETCHECK, 0, 0);
+  window_test::Record().handlers[host] = [&](HWND, UINT m, WPARAM w,
+                                             LPARAM l) -> std::optional<LRESULT> {
+    if (m == WM_COMMAND && LOWORD(w) == 1)
+      seen = SendMessageA(reinterpret_cast<HWND>(l), BM_GETCHECK, 0, 0);
     return std::nullopt;
   };
   automation::ClickInWindow(box, {5, 10});
@@ -220,7 +222,8 @@ TEST_F(ButtonTest, PaintShowsCaptionPressedFaceAndCheckMark) {
 TEST_F(ButtonTest, OwnerDrawnButtonAsksTheParent) {
   UINT drawnType = 0;
   UINT drawnState = 0;
-  window_test::Record().handlers[host] = [&](HWND, UINT m, WPARAM, LPARAM l) -> std::optional<LRESULT> {
+  window_test::Record().handlers[host] = [&](HWND, UINT m, WPARAM,
+                                             LPARAM l) -> std::optional<LRESULT> {
     if (m == WM_DRAWITEM) {
       auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(l);
       drawnType = item->CtlType;
@@ -237,3 +240,41 @@ TEST_F(ButtonTest, OwnerDrawnButtonAsksTheParent) {
 }
 
 }  // namespace
+
+// A group box only frames: the labels inside it stay visible whether they were made before
+// or after it, and when the box alone is painted again.
+TEST_F(ButtonTest, GroupBoxNeverCoversWhatItFrames) {
+  for (const bool boxFirst : {true, false}) {
+    SCOPED_TRACE(boxFirst ? "box made first" : "box made last");
+    HWND box = boxFirst ? Child("BUTTON", "Group", BS_GROUPBOX, 10, 100, 240, 80, 3) : nullptr;
+    HWND label = Child("STATIC", "Left text", SS_LEFT, 20, 125, 200, 16, 4);
+    HWND field = Child("EDIT", "typed", WS_BORDER, 20, 148, 200, 22, 5);
+    if (!boxFirst) box = Child("BUTTON", "Group", BS_GROUPBOX, 10, 100, 240, 80, 3);
+    automation::RunUntilIdle();
+    for (int round = 0; round < 2; ++round) {
+      auto text = automation::CaptureWindow(label);
+      auto edit = automation::CaptureWindow(field);
+      ASSERT_FALSE(text.empty());
+      EXPECT_GT(CountNot(text, {0, 0, 80, 16}, text.ColorAt(199, 8)), 20) << "round " << round;
+      EXPECT_GT(CountNot(edit, {3, 3, 60, 19}, edit.ColorAt(190, 11)), 20) << "round " << round;
+      InvalidateRect(box, nullptr, TRUE);
+      UpdateWindow(box);
+      automation::RunUntilIdle();
+    }
+    // The frame itself is drawn: its left edge differs from the parent's background inside.
+    auto frame = automation::CaptureWindow(box);
+    EXPECT_NE(frame.ColorAt(0, 50), frame.ColorAt(5, 50));
+    for (HWND w : {box, label, field}) DestroyWindow(w);
+  }
+  // A parent that clips its children paints nothing under the box: the box fills its inside
+  // itself, around the controls it frames.
+  SetWindowLongA(host, GWL_STYLE, GetWindowLongA(host, GWL_STYLE) | WS_CLIPCHILDREN);
+  HWND label = Child("STATIC", "Left text", SS_LEFT, 20, 125, 200, 16, 4);
+  HWND box = Child("BUTTON", "Group", BS_GROUPBOX, 10, 100, 240, 80, 3);
+  InvalidateRect(host, nullptr, TRUE);
+  automation::RunUntilIdle();
+  auto frame = automation::CaptureWindow(box);
+  auto text = automation::CaptureWindow(label);
+  EXPECT_EQ(frame.ColorAt(120, 70), GetSysColor(COLOR_BTNFACE));
+  EXPECT_GT(CountNot(text, {0, 0, 80, 16}, text.ColorAt(199, 8)), 20);
+}
