@@ -19,7 +19,7 @@ constexpr LRESULT kWantArrows = 0x0001;  // DLGC_WANTARROWS
 constexpr UINT_PTR kPageTimer = 1;
 constexpr UINT kPageFirstDelay = 400;
 constexpr UINT kPageRepeatDelay = 100;
-constexpr int kThumbWidth = 11;  // along the channel
+constexpr int kThumbWidth = 11;   // along the channel
 constexpr int kThumbLength = 20;  // across it
 constexpr int kMargin = 4;
 constexpr int kTickRoom = 6;
@@ -28,8 +28,10 @@ struct Trackbar {
   int min = 0;
   int max = 100;
   int pos = 0;
-  int page = 20;
+  int page = 20;  // a fifth of the range until the program sets it
+  bool pageSet = false;
   int line = 1;
+  int wheel = 0;  // wheel movement short of a whole notch
   int ticFreq = 1;
   bool dragging = false;
   bool paging = false;
@@ -49,11 +51,17 @@ struct Layout {
   int crossBottom = 0;
 };
 
-Trackbar* StateOf(HWND window) { return reinterpret_cast<Trackbar*>(GetWindowLongPtrA(window, 0)); }
+Trackbar* StateOf(HWND window) {
+  return reinterpret_cast<Trackbar*>(GetWindowLongPtrA(window, 0));
+}
 
-DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)); }
+DWORD StyleOf(HWND window) {
+  return static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+}
 
-bool TicksBefore(DWORD style) { return (style & TBS_NOTICKS) == 0 && (style & (TBS_TOP | TBS_BOTH)) != 0; }
+bool TicksBefore(DWORD style) {
+  return (style & TBS_NOTICKS) == 0 && (style & (TBS_TOP | TBS_BOTH)) != 0;
+}
 bool TicksAfter(DWORD style) {
   return (style & TBS_NOTICKS) == 0 && ((style & TBS_TOP) == 0 || (style & TBS_BOTH) != 0);
 }
@@ -89,7 +97,8 @@ Layout LayoutOf(HWND window, const Trackbar& t) {
   int mid = (l.crossTop + l.crossBottom) / 2;
   l.channel = Oriented(l.vertical, l.start - 2, mid - 2, l.end + 3, mid + 2);
   int c = CentreOf(t, l, t.pos);
-  l.thumb = Oriented(l.vertical, c - kThumbWidth / 2, l.crossTop, c + kThumbWidth / 2 + 1, l.crossBottom);
+  l.thumb =
+      Oriented(l.vertical, c - kThumbWidth / 2, l.crossTop, c + kThumbWidth / 2 + 1, l.crossBottom);
   return l;
 }
 
@@ -115,12 +124,17 @@ void MoveTo(HWND window, Trackbar& t, int64_t pos) {
   InvalidateRect(window, nullptr, TRUE);
 }
 
-void PaintTicks(HDC dc, const Trackbar& t, const Layout& l, DWORD style, VelmoraThemePaintInfo info) {
+void PaintTicks(HDC dc, const Trackbar& t, const Layout& l, DWORD style,
+                VelmoraThemePaintInfo info) {
   if ((style & TBS_NOTICKS) != 0) return;
   auto tick = [&](int pos) {
     int c = CentreOf(t, l, pos);
-    if (TicksBefore(style)) PaintThemePart(dc, VELMORA_PART_TRACKBAR_TICK, Oriented(l.vertical, c, l.crossTop - 4, c + 1, l.crossTop - 1), info);
-    if (TicksAfter(style)) PaintThemePart(dc, VELMORA_PART_TRACKBAR_TICK, Oriented(l.vertical, c, l.crossBottom + 1, c + 1, l.crossBottom + 4), info);
+    if (TicksBefore(style))
+      PaintThemePart(dc, VELMORA_PART_TRACKBAR_TICK,
+                     Oriented(l.vertical, c, l.crossTop - 4, c + 1, l.crossTop - 1), info);
+    if (TicksAfter(style))
+      PaintThemePart(dc, VELMORA_PART_TRACKBAR_TICK,
+                     Oriented(l.vertical, c, l.crossBottom + 1, c + 1, l.crossBottom + 4), info);
   };
   tick(t.min);
   tick(t.max);
@@ -140,10 +154,10 @@ void Paint(HWND window, const Trackbar& t) {
   DWORD style = StyleOf(window);
   HWND parent = GetParent(window);
   // The background is the parent's, as for any static-looking control.
-  HBRUSH back = parent != nullptr
-                    ? reinterpret_cast<HBRUSH>(SendMessageA(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                                            reinterpret_cast<LPARAM>(window)))
-                    : nullptr;
+  HBRUSH back = parent != nullptr ? reinterpret_cast<HBRUSH>(SendMessageA(
+                                        parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                        reinterpret_cast<LPARAM>(window)))
+                                  : nullptr;
   FillRect(dc, &client, back != nullptr ? back : GetSysColorBrush(COLOR_BTNFACE));
   Layout l = LayoutOf(window, t);
   VelmoraThemePaintInfo info{};
@@ -176,7 +190,7 @@ void PaintChannel(HDC dc, const RECT& r, const VelmoraThemePaintInfo&) {
 }
 
 void PaintThumb(HDC dc, const RECT& r, const VelmoraThemePaintInfo& info) {
-  COLORREF face = GetSysColor((info.state & VELMORA_STATE_DISABLED) != 0   ? COLOR_BTNFACE
+  COLORREF face = GetSysColor((info.state & VELMORA_STATE_DISABLED) != 0  ? COLOR_BTNFACE
                               : (info.state & VELMORA_STATE_PRESSED) != 0 ? COLOR_BTNSHADOW
                                                                           : COLOR_HIGHLIGHT);
   FillColor(dc, r, GetSysColor(COLOR_BTNSHADOW));
@@ -285,10 +299,24 @@ void Key(HWND window, Trackbar& t, int key, bool down) {
   Notify(window, code);
 }
 
+// The wheel moves a focused trackbar by its line size a notch, away from the user towards
+// the start, as the up arrow key does.
+void Wheel(HWND window, Trackbar& t, int delta) {
+  t.wheel += delta;
+  const int notches = t.wheel / WHEEL_DELTA;
+  if (notches == 0) return;
+  t.wheel -= notches * WHEEL_DELTA;
+  MoveTo(window, t, static_cast<int64_t>(t.pos) - static_cast<int64_t>(notches) * t.line);
+  Notify(window, notches > 0 ? TB_LINEUP : TB_LINEDOWN);
+  Notify(window, TB_ENDTRACK);
+}
+
 void SetRange(HWND window, Trackbar& t, int64_t min, int64_t max, bool redraw) {
   t.min = static_cast<int>(min);
   t.max = static_cast<int>(std::max(min, max));
   t.pos = Clamped(t, t.pos);
+  if (!t.pageSet)
+    t.page = static_cast<int>(std::max<int64_t>(1, (static_cast<int64_t>(t.max) - t.min) / 5));
   if (redraw) InvalidateRect(window, nullptr, TRUE);
 }
 
@@ -352,6 +380,10 @@ LRESULT CALLBACK TrackbarProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_KEYUP:
       Key(window, *t, static_cast<int>(wParam), false);
       return 0;
+    case WM_MOUSEWHEEL:
+      if (GetFocus() != window) return DefWindowProcA(window, message, wParam, lParam);
+      Wheel(window, *t, GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
     case TBM_GETPOS:
       return t->pos;
     case TBM_GETRANGEMIN:
@@ -363,13 +395,16 @@ LRESULT CALLBACK TrackbarProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       if (wParam != 0) InvalidateRect(window, nullptr, TRUE);
       return 0;
     case TBM_SETRANGE:
-      SetRange(window, *t, LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)), wParam != 0);
+      SetRange(window, *t, LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)),
+               wParam != 0);
       return 0;
     case TBM_SETRANGEMIN:
-      SetRange(window, *t, static_cast<int>(lParam), std::max(t->max, static_cast<int>(lParam)), wParam != 0);
+      SetRange(window, *t, static_cast<int>(lParam), std::max(t->max, static_cast<int>(lParam)),
+               wParam != 0);
       return 0;
     case TBM_SETRANGEMAX:
-      SetRange(window, *t, std::min(t->min, static_cast<int>(lParam)), static_cast<int>(lParam), wParam != 0);
+      SetRange(window, *t, std::min(t->min, static_cast<int>(lParam)), static_cast<int>(lParam),
+               wParam != 0);
       return 0;
     case TBM_SETTICFREQ:
       t->ticFreq = std::max(1, static_cast<int>(wParam));
@@ -384,6 +419,7 @@ LRESULT CALLBACK TrackbarProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case TBM_SETPAGESIZE: {
       int old = t->page;
       t->page = std::max(0, static_cast<int>(lParam));
+      t->pageSet = true;
       return old;
     }
     case TBM_GETPAGESIZE:

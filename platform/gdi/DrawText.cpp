@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/LineBreak.h"
 #include "platform/gdi/TextPainter.h"
 #include "platform/wingdi.h"
 
@@ -20,15 +21,13 @@ struct Piece {
 };
 using Line = std::vector<Piece>;
 
-bool IsSpace(char32_t c) { return c == U' ' || c == U'\t' || c == 0x3000; }
-
-// Scripts written without spaces may break between any two characters.
-bool IsCjk(char32_t c) {
-  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
-         (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF);
+bool IsSpace(char32_t c) {
+  return IsWrapSpace(c);
 }
 
-TextChar Ascii(char c) { return TextChar{static_cast<unsigned char>(c), 0, 1}; }
+TextChar Ascii(char c) {
+  return TextChar{static_cast<unsigned char>(c), 0, 1};
+}
 
 // Turns "&x" into an underlined x and "&&" into '&'.
 std::vector<Piece> StripPrefixes(const std::vector<TextChar>& chars, UINT format) {
@@ -85,9 +84,10 @@ class LineMeasure {
   int tabStop_;
 };
 
-// Greedy filling: break after spaces or next to CJK characters, and inside a word only
-// when the word alone is wider than the line.
-void WrapParagraph(const Line& text, int maxWidth, const LineMeasure& measure, std::vector<Line>* lines) {
+// Greedy filling: break where LineBreak allows, and inside a word only when the word
+// alone is wider than the line.
+void WrapParagraph(const Line& text, int maxWidth, const LineMeasure& measure,
+                   std::vector<Line>* lines) {
   size_t i = 0;
   const size_t end = text.size();
   if (end == 0) {
@@ -103,12 +103,18 @@ void WrapParagraph(const Line& text, int maxWidth, const LineMeasure& measure, s
       if (x + advance > maxWidth && j > i && !IsSpace(text[j].ch.ch)) break;
       x += advance;
       ++j;
-      if (j < end && (IsSpace(text[j - 1].ch.ch) || IsCjk(text[j - 1].ch.ch) || IsCjk(text[j].ch.ch))) {
-        lastBreak = j;
-      }
+      if (j < end && CanBreakBetween(text[j - 1].ch.ch, text[j].ch.ch)) lastBreak = j;
     }
     size_t lineEnd = j;
-    if (j < end && lastBreak > i) lineEnd = lastBreak;
+    if (j < end && lastBreak > i) {
+      lineEnd = lastBreak;
+    } else {
+      // Cut inside a word: still never before a closing mark nor after an opening one.
+      while (lineEnd > i + 1 && lineEnd < end &&
+             (NeverStartsLine(text[lineEnd].ch.ch) || NeverEndsLine(text[lineEnd - 1].ch.ch))) {
+        --lineEnd;
+      }
+    }
     size_t trimmed = lineEnd;
     while (trimmed > i && IsSpace(text[trimmed - 1].ch.ch)) --trimmed;
     lines->emplace_back(text.begin() + i, text.begin() + trimmed);
@@ -195,15 +201,16 @@ int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
     for (size_t i = 0; i < line.size(); ++i) lineMarks[i] = line[i].mark;
     marks.push_back(std::move(lineMarks));
   }
-  const int total = static_cast<int>(std::min<int64_t>(int64_t{lineHeight} * static_cast<int64_t>(lines.size()),
-                                                       kMaxCoordinate));
+  const int total = static_cast<int>(
+      std::min<int64_t>(int64_t{lineHeight} * static_cast<int64_t>(lines.size()), kMaxCoordinate));
   int top = rect->top;
   if (single && (format & DT_VCENTER)) {
     top = rect->top + (rect->bottom - rect->top - lineHeight) / 2;
   } else if (single && (format & DT_BOTTOM)) {
     top = rect->bottom - lineHeight;
   }
-  const int result = (single && (format & (DT_VCENTER | DT_BOTTOM))) ? top + total - rect->top : total;
+  const int result =
+      (single && (format & (DT_VCENTER | DT_BOTTOM))) ? top + total - rect->top : total;
 
   if (format & DT_CALCRECT) {
     rect->right = rect->left + widest;
@@ -213,7 +220,8 @@ int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
 
   POINT a = context->LogicalToDevice(rect->left, rect->top);
   POINT b = context->LogicalToDevice(rect->right, rect->bottom);
-  RECT deviceRect = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+  RECT deviceRect = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x),
+                     std::max(a.y, b.y)};
   TextPainter painter(*context, (format & DT_NOCLIP) ? nullptr : &deviceRect);
   const COLORREF background = context->state.bkColor;
   const COLORREF* fill = context->state.bkMode == OPAQUE ? &background : nullptr;
@@ -228,7 +236,8 @@ int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
       x = rect->right - run.width;
     }
     POINT origin = context->LogicalToDevice(x, static_cast<int>(lineTop));
-    painter.PaintRun(*font, run, origin.x, origin.y + font->ascent, context->state.textColor, fill, &marks[n]);
+    painter.PaintRun(*font, run, origin.x, origin.y + font->ascent, context->state.textColor, fill,
+                     &marks[n]);
   }
   return result;
 }

@@ -30,7 +30,7 @@ TEST_F(TrackbarTest, RangeAndSizesClampThePosition) {
   EXPECT_EQ(SendMessageA(t, TBM_GETRANGEMIN, 0, 0), 50);
   EXPECT_EQ(SendMessageA(t, TBM_GETRANGEMAX, 0, 0), 50);
   EXPECT_EQ(Pos(t), 50);
-  EXPECT_EQ(SendMessageA(t, TBM_SETPAGESIZE, 0, 7), 20);
+  EXPECT_EQ(SendMessageA(t, TBM_SETPAGESIZE, 0, 7), 1);  // a fifth of the closed range, at least 1
   EXPECT_EQ(SendMessageA(t, TBM_GETPAGESIZE, 0, 0), 7);
   EXPECT_EQ(SendMessageA(t, TBM_SETLINESIZE, 0, 3), 1);
   EXPECT_EQ(SendMessageA(t, TBM_GETLINESIZE, 0, 0), 3);
@@ -54,8 +54,9 @@ TEST_F(TrackbarTest, KeysMoveByLinesPagesAndToTheEnds) {
   Press(VK_HOME);
   EXPECT_EQ(Pos(t), 0);
   auto requests = ScrollRequests(Take(), parent_);
-  EXPECT_EQ(Codes(requests), (std::vector<int>{TB_LINEDOWN, TB_ENDTRACK, TB_PAGEUP, TB_ENDTRACK, TB_BOTTOM,
-                                               TB_ENDTRACK, TB_LINEDOWN, TB_ENDTRACK, TB_TOP, TB_ENDTRACK}));
+  EXPECT_EQ(Codes(requests),
+            (std::vector<int>{TB_LINEDOWN, TB_ENDTRACK, TB_PAGEUP, TB_ENDTRACK, TB_BOTTOM,
+                              TB_ENDTRACK, TB_LINEDOWN, TB_ENDTRACK, TB_TOP, TB_ENDTRACK}));
   ASSERT_FALSE(requests.empty());
   EXPECT_EQ(requests[0].message, static_cast<UINT>(WM_HSCROLL));
   EXPECT_EQ(requests[0].from, reinterpret_cast<LPARAM>(t));
@@ -120,7 +121,8 @@ TEST_F(TrackbarTest, TicksFollowTheStyleAndFrequency) {
     auto image = automation::CaptureWindow(t);
     int n = 0;
     for (int y = fromRow; y < toRow; ++y) {
-      for (int x = 0; x < image.width; ++x) n += image.ColorAt(x, y) == GetSysColor(COLOR_BTNTEXT) ? 1 : 0;
+      for (int x = 0; x < image.width; ++x)
+        n += image.ColorAt(x, y) == GetSysColor(COLOR_BTNTEXT) ? 1 : 0;
     }
     return n;
   };
@@ -153,6 +155,49 @@ TEST_F(TrackbarTest, ThumbIsPaintedAtItsPosition) {
   ASSERT_GE(atStart, 0);
   EXPECT_LT(atStart, 15);
   EXPECT_GT(atEnd, 175);
+}
+
+}  // namespace
+
+namespace {
+
+// The page is a fifth of the range until the program sets one, so a click in the channel
+// of a short range moves a page, not to the click; the wheel moves a focused trackbar by
+// lines.
+TEST_F(TrackbarTest, PageFollowsTheRangeAndTheWheelMovesByLines) {
+  HWND t = Slider();
+  const struct {
+    int min, max, page;
+  } ranges[] = {{0, 100, 20}, {0, 10, 2}, {-50, 50, 20}, {0, 3, 1}, {5, 5, 1}, {0, 1000, 200}};
+  for (const auto& r : ranges) {
+    SendMessageA(t, TBM_SETRANGEMIN, FALSE, r.min);
+    SendMessageA(t, TBM_SETRANGEMAX, TRUE, r.max);
+    EXPECT_EQ(SendMessageA(t, TBM_GETPAGESIZE, 0, 0), r.page) << r.min << ".." << r.max;
+  }
+  SendMessageA(t, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+  SendMessageA(t, TBM_SETPOS, TRUE, 5);
+  automation::ClickAt(OnScreen(t, {195, 12}));  // near the end of the channel
+  automation::RunUntilIdle();
+  EXPECT_EQ(Pos(t), 7);
+  // A page the program chose stays whatever the range does.
+  SendMessageA(t, TBM_SETPAGESIZE, 0, 3);
+  SendMessageA(t, TBM_SETRANGE, TRUE, MAKELPARAM(0, 50));
+  EXPECT_EQ(SendMessageA(t, TBM_GETPAGESIZE, 0, 0), 3);
+
+  SendMessageA(t, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+  SendMessageA(t, TBM_SETLINESIZE, 0, 2);
+  SendMessageA(t, TBM_SETPOS, TRUE, 5);
+  Focus(t);
+  Take();
+  const POINT over = OnScreen(t, {100, 12});
+  automation::Wheel(over, -WHEEL_DELTA);
+  automation::RunUntilIdle();
+  EXPECT_EQ(Pos(t), 7);
+  automation::Wheel(over, 2 * WHEEL_DELTA);
+  automation::RunUntilIdle();
+  EXPECT_EQ(Pos(t), 3);
+  EXPECT_EQ(Codes(ScrollRequests(Take(), parent_)),
+            (std::vector<int>{TB_LINEDOWN, TB_ENDTRACK, TB_LINEUP, TB_ENDTRACK}));
 }
 
 }  // namespace

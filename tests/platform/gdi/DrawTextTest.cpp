@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/gdi/LineBreak.h"
 #include "platform/wingdi.h"
 #include "tests/common/Gbk.h"
 #include "tests/platform/gdi/GdiTestCanvas.h"
@@ -34,7 +35,8 @@ class DrawTextTest : public testing::Test {
     return DrawTextA(canvas_.dc(), text.data(), static_cast<int>(text.size()), &rect, format);
   }
   RECT Calc(const std::string& text, RECT rect, UINT format, int* height = nullptr) {
-    int h = DrawTextA(canvas_.dc(), text.data(), static_cast<int>(text.size()), &rect, format | DT_CALCRECT);
+    int h = DrawTextA(canvas_.dc(), text.data(), static_cast<int>(text.size()), &rect,
+                      format | DT_CALCRECT);
     if (height != nullptr) *height = h;
     return rect;
   }
@@ -126,6 +128,49 @@ TEST_F(DrawTextTest, BreaksBetweenChineseCharacters) {
   EXPECT_EQ(r.right, std::max(32, Width("abc")));
 }
 
+// Chinese punctuation keeps to its neighbour: closing marks never start a line, opening
+// ones never end one. Ideographs and full-width marks are 16 pixels: three a line.
+TEST_F(DrawTextTest, WrappingKeepsChinesePunctuationWithItsNeighbour) {
+  SelectedFont song(canvas_.dc(), MakeFont(Gbk("宋体").c_str(), -16));
+  TEXTMETRICA tm{};
+  GetTextMetricsA(canvas_.dc(), &tm);
+  ASSERT_EQ(Width(Gbk("你，“")), 48);
+  const struct {
+    const char* text;
+    int lines;  // greedy filling alone would give the first number in the comment
+  } cases[] = {
+      {"一二三四五六", 2},    // 2: nothing to keep together
+      {"你好啊，世界", 3},    // 2: "，" would start the second line
+      {"你好“世界”", 3},      // 2: "“" would end the first and "”" start the second
+      {"你好！！世界", 3},    // 2: two closing marks go with the character before them
+      {"（你好）世界。", 3},  // 3: "。" ends the last line as it should
+      {"甲。乙、丙；丁", 3},  // 3: every mark stays behind its character
+  };
+  for (const auto& c : cases) {
+    int height = 0;
+    const RECT r = Calc(Gbk(c.text), {0, 0, 50, 0}, DT_WORDBREAK, &height);
+    EXPECT_EQ(height, c.lines * tm.tmHeight) << c.text;
+    EXPECT_LE(r.right, 48) << c.text;
+  }
+  // The rule itself, pair by pair.
+  const struct {
+    char32_t before, after;
+    bool breaks;
+  } pairs[] = {
+      {U'你', U'好', true},  {U'你', U'，', false}, {U'你', U'。', false}, {U'你', U'、', false},
+      {U'你', U'；', false}, {U'你', U'：', false}, {U'你', U'？', false}, {U'你', U'！', false},
+      {U'你', U'”', false},  {U'你', U'’', false},  {U'你', U'）', false}, {U'你', U'》', false},
+      {U'你', U'】', false}, {U'你', U'」', false}, {U'“', U'你', false},  {U'‘', U'你', false},
+      {U'（', U'你', false}, {U'《', U'你', false}, {U'【', U'你', false}, {U'「', U'你', false},
+      {U'，', U'你', true},  {U'）', U'你', true},  {U'你', U'（', true},  {U'你', U',', false},
+      {U'a', U'b', false},   {U' ', U'b', true},    {U'a', U'你', true},
+  };
+  for (const auto& p : pairs) {
+    EXPECT_EQ(platform::gdi::CanBreakBetween(p.before, p.after), p.breaks)
+        << static_cast<uint32_t>(p.before) << " " << static_cast<uint32_t>(p.after);
+  }
+}
+
 TEST_F(DrawTextTest, EndEllipsisShortensWhatDoesNotFit) {
   const std::string text = "A rather long caption";
   const RECT rect = {10, 10, 10 + Width("A rather") + 1, 60};
@@ -164,7 +209,8 @@ TEST_F(DrawTextTest, PrefixesUnderlineTheAccessKey) {
   GetTextMetricsA(canvas_.dc(), &tm);
   // The row just under the baseline is empty for "File" but carries a line under "F".
   const RECT underF = {10, 10 + tm.tmAscent, 10 + Width("F"), 10 + tm.tmHeight};
-  const RECT underRest = {10 + Width("F") + 1, 10 + tm.tmAscent, 10 + Width("File"), 10 + tm.tmHeight};
+  const RECT underRest = {10 + Width("F") + 1, 10 + tm.tmAscent, 10 + Width("File"),
+                          10 + tm.tmHeight};
   Draw("&File", {10, 10, 290, 190}, DT_SINGLELINE);
   EXPECT_NE(canvas_.Ink(kWhite, underF).right, 0);
   EXPECT_EQ(canvas_.Ink(kWhite, underRest).right, 0);
@@ -196,7 +242,8 @@ TEST_F(DrawTextTest, OpaqueModeFillsEachLineCell) {
 TEST_F(DrawTextTest, TabsExpandToStops) {
   TEXTMETRICA tm{};
   GetTextMetricsA(canvas_.dc(), &tm);
-  EXPECT_EQ(Calc("a\tb", {0, 0, 300, 0}, DT_SINGLELINE | DT_EXPANDTABS).right, 8 * tm.tmAveCharWidth + Width("b"));
+  EXPECT_EQ(Calc("a\tb", {0, 0, 300, 0}, DT_SINGLELINE | DT_EXPANDTABS).right,
+            8 * tm.tmAveCharWidth + Width("b"));
   EXPECT_EQ(Calc("a\tb", {0, 0, 300, 0}, DT_SINGLELINE).right, Width("ab"));
 }
 
