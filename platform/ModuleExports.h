@@ -69,6 +69,8 @@ void SortExportsByName(std::vector<ModuleExport>* table);
 
 // Adds exports to a built-in module; an export whose name is already present is replaced.
 void RegisterModuleExports(BuiltinModule module, const ModuleExport* exports, size_t count);
+// The same for a whole table; always true, so that a layer's start-up can chain the calls.
+bool RegisterModuleExports(BuiltinModule module, const std::vector<ModuleExport>& exports);
 
 // The argument byte count recorded for an address returned by GetProcAddress of a built-in
 // module; false for addresses that were not found there (such as those of loaded files).

@@ -139,21 +139,11 @@ const std::vector<ModuleExport>& GdiUserExports() {
 
 }  // namespace platform::gdi
 
-namespace {
-
-bool AddGdiExports() {
-  using platform::BuiltinModule;
-  const auto& gdi = platform::gdi::GdiExports();
-  platform::RegisterModuleExports(BuiltinModule::Gdi32, gdi.data(), gdi.size());
-  // Drawing lives in Gdi32; the rectangle, text-box, icon and system-colour helpers that sit
-  // on top of it belong to User32, as callers expect to find them there.
-  const auto& user = platform::gdi::GdiUserExports();
-  platform::RegisterModuleExports(BuiltinModule::User32, user.data(), user.size());
-  return true;
-}
-
-}  // namespace
-
 // Runs when the program starts; platform/CMakeLists.txt keeps this object in every link
-// that uses the layer, although nothing calls into it.
-extern "C" const bool velmora_gdi_exports_registrar = AddGdiExports();
+// that uses the layer, although nothing calls into it. Drawing lives in Gdi32; the
+// rectangle, text-box, icon and system-colour helpers on top of it belong to User32, as
+// callers expect to find them there.
+extern "C" const bool velmora_gdi_exports_registrar =
+    platform::RegisterModuleExports(platform::BuiltinModule::Gdi32, platform::gdi::GdiExports()) &&
+    platform::RegisterModuleExports(platform::BuiltinModule::User32,
+                                    platform::gdi::GdiUserExports());

@@ -272,6 +272,11 @@ void RegisterModuleExports(BuiltinModule module, const ModuleExport* exports, si
   registry.Add(module, exports, count);
 }
 
+bool RegisterModuleExports(BuiltinModule module, const std::vector<ModuleExport>& exports) {
+  RegisterModuleExports(module, exports.data(), exports.size());
+  return true;
+}
+
 bool LookupExportArgumentBytes(FARPROC address, DWORD* argumentBytes) {
   if (argumentBytes == nullptr) return false;
   kernel::ModuleRegistry& registry = kernel::Registry();

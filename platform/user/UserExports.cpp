@@ -196,19 +196,10 @@ const std::vector<ModuleExport>& ShellExports() {
 
 }  // namespace platform::user
 
-namespace {
-
-bool AddUserExports() {
-  using platform::BuiltinModule;
-  const auto& windows = platform::user::UserExports();
-  platform::RegisterModuleExports(BuiltinModule::User32, windows.data(), windows.size());
-  const auto& shell = platform::user::ShellExports();
-  platform::RegisterModuleExports(BuiltinModule::Shell32, shell.data(), shell.size());
-  return true;
-}
-
-}  // namespace
-
 // Runs when the program starts; platform/CMakeLists.txt keeps this object in every link
 // that uses the layer, although nothing calls into it.
-extern "C" const bool velmora_user_exports_registrar = AddUserExports();
+extern "C" const bool velmora_user_exports_registrar =
+    platform::RegisterModuleExports(platform::BuiltinModule::User32,
+                                    platform::user::UserExports()) &&
+    platform::RegisterModuleExports(platform::BuiltinModule::Shell32,
+                                    platform::user::ShellExports());
