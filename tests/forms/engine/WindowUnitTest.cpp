@@ -11,6 +11,8 @@
 #include "forms/FormsEngine.h"
 #include "forms/data/FormData.h"
 #include "forms/properties/UnitProperties.h"
+#include "forms/units/UnitInterface.h"
+#include "forms/units/UnitTypes.h"
 #include "forms/units/window/WindowUnit.h"
 #include "forms/windows/WindowList.h"
 #include "platform/testing/InputAutomation.h"
@@ -267,6 +269,42 @@ TEST_F(WindowUnitTest, NotifyServicesAnswerFromTheWindowList) {
   }
   forms::DestroyUnit(&stranger, true);  // a foreign pointer is ignored
   EXPECT_TRUE(IsWindow(window));
+}
+
+TEST_F(WindowUnitTest, DestroyingAUnitMadeAtRunTimeRemovesItsRecordWhenItHeldNothing) {
+  LoadWith();
+  forms::FormTemplate& t = Template(W);
+  auto create = forms::UnitOperation<forms::CreateOperation>(forms::FindUnitType(kProbeType),
+                                                             forms::kOpCreate);
+  auto add = [&](uint32_t serial) {
+    forms::UnitRecordFields fields;
+    fields.type = kProbeType;
+    fields.width = fields.height = 20;
+    std::optional<size_t> index = t.AddUnit(UnitIdOf(serial), fields);
+    EXPECT_TRUE(index.has_value());
+    forms::UnitCreateArgs args;
+    args.parent = window_;
+    args.width = args.height = 20;
+    args.windowId = W;
+    args.unitId = UnitIdOf(serial);
+    forms::UnitObject* unit = create(args);
+    t.Runtime(*index).object = unit;
+    return unit;
+  };
+  forms::UnitObject* empty = add(50);
+  forms::UnitObject* holder = add(51);
+  CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 5, 5, holder->Handle(), nullptr, nullptr,
+                  nullptr);
+  HWND emptyHandle = empty->Handle();
+  HWND holderHandle = holder->Handle();
+
+  forms::DestroyUnit(empty, false);
+  forms::DestroyUnit(holder, false);
+  EXPECT_FALSE(IsWindow(emptyHandle));
+  EXPECT_FALSE(IsWindow(holderHandle));
+  EXPECT_FALSE(t.FindUnit(UnitIdOf(50)).has_value()) << "its record is gone";
+  EXPECT_TRUE(t.FindUnit(UnitIdOf(51)).has_value()) << "it had a child window";
+  EXPECT_TRUE(IsWindow(window_));
 }
 
 }  // namespace
