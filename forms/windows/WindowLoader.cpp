@@ -252,7 +252,10 @@ bool BuildWindow(FormTemplate& form, HWND parent, bool modal) {
   if (!IsWindow(window)) return true;
 
   if (visible[0]) {
-    ShowWindow(window, SW_SHOW);
+    // A window stored minimised or maximised opens that way; the state property reads the
+    // live window afterwards.
+    const uint32_t state = windowUnit->Properties().Word(kWindowState);
+    ShowWindow(window, state == 2 ? SW_SHOWMINIMIZED : state == 3 ? SW_SHOWMAXIMIZED : SW_SHOW);
     HWND focus = GetFocus();
     if (focus != nullptr && (focus == window || IsChild(window, focus))) {
       if (UnitObject* focused = FocusedUnit(form, window, focus)) {

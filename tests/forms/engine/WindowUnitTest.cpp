@@ -115,6 +115,29 @@ TEST_F(WindowUnitTest, TheClassIsRegisteredOnceAndNamedByItsProperty) {
   EXPECT_STREQ(name, "MyFrame");
 }
 
+TEST_F(WindowUnitTest, StoredWindowStateIsShownAndReadBack) {
+  const struct {
+    uint32_t stored;
+    bool iconic, zoomed;
+    int64_t readBack;
+  } kCases[] = {
+      {0, false, false, 0}, {2, true, false, 2}, {3, false, true, 3}, {7, false, false, 0}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.stored);
+    forms::DestroyAllWindows();
+    forms::LoadedForms().Clear();
+    LoadWith([&](TestForm& f) {
+      f.WindowProperties().SetWord(forms::kWindowMaxButton, 1);
+      f.WindowProperties().SetWord(forms::kWindowMinButton, 1);
+      f.WindowProperties().SetWord(forms::kWindowState, c.stored);
+    });
+    EXPECT_TRUE(IsWindowVisible(window_));
+    EXPECT_EQ(IsIconic(window_) != 0, c.iconic);
+    EXPECT_EQ(IsZoomed(window_) != 0, c.zoomed);
+    EXPECT_EQ(forms::GetUnitProperty(W, 0, forms::kWindowState, -1), c.readBack);
+  }
+}
+
 TEST_F(WindowUnitTest, IconsComeFromThePropertyOrTheProgram) {
   LoadWith();
   EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(window_, WM_GETICON, ICON_BIG, 0)),
