@@ -753,6 +753,8 @@ HWND GetActiveWindow();
 BOOL SetForegroundWindow(HWND window);
 HWND GetForegroundWindow();
 UINT GetDoubleClickTime();
+// Half a period of the text caret's blinking, in milliseconds.
+UINT GetCaretBlinkTime();
 BOOL MessageBeep(UINT type);
 
 // ---- Shell ------------------------------------------------------------------------------

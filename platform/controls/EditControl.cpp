@@ -2,12 +2,13 @@
 // The text model (EditText) keeps every position on a GBK character boundary; this file
 // turns input into edits of it and tells the parent: EN_UPDATE before the new text is
 // shown, EN_CHANGE after.
+#include "platform/controls/EditControl.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
 
-#include "platform/controls/EditControl.h"
 #include "platform/controls/SystemClasses.h"
 #include "platform/kernel/CodePage.h"
 #include "platform/user/Presenter.h"
@@ -16,6 +17,16 @@
 namespace platform::controls::edit {
 
 namespace {
+
+constexpr UINT_PTR kCaretTimer = 0x7E01;
+
+// Typing and moving show the caret at once and start its blinking afresh.
+void RestartBlink(EditData& data) {
+  if (!data.focused) return;
+  if (!data.caretOn) InvalidateRect(data.hwnd, nullptr, FALSE);
+  data.caretOn = true;
+  SetTimer(data.hwnd, kCaretTimer, GetCaretBlinkTime(), nullptr);
+}
 
 constexpr size_t kUnlimited = 0x7FFFFFFE;
 
@@ -31,7 +42,9 @@ void Redraw(EditData& data) {
   InvalidateRect(data.hwnd, nullptr, FALSE);
 }
 
-bool ReadOnly(const EditData& data) { return (StyleOf(data) & ES_READONLY) != 0; }
+bool ReadOnly(const EditData& data) {
+  return (StyleOf(data) & ES_READONLY) != 0;
+}
 
 // The parent hears of an edit twice: before the display changes and after. Either
 // notification may destroy the control, so the handle is checked in between.
@@ -159,8 +172,8 @@ size_t VerticalMove(EditData& data, int lines) {
   size_t line = LineOf(data, caret);
   POINT p = PointOfPos(data, caret);
   if (data.desiredX < 0) data.desiredX = p.x;
-  int target = std::clamp(static_cast<int>(line) + lines, 0,
-                          static_cast<int>(data.lines.size()) - 1);
+  int target =
+      std::clamp(static_cast<int>(line) + lines, 0, static_cast<int>(data.lines.size()) - 1);
   RECT fmt = FormatRect(data);
   POINT q{data.desiredX, fmt.top + (target - data.firstLine) * data.lineHeight};
   int keep = data.desiredX;
@@ -237,8 +250,10 @@ void KeyDown(EditData& data, WPARAM key) {
       UserReplace(data, std::string());
       return;
     case VK_INSERT:
-      if (control) Copy(data);
-      else if (shift) Paste(data);
+      if (control)
+        Copy(data);
+      else if (shift)
+        Paste(data);
       return;
     default:
       return;
@@ -316,7 +331,9 @@ void Char(EditData& data, unsigned int ch) {
 
 // ---- Mouse -----------------------------------------------------------------------------------
 
-POINT PointOf(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+POINT PointOf(LPARAM lParam) {
+  return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
 
 void MouseDown(EditData& data, LPARAM lParam, bool doubleClick) {
   HWND hwnd = data.hwnd;
@@ -442,16 +459,29 @@ void Scroll(EditData& data, UINT message, WPARAM wParam) {
   bool vertical = message == WM_VSCROLL;
   int code = LOWORD(wParam);
   int page = vertical ? std::max(1, VisibleLines(data) - 1)
-                      : std::max<int>(data.charWidth, FormatRect(data).right - FormatRect(data).left - data.charWidth);
+                      : std::max<int>(data.charWidth, FormatRect(data).right -
+                                                          FormatRect(data).left - data.charWidth);
   int step = vertical ? 1 : data.charWidth;
   int delta = 0;
   switch (code) {
-    case SB_LINEUP: delta = -step; break;
-    case SB_LINEDOWN: delta = step; break;
-    case SB_PAGEUP: delta = -page; break;
-    case SB_PAGEDOWN: delta = page; break;
-    case SB_TOP: delta = -0x3FFFFFFF; break;
-    case SB_BOTTOM: delta = 0x3FFFFFFF; break;
+    case SB_LINEUP:
+      delta = -step;
+      break;
+    case SB_LINEDOWN:
+      delta = step;
+      break;
+    case SB_PAGEUP:
+      delta = -page;
+      break;
+    case SB_PAGEDOWN:
+      delta = page;
+      break;
+    case SB_TOP:
+      delta = -0x3FFFFFFF;
+      break;
+    case SB_BOTTOM:
+      delta = 0x3FFFFFFF;
+      break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       int target = static_cast<short>(HIWORD(wParam));
@@ -469,7 +499,8 @@ void Scroll(EditData& data, UINT message, WPARAM wParam) {
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   EditData* data = DataOf(hwnd);
-  if (data == nullptr && message != WM_NCCREATE) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (data == nullptr && message != WM_NCCREATE)
+    return DefWindowProcA(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_NCCREATE: {
       auto* fresh = new EditData;
@@ -553,12 +584,15 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_SETFOCUS:
       data->focused = true;
+      RestartBlink(*data);
       InvalidateRect(hwnd, nullptr, FALSE);
       RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
       Notify(hwnd, EN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
       data->focused = false;
+      // A caret blinks only where typing would go.
+      KillTimer(hwnd, kCaretTimer);
       data->pendingLead = -1;
       if (data->tracking && GetCapture() == hwnd) ReleaseCapture();
       data->tracking = false;
@@ -567,6 +601,7 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       Notify(hwnd, EN_KILLFOCUS);
       return 0;
     case WM_LBUTTONDOWN:
+      RestartBlink(*data);
       MouseDown(*data, lParam, false);
       return 0;
     case WM_LBUTTONDBLCLK:
@@ -598,10 +633,17 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       Scroll(*data, message, wParam);
       return 0;
     case WM_KEYDOWN:
+      RestartBlink(*data);
       KeyDown(*data, wParam);
       return 0;
     case WM_CHAR:
+      RestartBlink(*data);
       Char(*data, static_cast<unsigned int>(wParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam != kCaretTimer) return DefWindowProcA(hwnd, message, wParam, lParam);
+      data->caretOn = !data->caretOn;
+      InvalidateRect(hwnd, nullptr, FALSE);
       return 0;
     case WM_CUT:
       Cut(*data);
@@ -674,9 +716,8 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       return LineLength(*data, wParam);
     case EM_LINEFROMCHAR: {
       if (static_cast<int>(wParam) < 0)
-        return static_cast<LRESULT>(LineOf(*data, data->model.hasSelection()
-                                                       ? data->model.selStart()
-                                                       : data->model.caret()));
+        return static_cast<LRESULT>(LineOf(
+            *data, data->model.hasSelection() ? data->model.selStart() : data->model.caret()));
       return static_cast<LRESULT>(
           LineOf(*data, std::min<size_t>(static_cast<size_t>(wParam), data->model.size())));
     }
@@ -684,16 +725,18 @@ LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       return GetLine(*data, wParam, lParam);
     case EM_LINESCROLL:
       if (!IsMultiLine(*data)) return FALSE;
-      if (ScrollBy(*data, static_cast<int>(lParam),
-                   static_cast<int>(wParam) * data->charWidth))
+      if (ScrollBy(*data, static_cast<int>(lParam), static_cast<int>(wParam) * data->charWidth))
         Redraw(*data);
       return TRUE;
     case EM_SCROLL: {
       if (!IsMultiLine(*data)) return 0;
       int before = data->firstLine;
       int page = std::max(1, VisibleLines(*data) - 1);
-      int delta = wParam == SB_LINEUP ? -1 : wParam == SB_LINEDOWN ? 1
-                : wParam == SB_PAGEUP ? -page : wParam == SB_PAGEDOWN ? page : 0;
+      int delta = wParam == SB_LINEUP     ? -1
+                  : wParam == SB_LINEDOWN ? 1
+                  : wParam == SB_PAGEUP   ? -page
+                  : wParam == SB_PAGEDOWN ? page
+                                          : 0;
       if (delta == 0) return 0;
       if (ScrollBy(*data, delta, 0)) Redraw(*data);
       return MAKELPARAM(data->firstLine - before, TRUE);
@@ -760,6 +803,8 @@ void RegisterClass() {
 
 namespace platform::controls {
 
-void RegisterEditClass() { edit::RegisterClass(); }
+void RegisterEditClass() {
+  edit::RegisterClass();
+}
 
 }  // namespace platform::controls

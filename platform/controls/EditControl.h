@@ -23,6 +23,7 @@ struct EditData {
   HFONT font = nullptr;
   HDC measure = nullptr;  // a memory DC with the font selected, for text extents
   bool focused = false;
+  bool caretOn = true;  // the blinking caret's current phase
   char passwordChar = '*';
   std::vector<Line> lines;
   int lineHeight = 16;
@@ -31,9 +32,9 @@ struct EditData {
   int xOffset = 0;    // pixels scrolled to the left
   int leftMargin = 1;
   int rightMargin = 1;
-  bool tracking = false;  // a mouse drag is selecting
-  int pendingLead = -1;   // the lead byte of a two-byte character typed as two WM_CHARs
-  int desiredX = -1;      // column kept while moving up and down
+  bool tracking = false;    // a mouse drag is selecting
+  int pendingLead = -1;     // the lead byte of a two-byte character typed as two WM_CHARs
+  int desiredX = -1;        // column kept while moving up and down
   bool vScrollBar = false;  // created with WS_VSCROLL / WS_HSCROLL
   bool hScrollBar = false;
 };

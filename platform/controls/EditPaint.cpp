@@ -21,7 +21,8 @@ VelmoraThemePaintInfo InfoOf(const EditData& data) {
   info.value = (style & ES_READONLY) ? 1 : 0;
   info.style = style;
   info.exStyle = static_cast<DWORD>(GetWindowLongA(data.hwnd, GWL_EXSTYLE));
-  info.font = data.font != nullptr ? data.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  info.font =
+      data.font != nullptr ? data.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   return info;
 }
 
@@ -61,8 +62,10 @@ void Paint(EditData& data, HDC dc) {
   HBRUSH standard = GetSysColorBrush(message == WM_CTLCOLOREDIT ? COLOR_WINDOW : COLOR_BTNFACE);
   VelmoraThemePaintInfo info = InfoOf(data);
   // The parent's own brush wins; the usual one leaves the background to the theme.
-  if (brush != nullptr && brush != standard) FillRect(dc, &client, brush);
-  else PaintThemePart(dc, VELMORA_PART_EDIT_BACKGROUND, client, info);
+  if (brush != nullptr && brush != standard)
+    FillRect(dc, &client, brush);
+  else
+    PaintThemePart(dc, VELMORA_PART_EDIT_BACKGROUND, client, info);
 
   COLORREF ink = enabled ? GetTextColor(dc) : GetSysColor(COLOR_GRAYTEXT);
   HGDIOBJ oldFont = SelectObject(dc, info.font);
@@ -97,7 +100,7 @@ void Paint(EditData& data, HDC dc) {
       DrawRun(data, dc, xa, y, piece);
     }
   }
-  if (data.focused) {
+  if (data.focused && data.caretOn) {
     POINT caret = PointOfPos(data, data.model.caret());
     RECT bar{caret.x, caret.y, caret.x + 1, caret.y + data.lineHeight};
     HBRUSH caretBrush = CreateSolidBrush(ink);
@@ -133,8 +136,8 @@ void PaintFrame(EditData& data) {
 namespace {
 
 void PaintEditFrame(HDC dc, const RECT& rect, const VelmoraThemePaintInfo& info) {
-  COLORREF edge = GetSysColor((info.state & VELMORA_STATE_FOCUSED) ? COLOR_HIGHLIGHT
-                                                                    : COLOR_BTNSHADOW);
+  COLORREF edge =
+      GetSysColor((info.state & VELMORA_STATE_FOCUSED) ? COLOR_HIGHLIGHT : COLOR_BTNSHADOW);
   if (info.state & VELMORA_STATE_DISABLED) edge = GetSysColor(COLOR_3DLIGHT);
   HBRUSH brush = CreateSolidBrush(edge);
   FrameRect(dc, &rect, brush);
@@ -143,9 +146,8 @@ void PaintEditFrame(HDC dc, const RECT& rect, const VelmoraThemePaintInfo& info)
   RECT inner = rect;
   InflateRect(&inner, -1, -1);
   if (inner.right - inner.left > 2 && info.inner.left - rect.left > 1) {
-    HBRUSH field = GetSysColorBrush((info.state & VELMORA_STATE_DISABLED) || info.value == 1
-                                        ? COLOR_BTNFACE
-                                        : COLOR_WINDOW);
+    HBRUSH field = GetSysColorBrush(
+        (info.state & VELMORA_STATE_DISABLED) || info.value == 1 ? COLOR_BTNFACE : COLOR_WINDOW);
     for (int i = 1; i < info.inner.left - rect.left; ++i) {
       FrameRect(dc, &inner, field);
       InflateRect(&inner, -1, -1);

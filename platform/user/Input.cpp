@@ -604,6 +604,11 @@ UINT GetDoubleClickTime() {
   return kDoubleClickMs;
 }
 
+// The common desktop rate: on for 530 ms, off for 530 ms.
+UINT GetCaretBlinkTime() {
+  return 530;
+}
+
 // There is no system sound to play here; the call succeeds as on a machine whose sounds are
 // switched off.
 BOOL MessageBeep(UINT) {

@@ -47,6 +47,7 @@ const std::vector<ModuleExport>& UserExports() {
         VELMORA_EXPORT(GetDlgCtrlID),
         VELMORA_EXPORT(GetDlgItem),
         VELMORA_EXPORT(GetDoubleClickTime),
+        VELMORA_EXPORT(GetCaretBlinkTime),
         VELMORA_EXPORT(GetFocus),
         VELMORA_EXPORT(GetForegroundWindow),
         VELMORA_EXPORT(GetInputState),

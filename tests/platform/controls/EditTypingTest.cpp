@@ -165,7 +165,40 @@ TEST_F(EditTypingTest, FocusChangesAreReported) {
   automation::RunUntilIdle();
   EXPECT_EQ(Commands(Take(), host),
             (std::vector<Command>{{5, EN_SETFOCUS, edit}, {5, EN_KILLFOCUS, edit}}));
-  EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
+  EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0),
+            DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
+}
+
+}  // namespace
+
+namespace {
+
+// The caret blinks at the desktop's rate while the edit has the focus, shows at once when
+// a key moves it, and stays away once the focus has gone.
+TEST_F(EditTypingTest, CaretBlinksOnlyWhileFocused) {
+  HWND edit = MakeEdit(ES_AUTOHSCROLL, "abc");
+  const UINT half = GetCaretBlinkTime();
+  auto shot = [&] {
+    automation::RunUntilIdle();
+    return automation::CaptureWindow(edit).pixels;
+  };
+  const auto on = shot();
+  automation::AdvanceClock(half);
+  const auto off = shot();
+  EXPECT_NE(off, on);
+  automation::AdvanceClock(half);
+  EXPECT_EQ(shot(), on);
+  automation::AdvanceClock(half);
+  EXPECT_EQ(shot(), off);
+  automation::PressKey(VK_HOME);  // the caret is already there; it shows again anyway
+  EXPECT_EQ(shot(), on);
+  SetFocus(host);
+  const auto unfocused = shot();
+  EXPECT_NE(unfocused, on);
+  for (int i = 0; i < 3; ++i) {
+    automation::AdvanceClock(half);
+    EXPECT_EQ(shot(), unfocused) << i;
+  }
 }
 
 }  // namespace
