@@ -81,7 +81,8 @@ double MedianSeconds(void (*body)(), int rounds) {
   for (int i = 0; i < rounds; ++i) {
     auto start = std::chrono::steady_clock::now();
     body();
-    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    times.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];

@@ -112,7 +112,8 @@ void BM_Memcpy1080p(benchmark::State& state) {
     std::memcpy(dst.bits(), src.bits(), src.bytes());
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(src.bytes()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(src.bytes()));
 }
 
 void BM_BitBltSrcCopy1080p(benchmark::State& state) {
@@ -123,7 +124,8 @@ void BM_BitBltSrcCopy1080p(benchmark::State& state) {
     benchmark::DoNotOptimize(ok);
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(src.bytes()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(src.bytes()));
 }
 
 void BM_HalftoneStretch(benchmark::State& state) {
@@ -131,7 +133,8 @@ void BM_HalftoneStretch(benchmark::State& state) {
   Bitmap32 dst(kThumbW, kThumbH);
   SetStretchBltMode(dst.dc(), HALFTONE);
   for (auto _ : state) {
-    BOOL ok = StretchBlt(dst.dc(), 0, 0, kThumbW, kThumbH, src.dc(), 0, 0, kPhotoW, kPhotoH, SRCCOPY);
+    BOOL ok =
+        StretchBlt(dst.dc(), 0, 0, kThumbW, kThumbH, src.dc(), 0, 0, kPhotoW, kPhotoH, SRCCOPY);
     benchmark::DoNotOptimize(ok);
     benchmark::ClobberMemory();
   }
@@ -144,7 +147,8 @@ struct PixmanScale {
   std::vector<uint32_t> out;
 
   PixmanScale(Bitmap32& from, int width, int height) : out(static_cast<size_t>(width) * height) {
-    src = pixman_image_create_bits(PIXMAN_x8r8g8b8, from.width(), from.height(), from.bits(), from.width() * 4);
+    src = pixman_image_create_bits(PIXMAN_x8r8g8b8, from.width(), from.height(), from.bits(),
+                                   from.width() * 4);
     dst = pixman_image_create_bits(PIXMAN_x8r8g8b8, width, height, out.data(), width * 4);
     const double sx = static_cast<double>(from.width()) / width;
     const double sy = static_cast<double>(from.height()) / height;
@@ -153,8 +157,8 @@ struct PixmanScale {
     pixman_image_set_transform(src, &transform);
     int count = 0;
     pixman_fixed_t* params = pixman_filter_create_separable_convolution(
-        &count, pixman_double_to_fixed(sx), pixman_double_to_fixed(sy), PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX,
-        PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX, 4, 4);
+        &count, pixman_double_to_fixed(sx), pixman_double_to_fixed(sy), PIXMAN_KERNEL_BOX,
+        PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX, PIXMAN_KERNEL_BOX, 4, 4);
     pixman_image_set_filter(src, PIXMAN_FILTER_SEPARABLE_CONVOLUTION, params, count);
     free(params);
   }
@@ -163,8 +167,8 @@ struct PixmanScale {
     pixman_image_unref(dst);
   }
   void Run() {
-    pixman_image_composite32(PIXMAN_OP_SRC, src, nullptr, dst, 0, 0, 0, 0, 0, 0, pixman_image_get_width(dst),
-                             pixman_image_get_height(dst));
+    pixman_image_composite32(PIXMAN_OP_SRC, src, nullptr, dst, 0, 0, 0, 0, 0, 0,
+                             pixman_image_get_width(dst), pixman_image_get_height(dst));
   }
 };
 
@@ -183,7 +187,8 @@ void BM_ReadAndSumEverySourcePixel(benchmark::State& state) {
   for (auto _ : state) {
     uint64_t sum = 0;
     const uint32_t* p = src.bits();
-    for (size_t i = 0; i < n; ++i) sum += (p[i] & 0xFF) + ((p[i] >> 8) & 0xFF) + ((p[i] >> 16) & 0xFF);
+    for (size_t i = 0; i < n; ++i)
+      sum += (p[i] & 0xFF) + ((p[i] >> 8) & 0xFF) + ((p[i] >> 16) & 0xFF);
     benchmark::DoNotOptimize(sum);
   }
 }
@@ -312,7 +317,8 @@ void BM_GetPixelWhileTwoThreadsBlit(benchmark::State& state) {
     int64_t reads = 0;
     uint32_t sum = 0;
     for (Clock::time_point now = Clock::now(); now < end;) {
-      const int x = static_cast<int>(reads % kPixelsW), y = static_cast<int>((reads / kPixelsW) % kPixelsH);
+      const int x = static_cast<int>(reads % kPixelsW),
+                y = static_cast<int>((reads / kPixelsW) % kPixelsH);
       sum += GetPixel(target.dc(), x, y);
       const Clock::time_point after = Clock::now();
       longest = std::max(longest, after - now);
@@ -337,7 +343,13 @@ BENCHMARK(BM_PixelsDirectLoop)->Unit(benchmark::kMicrosecond)->Repetitions(3);
 BENCHMARK(BM_PixelsDirectLoopOnePixelPerStep)->Unit(benchmark::kMicrosecond)->Repetitions(3);
 BENCHMARK(BM_PixelsDirectLoopLockingEachAccess)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_PixelsThroughGetSetPixel)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_GetPixelWhileTwoThreadsBlit)->Arg(32)->Arg(256)->Arg(600)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_GetPixelWhileTwoThreadsBlit)
+    ->Arg(32)
+    ->Arg(256)
+    ->Arg(600)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 // Prints as usual and keeps the best CPU time per iteration of every benchmark.
 class RatioReporter : public BestTimeReporter {
@@ -346,35 +358,40 @@ class RatioReporter : public BestTimeReporter {
     BestTimeReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.benchmark_name().rfind("BM_GetPixelWhileTwoThreadsBlit", 0) != 0) continue;
-      if (auto it = run.counters.find("longest_ms"); it != run.counters.end()) longestGetPixelMs_ = it->second;
+      if (auto it = run.counters.find("longest_ms"); it != run.counters.end())
+        longestGetPixelMs_ = it->second;
     }
   }
 
   void PrintRatios() const {
     std::printf("\nRatios (best CPU time of each, same run):\n");
     // Speed is the inverse of time: memcpy's time over BitBlt's.
-    Ratio("BitBlt SRCCOPY 1920x1080 speed / memcpy speed", "BM_Memcpy1080p", "BM_BitBltSrcCopy1080p", "target >= 0.5");
-    Ratio("HALFTONE 4000x3000->1096x515 time / pixman box time", "BM_HalftoneStretch", "BM_PixmanBoxScale",
-          "target <= 0.3");
-    Ratio("HALFTONE time / read-every-pixel floor", "BM_HalftoneStretch", "BM_ReadAndSumEverySourcePixel",
-          "target <= 3");
-    Ratio("GetPixel+SetPixel time / direct loop time", "BM_PixelsThroughGetSetPixel", "BM_PixelsDirectLoop",
-          "target <= 4");
+    Ratio("BitBlt SRCCOPY 1920x1080 speed / memcpy speed", "BM_Memcpy1080p",
+          "BM_BitBltSrcCopy1080p", "target >= 0.5");
+    Ratio("HALFTONE 4000x3000->1096x515 time / pixman box time", "BM_HalftoneStretch",
+          "BM_PixmanBoxScale", "target <= 0.3");
+    Ratio("HALFTONE time / read-every-pixel floor", "BM_HalftoneStretch",
+          "BM_ReadAndSumEverySourcePixel", "target <= 3");
+    Ratio("GetPixel+SetPixel time / direct loop time", "BM_PixelsThroughGetSetPixel",
+          "BM_PixelsDirectLoop", "target <= 4");
     Ratio("GetPixel+SetPixel time / direct loop one pixel per step", "BM_PixelsThroughGetSetPixel",
           "BM_PixelsDirectLoopOnePixelPerStep", "for scale");
-    Ratio("GetPixel+SetPixel time / direct loop with a lock per access", "BM_PixelsThroughGetSetPixel",
-          "BM_PixelsDirectLoopLockingEachAccess", "the locking floor");
+    Ratio("GetPixel+SetPixel time / direct loop with a lock per access",
+          "BM_PixelsThroughGetSetPixel", "BM_PixelsDirectLoopLockingEachAccess",
+          "the locking floor");
     if (longestGetPixelMs_ >= 0) {
-      std::printf("  %-58s %8.3f ms  (target <= 50 ms)\n", "longest GetPixel while two threads blit", longestGetPixelMs_);
+      std::printf("  %-58s %8.3f ms  (target <= 50 ms)\n",
+                  "longest GetPixel while two threads blit", longestGetPixelMs_);
     }
   }
 
  private:
-  void Ratio(const char* what, const std::string& a, const std::string& b, const char* target) const {
+  void Ratio(const char* what, const std::string& a, const std::string& b,
+             const char* target) const {
     double ta = Seconds(a), tb = Seconds(b);
     if (ta <= 0 || tb <= 0) return;
-    std::printf("  %-58s %8.3f  (%s)\n      %s %.3f ms, %s %.3f ms\n", what, ta / tb, target, a.c_str(),
-                ta * 1e3, b.c_str(), tb * 1e3);
+    std::printf("  %-58s %8.3f  (%s)\n      %s %.3f ms, %s %.3f ms\n", what, ta / tb, target,
+                a.c_str(), ta * 1e3, b.c_str(), tb * 1e3);
   }
 
   double longestGetPixelMs_ = -1;
@@ -399,8 +416,8 @@ void PrintHalftoneAgreement() {
       worst = std::max(worst, d);
     }
   }
-  std::printf("HALFTONE vs pixman box filter: mean channel difference %.3f, largest %d\n", total / (3.0 * n),
-              worst);
+  std::printf("HALFTONE vs pixman box filter: mean channel difference %.3f, largest %d\n",
+              total / (3.0 * n), worst);
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 
 #include "commands/files/FileCommands.h"
 #include "commands/numeric/NumericCommands.h"
+#include "commands/support/LibraryServices.h"
 #include "commands/system/WindowCommands.h"
 #include "commands/text/TextCommands.h"
-#include "commands/support/LibraryServices.h"
 
 namespace cmd {
 
@@ -19,14 +19,43 @@ constexpr int32_t kNotifyEnd = 6;
 // has to stay stable once programs are built against it.
 const rt::CommandRoutine kCommands[] = {
     // texts
-    TextLength, RightText, MidText, FindText, ReplaceText, SplitText,
+    TextLength,
+    RightText,
+    MidText,
+    FindText,
+    ReplaceText,
+    SplitText,
     // numbers, conversions and byte sets
-    IntDivide, BitOr, BitXor, ShiftLeft, ShiftRight, Abs, Sin, ArcTan, SetRandomSeed, RandomInt,
-    ColorValue, ToText, ToHexText, ToBytes, BytesLength, MidBytes, ZeroBytes, BytesValue,
+    IntDivide,
+    BitOr,
+    BitXor,
+    ShiftLeft,
+    ShiftRight,
+    Abs,
+    Sin,
+    ArcTan,
+    SetRandomSeed,
+    RandomInt,
+    ColorValue,
+    ToText,
+    ToHexText,
+    ToBytes,
+    BytesLength,
+    MidBytes,
+    ZeroBytes,
+    BytesValue,
     // files
-    GetRunDirectory, FileExists, ChangeFileAttributes, ReadWholeFile, WriteWholeFile,
+    GetRunDirectory,
+    FileExists,
+    ChangeFileAttributes,
+    ReadWholeFile,
+    WriteWholeFile,
     // windows and units
-    LoadWindow, DestroyUnit, Redraw, UpdateNow, GetWindowHandle,
+    LoadWindow,
+    DestroyUnit,
+    Redraw,
+    UpdateNow,
+    GetWindowHandle,
 };
 
 rt::LibraryDescriptor MakeDescriptor() {

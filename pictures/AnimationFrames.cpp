@@ -128,9 +128,8 @@ bool LoadThroughBitmap(const uint8_t* bytes, size_t length, AnimationFrames* out
     request.bmiHeader.biCompression = BI_RGB;
     pixels.resize(static_cast<size_t>(info.bmWidth) * info.bmHeight);
     HDC dc = CreateCompatibleDC(nullptr);
-    ok = dc != nullptr &&
-         GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &request,
-                   DIB_RGB_COLORS) == info.bmHeight;
+    ok = dc != nullptr && GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(),
+                                    &request, DIB_RGB_COLORS) == info.bmHeight;
     if (dc != nullptr) DeleteDC(dc);
   }
   DeleteObject(bitmap);

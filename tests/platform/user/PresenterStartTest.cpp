@@ -1,25 +1,22 @@
 // Choosing the presenter at program start: headless when asked, the real screen otherwise,
 // and a plain refusal (never a run nobody can see) when there is no display.
+#include <SDL.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <chrono>
-#include <future>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <vector>
-
-#include <SDL.h>
-
-#include <cstring>
 
 #include "platform/gdi/DeviceContext.h"
 #include "platform/presenters/ProgramPresenter.h"
@@ -28,17 +25,6 @@
 #include "platform/user32.h"
 #include "tests/platform/user/XServerTestSupport.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VELMORA_LEAK_CHECKS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELMORA_LEAK_CHECKS 1
-#endif
-#endif
-#ifdef VELMORA_LEAK_CHECKS
-#include <sanitizer/lsan_interface.h>
-#endif
-
 extern char** environ;
 
 namespace platform::user {
@@ -46,7 +32,8 @@ namespace {
 
 // Leaves the child of a death test without any way to reach a display.
 void ForgetDisplays() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "VELMORA_HEADLESS", "SDL_VIDEODRIVER"}) unsetenv(name);
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "VELMORA_HEADLESS", "SDL_VIDEODRIVER"})
+    unsetenv(name);
 }
 
 class PresenterStart : public ::testing::Test {
@@ -94,7 +81,8 @@ TEST_F(PresenterStart, OtherHeadlessValuesDoNotSkipTheDisplayCheck) {
 
 // The demo program is built beside the tests; it is what a person would start.
 TEST_F(PresenterStart, DemoProgramExitsWithFailureWithoutDisplay) {
-  const std::filesystem::path demo = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "window_demo";
+  const std::filesystem::path demo =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path() / "window_demo";
   if (!std::filesystem::exists(demo)) GTEST_SKIP() << "window_demo is not built";
   int output[2];
   ASSERT_EQ(pipe2(output, O_CLOEXEC), 0);
@@ -103,7 +91,8 @@ TEST_F(PresenterStart, DemoProgramExitsWithFailureWithoutDisplay) {
   posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
   std::string program = demo.string();
   char* argv[] = {program.data(), nullptr};
-  std::string path = std::string("PATH=") + (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
+  std::string path =
+      std::string("PATH=") + (std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin");
   char* env[] = {path.data(), nullptr};
   pid_t pid = 0;
   ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, env), 0);
@@ -112,7 +101,8 @@ TEST_F(PresenterStart, DemoProgramExitsWithFailureWithoutDisplay) {
   std::string said;
   std::array<char, 512> buffer;
   ssize_t got;
-  while ((got = read(output[0], buffer.data(), buffer.size())) > 0) said.append(buffer.data(), static_cast<size_t>(got));
+  while ((got = read(output[0], buffer.data(), buffer.size())) > 0)
+    said.append(buffer.data(), static_cast<size_t>(got));
   close(output[0]);
   int status = 0;
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
@@ -148,7 +138,9 @@ const MSG* Received(UINT message, size_t nth = 0) {
   return nullptr;
 }
 
-void Push(SDL_Event event) { SDL_PushEvent(&event); }
+void Push(SDL_Event event) {
+  SDL_PushEvent(&event);
+}
 
 // Runs the loop until nothing is left to do, so the presenter reaches its idle point.
 void PumpUntilIdle() {
@@ -163,8 +155,9 @@ bool NativeAt(HWND window, RECT expected) {
   for (int round = 0; round < 50; ++round) {
     PumpUntilIdle();
     RECT actual{};
-    if (NativeWindowRect(window, &actual) && actual.left == expected.left && actual.top == expected.top &&
-        actual.right == expected.right && actual.bottom == expected.bottom) {
+    if (NativeWindowRect(window, &actual) && actual.left == expected.left &&
+        actual.top == expected.top && actual.right == expected.right &&
+        actual.bottom == expected.bottom) {
       return true;
     }
     usleep(10000);
@@ -181,7 +174,8 @@ int DesktopInputReachesTheWindow(HWND window) {
   g_received.clear();
   SDL_Event e{};
   e.type = SDL_MOUSEBUTTONDOWN;
-  e.button = SDL_MouseButtonEvent{SDL_MOUSEBUTTONDOWN, 0, id, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 1, 0, 50, 60};
+  e.button = SDL_MouseButtonEvent{SDL_MOUSEBUTTONDOWN, 0, id, 0,  SDL_BUTTON_LEFT,
+                                  SDL_PRESSED,         1, 0,  50, 60};
   Push(e);
   e.button.type = e.type = SDL_MOUSEBUTTONUP;
   e.button.state = SDL_RELEASED;
@@ -212,14 +206,16 @@ int DesktopInputReachesTheWindow(HWND window) {
   PumpUntilIdle();
 
   const MSG* down = Received(WM_LBUTTONDOWN);
-  if (down == nullptr || GET_X_LPARAM(down->lParam) != 44 || GET_Y_LPARAM(down->lParam) != 30) return 21;
+  if (down == nullptr || GET_X_LPARAM(down->lParam) != 44 || GET_Y_LPARAM(down->lParam) != 30)
+    return 21;
   if (Received(WM_LBUTTONUP) == nullptr) return 22;
   const MSG* key = Received(WM_KEYDOWN);
   if (key == nullptr || key->wParam != VK_LEFT) return 23;
   if (((key->lParam >> 16) & 0xFF) != 0x4B || (key->lParam & KF_EXTENDED_BIT) == 0) return 24;
   const MSG* lead = Received(WM_CHAR, 0);
   const MSG* trail = Received(WM_CHAR, 1);
-  if (lead == nullptr || trail == nullptr || lead->wParam != 0xC4 || trail->wParam != 0xE3) return 25;
+  if (lead == nullptr || trail == nullptr || lead->wParam != 0xC4 || trail->wParam != 0xE3)
+    return 25;
   if (Received(WM_CHAR, 2) != nullptr) return 26;
   const MSG* wheel = Received(WM_MOUSEWHEEL);
   if (wheel == nullptr || GET_WHEEL_DELTA_WPARAM(wheel->wParam) != -WHEEL_DELTA) return 27;
@@ -246,8 +242,8 @@ int DesktopInputReachesTheWindow(HWND window) {
 // A menu-type popup that the desktop focuses (as X does when it appears) must not take
 // activation from the window it belongs to; a normal window the desktop focuses does.
 int DesktopFocusActivatesOnlyRealWindows(HWND window) {
-  HWND popup = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "PresenterOnXvfb", "", WS_POPUP, 120, 100, 80,
-                               60, nullptr, nullptr, nullptr, nullptr);
+  HWND popup = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "PresenterOnXvfb", "", WS_POPUP,
+                               120, 100, 80, 60, nullptr, nullptr, nullptr, nullptr);
   if (popup == nullptr) return 40;
   ShowWindow(popup, SW_SHOWNA);
   SetActiveWindow(window);
@@ -265,8 +261,8 @@ int DesktopFocusActivatesOnlyRealWindows(HWND window) {
   DestroyWindow(popup);
   PumpUntilIdle();
   if (stolen) return 42;
-  HWND other = CreateWindowExA(0, "PresenterOnXvfb", "y", WS_CAPTION | WS_VISIBLE, 500, 300, 120, 90, nullptr,
-                               nullptr, nullptr, nullptr);
+  HWND other = CreateWindowExA(0, "PresenterOnXvfb", "y", WS_CAPTION | WS_VISIBLE, 500, 300, 120,
+                               90, nullptr, nullptr, nullptr, nullptr);
   if (other == nullptr) return 43;
   SetActiveWindow(window);
   if (!NativeAt(other, RECT{500, 300, 620, 390})) return 44;
@@ -309,8 +305,8 @@ int NativeWindowsFollowTopLevelWindows() {
   cls.lpszClassName = "PresenterOnXvfb";
   cls.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   if (RegisterClassA(&cls) == 0) return 5;
-  HWND window = CreateWindowExA(0, "PresenterOnXvfb", "x", WS_CAPTION | WS_VISIBLE, 100, 80, 300, 200, nullptr,
-                                nullptr, nullptr, nullptr);
+  HWND window = CreateWindowExA(0, "PresenterOnXvfb", "x", WS_CAPTION | WS_VISIBLE, 100, 80, 300,
+                                200, nullptr, nullptr, nullptr, nullptr);
   if (window == nullptr) return 6;
   if (!NativeAt(window, RECT{100, 80, 400, 280})) return 7;
   if (const int failed = DesktopInputReachesTheWindow(window); failed != 0) return failed;
@@ -334,11 +330,7 @@ int NativeWindowsFollowTopLevelWindows() {
 }
 
 int RunOnPrivateServer() {
-#ifdef VELMORA_LEAK_CHECKS
-  // SDL's video start-up leaves allocations in D-Bus and the C library that nothing
-  // frees; this child process alone does not report leaks.
-  __lsan_disable();
-#endif
+  IgnoreSdlStartupLeaks();
   PrivateXServer server;
   if (server.display().empty()) return 1;
   ForgetDisplays();

@@ -24,17 +24,6 @@
 #include <X11/Xutil.h>
 // clang-format on
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VELMORA_LEAK_CHECKS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELMORA_LEAK_CHECKS 1
-#endif
-#endif
-#ifdef VELMORA_LEAK_CHECKS
-#include <sanitizer/lsan_interface.h>
-#endif
-
 namespace platform::user {
 namespace {
 
@@ -148,10 +137,7 @@ int CopiesOnlyWhatChanged() {
 }
 
 int RunOnPrivateServer() {
-#ifdef VELMORA_LEAK_CHECKS
-  // SDL's video start-up leaves allocations in D-Bus and the C library that nothing frees.
-  __lsan_disable();
-#endif
+  IgnoreSdlStartupLeaks();
   PrivateXServer server("1280x800x24");
   if (server.display().empty()) return 1;
   for (const char* name : {"WAYLAND_DISPLAY", "VELMORA_HEADLESS", "SDL_VIDEODRIVER"})

@@ -20,17 +20,6 @@
 // Last: Xlib's macros (None, Bool, Status) would spoil the headers above.
 #include <X11/Xlib.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VELMORA_LEAK_CHECKS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELMORA_LEAK_CHECKS 1
-#endif
-#endif
-#ifdef VELMORA_LEAK_CHECKS
-#include <sanitizer/lsan_interface.h>
-#endif
-
 namespace platform::user {
 namespace {
 
@@ -392,10 +381,7 @@ const Scenario kScenarios[] = {
 };
 
 int RunOnPrivateDesktop(const Scenario& scenario) {
-#ifdef VELMORA_LEAK_CHECKS
-  // SDL's video start-up leaves allocations in D-Bus and the C library that nothing frees.
-  __lsan_disable();
-#endif
+  IgnoreSdlStartupLeaks();
   PrivateXServer server("1024x768x24");
   if (server.display().empty()) return 1;
   for (const char* name : {"WAYLAND_DISPLAY", "VELMORA_HEADLESS", "SDL_VIDEODRIVER"})

@@ -17,9 +17,28 @@
 #include <string>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VELMORA_LEAK_CHECKS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELMORA_LEAK_CHECKS 1
+#endif
+#endif
+#ifdef VELMORA_LEAK_CHECKS
+#include <sanitizer/lsan_interface.h>
+#endif
+
 extern char** environ;
 
 namespace platform::user {
+
+// SDL's video start-up leaves allocations in D-Bus and the C library that nothing frees;
+// a child process that starts it reports no leaks of its own.
+inline void IgnoreSdlStartupLeaks() {
+#ifdef VELMORA_LEAK_CHECKS
+  __lsan_disable();
+#endif
+}
 
 // Starts a program with its output thrown away, `keepFd` given to it as `asFd`; 0 when it
 // could not start.
