@@ -50,8 +50,8 @@ const std::vector<uint8_t>& Animation() {
       gcb.DelayTime = 4;
       gcb.TransparentColor = f % 2 == 0 ? 0 : NO_TRANSPARENT_COLOR;
       GifByteType ext[4];
-      EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE,
-                       static_cast<int>(EGifGCBToExtension(&gcb, ext)), ext);
+      EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(EGifGCBToExtension(&gcb, ext)),
+                       ext);
       ColorMapObject* local = nullptr;
       if (f % 5 == 0) {
         GifColorType shifted[256];
@@ -72,8 +72,8 @@ const std::vector<uint8_t>& Animation() {
         for (int x = 0; x < kWidth; ++x) {
           seed = seed * 1103515245u + 12345u;
           const int band = ((x + f * 5) / 12 + (y + f * 3) / 20) & 31;
-          row[static_cast<size_t>(x)] =
-              static_cast<GifPixelType>((seed >> 28) == 0 ? (seed >> 16) & 255 : band * 8 + (x & 3));
+          row[static_cast<size_t>(x)] = static_cast<GifPixelType>(
+              (seed >> 28) == 0 ? (seed >> 16) & 255 : band * 8 + (x & 3));
         }
         EGifPutLine(gif, row.data(), kWidth);
       }
@@ -111,10 +111,12 @@ void BM_GiflibSlurpAndExpand(benchmark::State& state) {
     }
     for (int i = 0; i < gif->ImageCount; ++i) {
       const SavedImage& image = gif->SavedImages[i];
-      const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+      const ColorMapObject* map =
+          image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
       uint32_t palette[256] = {};
       for (int c = 0; c < map->ColorCount; ++c) {
-        palette[c] = uint32_t{map->Colors[c].Red} << 16 | map->Colors[c].Green << 8 | map->Colors[c].Blue;
+        palette[c] =
+            uint32_t{map->Colors[c].Red} << 16 | map->Colors[c].Green << 8 | map->Colors[c].Blue;
       }
       const size_t n = static_cast<size_t>(image.ImageDesc.Width) * image.ImageDesc.Height;
       for (size_t p = 0; p < n; ++p) pixels[p] = palette[image.RasterBits[p]];
@@ -176,8 +178,10 @@ BENCHMARK(BM_AnimationFramesLoad)->Unit(benchmark::kMillisecond);
 class RatioReporter : public BestTimeReporter {
  public:
   void PrintRatios() const {
-    std::printf("\nGIF of %d x %d, %d frames, %zu bytes; ratios to giflib's DGifSlurp + palette expansion:\n",
-                kWidth, kHeight, kFrames, Animation().size());
+    std::printf(
+        "\nGIF of %d x %d, %d frames, %zu bytes; ratios to giflib's DGifSlurp + palette "
+        "expansion:\n",
+        kWidth, kHeight, kFrames, Animation().size());
     Ratio("BM_FrameDecodeAndExpand", "BM_GiflibSlurpAndExpand");
     Ratio("BM_AnimationFramesLoad", "BM_GiflibSlurpAndExpand");
   }

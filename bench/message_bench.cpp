@@ -89,8 +89,8 @@ class RatioReporter : public BestTimeReporter {
  public:
   void PrintRatios() const {
     const double copy = Seconds("BM_MemcpySurface");
-    std::printf("\nPosted message round trip against memcpy of a %dx%d 32-bit surface:\n", kSurfaceW,
-                kSurfaceH);
+    std::printf("\nPosted message round trip against memcpy of a %dx%d 32-bit surface:\n",
+                kSurfaceW, kSurfaceH);
     for (const char* name : {"BM_PostPeekDispatch", "BM_PostGetDispatch"}) {
       const double trip = Seconds(name);
       if (trip <= 0 || copy <= 0) continue;

@@ -74,7 +74,9 @@ void* memalign(size_t alignment, size_t n) noexcept {
   if (p != nullptr) Count(static_cast<long long>(malloc_usable_size(p)));
   return p;
 }
-void* aligned_alloc(size_t alignment, size_t n) noexcept { return memalign(alignment, n); }
+void* aligned_alloc(size_t alignment, size_t n) noexcept {
+  return memalign(alignment, n);
+}
 int posix_memalign(void** out, size_t alignment, size_t n) noexcept {
   void* p = memalign(alignment, n);
   if (p == nullptr) return 12;  // ENOMEM
@@ -112,7 +114,8 @@ const std::vector<uint8_t>& Jpeg() {
     tjhandle tj = tjInitCompress();
     unsigned char* out = nullptr;
     unsigned long size = 0;
-    if (tjCompress2(tj, rgb.data(), kJpegWidth, 0, kJpegHeight, TJPF_RGB, &out, &size, TJSAMP_420, 90, 0) != 0) {
+    if (tjCompress2(tj, rgb.data(), kJpegWidth, 0, kJpegHeight, TJPF_RGB, &out, &size, TJSAMP_420,
+                    90, 0) != 0) {
       std::fprintf(stderr, "tjCompress2: %s\n", tjGetErrorStr2(tj));
       std::abort();
     }
@@ -155,8 +158,8 @@ void DecodeOursJpeg() {
 void DecodeTurboJpeg(tjhandle tj) {
   const size_t bytes = static_cast<size_t>(kJpegWidth) * kJpegHeight * 3;
   auto* out = static_cast<uint8_t*>(std::malloc(bytes));
-  if (tjDecompress2(tj, Jpeg().data(), static_cast<unsigned long>(Jpeg().size()), out, kJpegWidth, 0, kJpegHeight,
-                    TJPF_BGR, TJFLAG_BOTTOMUP) != 0) {
+  if (tjDecompress2(tj, Jpeg().data(), static_cast<unsigned long>(Jpeg().size()), out, kJpegWidth,
+                    0, kJpegHeight, TJPF_BGR, TJFLAG_BOTTOMUP) != 0) {
     std::abort();
   }
   benchmark::DoNotOptimize(out);
@@ -231,13 +234,16 @@ int main(int argc, char** argv) {
 
   tjhandle tj = tjInitDecompress();
   double ours = 0, reference = 0;
-  const double jpegRatio = MedianRatio(15, DecodeOursJpeg, [&] { DecodeTurboJpeg(tj); }, &ours, &reference);
+  const double jpegRatio = MedianRatio(
+      15, DecodeOursJpeg, [&] { DecodeTurboJpeg(tj); }, &ours, &reference);
   tjDestroy(tj);
-  std::printf("\nJPEG %dx%d (%zu bytes, q90 4:2:0): ours %.2f ms, tjDecompress2 %.2f ms, ratio %.3f (target <= 1.15)\n",
-              kJpegWidth, kJpegHeight, Jpeg().size(), ours, reference, jpegRatio);
+  std::printf(
+      "\nJPEG %dx%d (%zu bytes, q90 4:2:0): ours %.2f ms, tjDecompress2 %.2f ms, ratio %.3f "
+      "(target <= 1.15)\n",
+      kJpegWidth, kJpegHeight, Jpeg().size(), ours, reference, jpegRatio);
   const double bmpRatio = MedianRatio(15, DecodeOursBmp, CopyBmpPixels, &ours, &reference);
-  std::printf("BMP %dx%d 24-bit: ours %.2f ms, memcpy of the pixel bytes %.2f ms, ratio %.3f\n", kBmpWidth,
-              kBmpHeight, ours, reference, bmpRatio);
+  std::printf("BMP %dx%d 24-bit: ours %.2f ms, memcpy of the pixel bytes %.2f ms, ratio %.3f\n",
+              kBmpWidth, kBmpHeight, ours, reference, bmpRatio);
 
   g_current = 0;
   g_peak = 0;
@@ -245,7 +251,8 @@ int main(int argc, char** argv) {
   DecodeOursJpeg();
   g_counting = false;
   const double pixels = static_cast<double>(kJpegWidth) * kJpegHeight * 3;
-  std::printf("JPEG decode heap high-water mark: %lld bytes = %.3f x the decoded pixels (target <= 1.2)\n",
-              g_peak.load(), static_cast<double>(g_peak.load()) / pixels);
+  std::printf(
+      "JPEG decode heap high-water mark: %lld bytes = %.3f x the decoded pixels (target <= 1.2)\n",
+      g_peak.load(), static_cast<double>(g_peak.load()) / pixels);
   return 0;
 }

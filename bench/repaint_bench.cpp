@@ -90,17 +90,19 @@ class Scene {
     child.lpfnWndProc = ChildProc;
     child.lpszClassName = "RepaintBenchChild";
     RegisterClassA(&child);
-    top_ = CreateWindowExA(0, "RepaintBenchMain", "Repaint", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 20,
-                           20, kWidth, kHeight, nullptr, nullptr, nullptr, nullptr);
+    top_ = CreateWindowExA(0, "RepaintBenchMain", "Repaint",
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 20, 20, kWidth,
+                           kHeight, nullptr, nullptr, nullptr, nullptr);
     RECT client{};
     GetClientRect(top_, &client);
     // Two rows of five panels with gaps between them.
     const int cellW = client.right / 5, cellH = client.bottom / 2;
     for (int i = 0; i < kChildren; ++i) {
-      HWND panel = CreateWindowExA(0, "RepaintBenchChild", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
-                                   (i % 5) * cellW + 4, (i / 5) * cellH + 4, cellW - 8, cellH - 8, top_, nullptr,
-                                   nullptr, nullptr);
-      SetWindowLongPtrA(panel, GWLP_USERDATA, static_cast<LONG_PTR>(RGB(40 + i * 20, 120, 200 - i * 15)));
+      HWND panel = CreateWindowExA(
+          0, "RepaintBenchChild", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, (i % 5) * cellW + 4,
+          (i / 5) * cellH + 4, cellW - 8, cellH - 8, top_, nullptr, nullptr, nullptr);
+      SetWindowLongPtrA(panel, GWLP_USERDATA,
+                        static_cast<LONG_PTR>(RGB(40 + i * 20, 120, 200 - i * 15)));
     }
     platform::testing::RunUntilIdle();
   }
@@ -120,7 +122,8 @@ Scene& TheScene() {
 void BM_FullRepaint(benchmark::State& state) {
   HWND top = TheScene().top();
   for (auto _ : state) {
-    RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(top, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   }
 }
 BENCHMARK(BM_FullRepaint)->Unit(benchmark::kMicrosecond)->Repetitions(3);
@@ -141,9 +144,10 @@ class RatioReporter : public BestTimeReporter {
   void PrintRatio() const {
     const double repaint = Seconds("BM_FullRepaint"), copy = Seconds("BM_MemcpySurface");
     if (repaint <= 0 || copy <= 0) return;
-    std::printf("\nfull repaint of %dx%d with %d children / memcpy of its surface: %.1f\n"
-                "    repaint %.3f ms, memcpy %.3f ms\n",
-                kWidth, kHeight, kChildren, repaint / copy, repaint * 1e3, copy * 1e3);
+    std::printf(
+        "\nfull repaint of %dx%d with %d children / memcpy of its surface: %.1f\n"
+        "    repaint %.3f ms, memcpy %.3f ms\n",
+        kWidth, kHeight, kChildren, repaint / copy, repaint * 1e3, copy * 1e3);
   }
 };
 
@@ -159,7 +163,8 @@ int main(int argc, char** argv) {
   g_childPaints = g_mainPaints = g_framePaints = 0;
   RedrawWindow(TheScene().top(), nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  std::printf("one repaint: %d frame, %d main and %d child paints\n", g_framePaints, g_mainPaints, g_childPaints);
+  std::printf("one repaint: %d frame, %d main and %d child paints\n", g_framePaints, g_mainPaints,
+              g_childPaints);
   if (g_framePaints != 1 || g_mainPaints != 1 || g_childPaints != kChildren) {
     std::fprintf(stderr, "the repaint did not reach every window\n");
     return 1;

@@ -26,7 +26,9 @@ constexpr size_t kTextBytes = size_t{1} << 20;
 // "电影水印Still": its ASCII part never occurs in the generated text.
 const std::string kPresentNeedle = "\xB5\xE7\xD3\xB0\xCB\xAE\xD3\xA1Still";
 // "字幕Frame"
-const std::string kAbsentNeedle = "\xD7\xD6\xC4\xBB" "Frame";
+const std::string kAbsentNeedle =
+    "\xD7\xD6\xC4\xBB"
+    "Frame";
 
 // Words of lower-case letters and spaces between runs of two-byte characters from the
 // common GBK range, deterministic from a fixed seed; the present needle sits 200 bytes
@@ -83,8 +85,9 @@ void BM_FindText(benchmark::State& state, const std::string* needle, bool ignore
   AttachRuntime();
   const std::string& text = Text();
   for (auto _ : state) {
-    rt::ArgRecord r = rt::Call(cmd::FindText, {rt::Arg::Text(text.c_str()), rt::Arg::Text(needle->c_str()),
-                                               rt::Arg::Omitted(), rt::Arg::Bool(ignoreCase)});
+    rt::ArgRecord r =
+        rt::Call(cmd::FindText, {rt::Arg::Text(text.c_str()), rt::Arg::Text(needle->c_str()),
+                                 rt::Arg::Omitted(), rt::Arg::Bool(ignoreCase)});
     benchmark::DoNotOptimize(r.value);
   }
 }
@@ -93,9 +96,10 @@ void BM_ReplaceText(benchmark::State& state, const std::string* needle) {
   AttachRuntime();
   const std::string& text = Text();
   for (auto _ : state) {
-    rt::ArgRecord r = rt::Call(cmd::ReplaceText,
-                               {rt::Arg::Text(text.c_str()), rt::Arg::Text(needle->c_str()), rt::Arg::Text("#"),
-                                rt::Arg::Omitted(), rt::Arg::Omitted(), rt::Arg::Bool(true)});
+    rt::ArgRecord r =
+        rt::Call(cmd::ReplaceText,
+                 {rt::Arg::Text(text.c_str()), rt::Arg::Text(needle->c_str()), rt::Arg::Text("#"),
+                  rt::Arg::Omitted(), rt::Arg::Omitted(), rt::Arg::Bool(true)});
     benchmark::DoNotOptimize(r.value);
     rt::FreeMem(r.Pointer());
   }

@@ -66,7 +66,8 @@ inline void FreePointerArray(void* block) {
   auto* bytes = static_cast<uint8_t*>(block);
   int32_t n = rt::ReadInt32(bytes + 4);
   for (int32_t i = 0; i < n; ++i) {
-    std::free(rt::ReadPointer(bytes + rt::kEmptyArrayBytes + static_cast<size_t>(i) * sizeof(void*)));
+    std::free(
+        rt::ReadPointer(bytes + rt::kEmptyArrayBytes + static_cast<size_t>(i) * sizeof(void*)));
   }
   std::free(block);
 }

@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constant.resize(64, 0);
   int32_t d = constant[0] % 4;  // 0 is a malformed head
   rt::WriteInt32(constant.data(), d);
-  for (int32_t i = 0; i < d; ++i) rt::WriteInt32(constant.data() + 4 + 4 * i, constant[4 + 4 * i] % 8);
+  for (int32_t i = 0; i < d; ++i)
+    rt::WriteInt32(constant.data() + 4 + 4 * i, constant[4 + 4 * i] % 8);
   rt::ClearConstantRanges();
   rt::AddConstantRange(constant.data(), constant.size());
 
@@ -75,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       case 3: {
         rt::ArrayShape shape = rt::ReadArrayShape(texts);
-        if (texts != nullptr && (shape.dimensions != 1 || shape.elementCount == 0)) __builtin_trap();
+        if (texts != nullptr && (shape.dimensions != 1 || shape.elementCount == 0))
+          __builtin_trap();
         rt::FreeArrayValue(rt::kTypeText, texts);
         texts = nullptr;
         break;

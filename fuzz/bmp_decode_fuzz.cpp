@@ -2,7 +2,8 @@
 // and turn into a device bitmap of the same size; everything else fails without touching
 // memory it does not own.
 //
-// Seeds, kept outside the repository: mkdir -p /tmp/seeds-bmp && cp ../shared/testdata/bmp/*/*.bmp /tmp/seeds-bmp/
+// Seeds, kept outside the repository: mkdir -p /tmp/seeds-bmp && cp ../shared/testdata/bmp/*/*.bmp
+// /tmp/seeds-bmp/
 #include <cstdint>
 #include <cstdlib>
 
@@ -36,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rt::FreeMem(record.pixels);
 
   // The GDI's own limit on a side is 32768 pixels.
-  if (static_cast<size_t>(record.size) <= (1u << 20) && record.width <= 32768 && record.height <= 32768) {
+  if (static_cast<size_t>(record.size) <= (1u << 20) && record.width <= 32768 &&
+      record.height <= 32768) {
     HBITMAP bitmap = pic::PictureToBitmap(data, size);
     Check(bitmap != nullptr);
     BITMAP bm{};

@@ -64,9 +64,12 @@ std::string TakeText(const rt::ArgRecord& r) {
 
 std::optional<int32_t> ConsumePosition(FuzzedDataProvider& in) {
   switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0: return std::nullopt;
-    case 1: return in.ConsumeIntegral<int32_t>();
-    default: return in.ConsumeIntegralInRange<int32_t>(-2, 70);
+    case 0:
+      return std::nullopt;
+    case 1:
+      return in.ConsumeIntegral<int32_t>();
+    default:
+      return in.ConsumeIntegralInRange<int32_t>(-2, 70);
   }
 }
 
@@ -75,14 +78,15 @@ struct KindInfo {
   size_t size;
 };
 constexpr KindInfo kKinds[] = {
-    {rt::kTypeByte, 1},  {rt::kTypeShort, 2},    {rt::kTypeInt, 4},
-    {rt::kTypeLong, 8},  {rt::kTypeFloat, 4},    {rt::kTypeDouble, 8},
-    {rt::kTypeBool, 4},  {rt::kTypeDateTime, 8}, {rt::kTypeSubroutine, sizeof(void*)},
+    {rt::kTypeByte, 1}, {rt::kTypeShort, 2},    {rt::kTypeInt, 4},
+    {rt::kTypeLong, 8}, {rt::kTypeFloat, 4},    {rt::kTypeDouble, 8},
+    {rt::kTypeBool, 4}, {rt::kTypeDateTime, 8}, {rt::kTypeSubroutine, sizeof(void*)},
     {rt::kTypeText, 0},
 };
 
 void FuzzBytesValue(FuzzedDataProvider& in) {
-  int32_t kind = in.ConsumeBool() ? in.ConsumeIntegralInRange(1, 10) : in.ConsumeIntegral<int32_t>();
+  int32_t kind =
+      in.ConsumeBool() ? in.ConsumeIntegralInRange(1, 10) : in.ConsumeIntegral<int32_t>();
   int mode = in.ConsumeIntegralInRange(0, 3);  // absent, omitted, by value, by reference
   int32_t position = in.ConsumeIntegralInRange<int32_t>(-2, 40);
   if (in.ConsumeBool()) position = in.ConsumeIntegral<int32_t>();
@@ -94,10 +98,12 @@ void FuzzBytesValue(FuzzedDataProvider& in) {
   if (mode == 1) args.push_back(Arg::Omitted());
   if (mode == 2) args.push_back(Arg::Int(position));
   if (mode == 3) args.push_back(Arg::ByRef(&position));
-  rt::ArgRecord r = rt::CallCommand(cmd::BytesValue, static_cast<int32_t>(args.size()), args.data());
+  rt::ArgRecord r =
+      rt::CallCommand(cmd::BytesValue, static_cast<int32_t>(args.size()), args.data());
 
   if (kind < 1 || kind > 10) {
-    Check(fuzzrt::TakeErrors() == 1 && r.type == rt::kTypeNone && r.value == 0 && position == before);
+    Check(fuzzrt::TakeErrors() == 1 && r.type == rt::kTypeNone && r.value == 0 &&
+          position == before);
     return;
   }
   Check(fuzzrt::TakeErrors() == 0);
@@ -106,7 +112,8 @@ void FuzzBytesValue(FuzzedDataProvider& in) {
 
   int64_t offset = mode >= 2 ? int64_t{before} - 1 : 0;
   std::string available;
-  if (offset >= 0 && static_cast<uint64_t>(offset) < bytes.size()) available = bytes.substr(static_cast<size_t>(offset));
+  if (offset >= 0 && static_cast<uint64_t>(offset) < bytes.size())
+    available = bytes.substr(static_cast<size_t>(offset));
   size_t consumed = info.size;
   if (info.type == rt::kTypeText) {
     std::string text = TakeText(r);
@@ -143,9 +150,9 @@ void FuzzMidBytes(FuzzedDataProvider& in) {
   std::optional<int32_t> count = ConsumePosition(in);
   std::string bytes = in.ConsumeRandomLengthString(48);
   OwnedByteSet set(bytes);
-  std::string mid = TakeBytes(rt::Call(cmd::MidBytes, {Arg::Bytes(set.get()),
-                                                       start ? Arg::Int(*start) : Arg::Omitted(),
-                                                       count ? Arg::Int(*count) : Arg::Omitted()}));
+  std::string mid = TakeBytes(
+      rt::Call(cmd::MidBytes, {Arg::Bytes(set.get()), start ? Arg::Int(*start) : Arg::Omitted(),
+                               count ? Arg::Int(*count) : Arg::Omitted()}));
   const auto length = static_cast<int64_t>(bytes.size());
   int64_t s = std::clamp<int64_t>(int64_t{start.value_or(1)} - 1, 0, length);
   int64_t c = std::clamp<int64_t>(count.value_or(INT32_MAX), 0, length - s);
@@ -154,10 +161,10 @@ void FuzzMidBytes(FuzzedDataProvider& in) {
 }
 
 constexpr rt::TypeCode kInterestingTypes[] = {
-    rt::kTypeNone,     rt::kTypeByte,       rt::kTypeShort,      rt::kTypeInt,
-    rt::kTypeLong,     rt::kTypeFloat,      rt::kTypeDouble,     rt::kTypeBool,
-    rt::kTypeDateTime, rt::kTypeText,       rt::kTypeByteSet,    rt::kTypeSubroutine,
-    rt::kTypeEightBytes, rt::kTypeWindow,   rt::kTypePicBox,     rt::kTypeVariant,
+    rt::kTypeNone,       rt::kTypeByte,   rt::kTypeShort,   rt::kTypeInt,
+    rt::kTypeLong,       rt::kTypeFloat,  rt::kTypeDouble,  rt::kTypeBool,
+    rt::kTypeDateTime,   rt::kTypeText,   rt::kTypeByteSet, rt::kTypeSubroutine,
+    rt::kTypeEightBytes, rt::kTypeWindow, rt::kTypePicBox,  rt::kTypeVariant,
 };
 
 // One argument of a fuzzed type code. Pointer-valued kinds (texts, byte sets, arrays) are
@@ -170,7 +177,8 @@ struct FuzzedArgument {
   rt::ArgRecord record;
 
   explicit FuzzedArgument(FuzzedDataProvider& in) {
-    rt::TypeCode type = in.ConsumeBool() ? kInterestingTypes[in.ConsumeIntegralInRange<size_t>(0, std::size(kInterestingTypes) - 1)]
+    rt::TypeCode type = in.ConsumeBool() ? kInterestingTypes[in.ConsumeIntegralInRange<size_t>(
+                                               0, std::size(kInterestingTypes) - 1)]
                                          : in.ConsumeIntegral<uint32_t>();
     if (in.ConsumeBool()) type |= rt::kArrayFlag;
     if (in.ConsumeBool()) type |= rt::kByRefFlag;
@@ -221,18 +229,24 @@ struct FuzzedArgument {
 size_t ExpectedImageSize(rt::TypeCode type) {
   if (rt::IsArray(type)) return SIZE_MAX;
   switch (rt::BaseKind(type)) {
-    case rt::kTypeByte: return 1;
-    case rt::kTypeShort: return 2;
+    case rt::kTypeByte:
+      return 1;
+    case rt::kTypeShort:
+      return 2;
     case rt::kTypeInt:
     case rt::kTypeFloat:
-    case rt::kTypeBool: return 4;
+    case rt::kTypeBool:
+      return 4;
     case rt::kTypeLong:
     case rt::kTypeDouble:
     case rt::kTypeDateTime:
-    case rt::kTypeSubroutine: return 8;
+    case rt::kTypeSubroutine:
+      return 8;
     case rt::kTypeText:
-    case rt::kTypeByteSet: return SIZE_MAX;
-    default: return 0;
+    case rt::kTypeByteSet:
+      return SIZE_MAX;
+    default:
+      return 0;
   }
 }
 
@@ -253,7 +267,8 @@ void FuzzConversions(FuzzedDataProvider& in) {
   } else if (!rt::IsArray(type) && kind == rt::kTypeText) {
     Check(text == argument.text && bytes == argument.text);
   } else if (!rt::IsArray(type) && kind == rt::kTypeByteSet) {
-    Check(bytes.size() == argument.set.storage.size() - std::min<size_t>(argument.set.storage.size(), 8));
+    Check(bytes.size() ==
+          argument.set.storage.size() - std::min<size_t>(argument.set.storage.size(), 8));
   } else if (!rt::IsNumericKind(kind)) {
     Check(text.empty() && bytes.empty());
   }
@@ -264,8 +279,13 @@ void FuzzConversions(FuzzedDataProvider& in) {
   // Numbers read back through BytesValue bit for bit.
   if (!rt::IsArray(type) && size != SIZE_MAX && size > 0 && kind != rt::kTypeBool &&
       kind != rt::kTypeDateTime) {
-    const int32_t readKind = kind == rt::kTypeByte ? 1 : kind == rt::kTypeShort ? 2 : kind == rt::kTypeInt ? 3
-                             : kind == rt::kTypeLong ? 4 : kind == rt::kTypeFloat ? 5 : kind == rt::kTypeDouble ? 6 : 9;
+    const int32_t readKind = kind == rt::kTypeByte     ? 1
+                             : kind == rt::kTypeShort  ? 2
+                             : kind == rt::kTypeInt    ? 3
+                             : kind == rt::kTypeLong   ? 4
+                             : kind == rt::kTypeFloat  ? 5
+                             : kind == rt::kTypeDouble ? 6
+                                                       : 9;
     OwnedByteSet set(bytes);
     rt::ArgRecord back = rt::Call(cmd::BytesValue, {Arg::Bytes(set.get()), Arg::Int(readKind)});
     Check(std::memcmp(&back.value, bytes.data(), size) == 0);
@@ -278,9 +298,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzzrt::Attach();
   FuzzedDataProvider in(data, size);
   switch (in.ConsumeIntegralInRange(0, 2)) {
-    case 0: FuzzBytesValue(in); break;
-    case 1: FuzzMidBytes(in); break;
-    default: FuzzConversions(in); break;
+    case 0:
+      FuzzBytesValue(in);
+      break;
+    case 1:
+      FuzzMidBytes(in);
+      break;
+    default:
+      FuzzConversions(in);
+      break;
   }
   return 0;
 }

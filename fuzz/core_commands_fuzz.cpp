@@ -23,17 +23,17 @@ namespace {
 using fuzzrt::Check;
 
 const rt::CommandRoutine kCommands[] = {
-    cmd::TextLength, cmd::RightText,  cmd::MidText,     cmd::FindText,      cmd::ReplaceText,
-    cmd::SplitText,  cmd::IntDivide,  cmd::BitOr,       cmd::BitXor,        cmd::ShiftLeft,
-    cmd::ShiftRight, cmd::Abs,        cmd::Sin,         cmd::ArcTan,        cmd::SetRandomSeed,
-    cmd::RandomInt,  cmd::ColorValue, cmd::ToText,      cmd::ToHexText,     cmd::ToBytes,
-    cmd::BytesLength, cmd::MidBytes,  cmd::ZeroBytes,   cmd::BytesValue,    cmd::GetRunDirectory,
+    cmd::TextLength,  cmd::RightText,  cmd::MidText,   cmd::FindText,   cmd::ReplaceText,
+    cmd::SplitText,   cmd::IntDivide,  cmd::BitOr,     cmd::BitXor,     cmd::ShiftLeft,
+    cmd::ShiftRight,  cmd::Abs,        cmd::Sin,       cmd::ArcTan,     cmd::SetRandomSeed,
+    cmd::RandomInt,   cmd::ColorValue, cmd::ToText,    cmd::ToHexText,  cmd::ToBytes,
+    cmd::BytesLength, cmd::MidBytes,   cmd::ZeroBytes, cmd::BytesValue, cmd::GetRunDirectory,
 };
 
 const rt::TypeCode kKinds[] = {
-    rt::kTypeNone,   rt::kTypeByte,     rt::kTypeShort,   rt::kTypeInt,        rt::kTypeLong,
-    rt::kTypeFloat,  rt::kTypeDouble,   rt::kTypeBool,    rt::kTypeDateTime,   rt::kTypeText,
-    rt::kTypeByteSet, rt::kTypeSubroutine, rt::kTypeEightBytes, rt::kTypePicBox, rt::kTypeObject,
+    rt::kTypeNone,    rt::kTypeByte,       rt::kTypeShort,      rt::kTypeInt,      rt::kTypeLong,
+    rt::kTypeFloat,   rt::kTypeDouble,     rt::kTypeBool,       rt::kTypeDateTime, rt::kTypeText,
+    rt::kTypeByteSet, rt::kTypeSubroutine, rt::kTypeEightBytes, rt::kTypePicBox,   rt::kTypeObject,
 };
 
 // Storage that outlives one call: texts, byte sets, arrays and by-reference variables.

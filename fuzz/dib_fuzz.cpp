@@ -41,7 +41,8 @@ void FetchAtEveryDepth(FuzzedDataProvider& in, HDC dc, HBITMAP bitmap, int width
   static constexpr int kDepths[] = {1, 4, 8, 16, 24, 32};
   Fetch query{};
   query.header.biSize = sizeof(BITMAPINFOHEADER);
-  Check(GetDIBits(dc, bitmap, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&query), DIB_RGB_COLORS) != 0);
+  Check(GetDIBits(dc, bitmap, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&query),
+                  DIB_RGB_COLORS) != 0);
   Check(query.header.biWidth == width && query.header.biHeight == height);
   for (int depth : kDepths) {
     Fetch fetch{};
@@ -63,8 +64,8 @@ void FetchAtEveryDepth(FuzzedDataProvider& in, HDC dc, HBITMAP bitmap, int width
     UINT lines = in.ConsumeIntegralInRange<UINT>(0, static_cast<UINT>(dibHeight + 2));
     size_t rows = std::min<size_t>(lines, static_cast<size_t>(dibHeight));
     std::vector<uint8_t> out(static_cast<size_t>(DibStride(dibWidth, depth)) * rows + 1, 0xA5);
-    int copied = GetDIBits(dc, bitmap, start, lines, out.data(), reinterpret_cast<BITMAPINFO*>(&fetch),
-                           DIB_RGB_COLORS);
+    int copied = GetDIBits(dc, bitmap, start, lines, out.data(),
+                           reinterpret_cast<BITMAPINFO*>(&fetch), DIB_RGB_COLORS);
     Check(copied >= 0 && static_cast<size_t>(copied) <= rows);
     Check(out.back() == 0xA5);  // nothing written past the rows asked for
     // And back again.
@@ -83,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool init = in.ConsumeBool();
   const bool colorDC = in.ConsumeBool();
   const size_t misalign = in.ConsumeIntegralInRange<size_t>(0, 3);
-  std::vector<uint8_t> dib = in.ConsumeBytes<uint8_t>(in.remaining_bytes() > 8 ? in.remaining_bytes() - 8 : 0);
+  std::vector<uint8_t> dib =
+      in.ConsumeBytes<uint8_t>(in.remaining_bytes() > 8 ? in.remaining_bytes() - 8 : 0);
 
   // Headers are read where the caller put them, aligned or not.
   std::vector<uint8_t> storage(misalign + std::max(dib.size(), kInfoRoom), 0);
@@ -141,7 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(set >= 0 && static_cast<UINT>(set) <= lines);
 
     int firstRow = -1;
-    auto band = platform::gdi::SurfaceFromDibLines(info, pixels.data(), usage, start, lines, &firstRow);
+    auto band =
+        platform::gdi::SurfaceFromDibLines(info, pixels.data(), usage, start, lines, &firstRow);
     if (band) {
       Check(firstRow >= 0 && firstRow + band->height() <= format.height);
       uint32_t sum = 0;

@@ -3,7 +3,8 @@
 // trailer twice, must end every frame within the data.
 //
 // Seeds, kept outside the repository:
-//   mkdir -p /tmp/seeds-gif && cp ../shared/testdata/gif/*.gif ../shared/testdata/gif/pygif-test-suite/*.gif /tmp/seeds-gif/
+//   mkdir -p /tmp/seeds-gif && cp ../shared/testdata/gif/*.gif
+//   ../shared/testdata/gif/pygif-test-suite/*.gif /tmp/seeds-gif/
 #include <cstdint>
 #include <cstring>
 
@@ -50,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!stream.NextFrame(&frame, &wrapped)) break;
     if (wrapped) ++wraps;
     Check(frame.stride >= frame.width && frame.stride % 4 == 0);
-    Check(frame.dibSize == pic::kGifDibHeaderBytes + static_cast<size_t>(frame.stride) * frame.height);
+    Check(frame.dibSize ==
+          pic::kGifDibHeaderBytes + static_cast<size_t>(frame.stride) * frame.height);
   }
   return 0;
 }

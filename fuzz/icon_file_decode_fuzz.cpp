@@ -2,7 +2,8 @@
 // must hold whatever the counts and offsets say, and an accepted file gives an icon that
 // draws at its reported size.
 //
-// Seeds, kept outside the repository: mkdir -p /tmp/seeds-icon && cp ../shared/testdata/ico/* /tmp/seeds-icon/
+// Seeds, kept outside the repository: mkdir -p /tmp/seeds-icon && cp ../shared/testdata/ico/*
+// /tmp/seeds-icon/
 #include <cstdint>
 #include <cstdlib>
 

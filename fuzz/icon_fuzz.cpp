@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   UINT load = 0;
   if (flags & 2) load |= LR_DEFAULTSIZE;
   if (flags & 4) load |= LR_MONOCHROME;
-  HICON handle = CreateIconFromResourceEx(data + 3, static_cast<DWORD>(size - 3), icon, 0x00030000, cx, cy, load);
+  HICON handle = CreateIconFromResourceEx(data + 3, static_cast<DWORD>(size - 3), icon, 0x00030000,
+                                          cx, cy, load);
   if (handle == nullptr) return 0;
 
   ICONINFO info{};

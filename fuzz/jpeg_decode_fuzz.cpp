@@ -1,7 +1,8 @@
 // JPEG streams from untrusted bytes through libjpeg: every libjpeg error must come back as
 // a failure, and a picture must fill exactly its block.
 //
-// Seeds, kept outside the repository: mkdir -p /tmp/seeds-jpeg && cp ../shared/testdata/jpeg/*.jpg /tmp/seeds-jpeg/
+// Seeds, kept outside the repository: mkdir -p /tmp/seeds-jpeg && cp ../shared/testdata/jpeg/*.jpg
+// /tmp/seeds-jpeg/
 #include <cstdint>
 #include <cstdlib>
 

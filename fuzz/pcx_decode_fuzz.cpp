@@ -2,7 +2,8 @@
 // odd line lengths must all stay inside the block, and an 8-bit result must be a packed
 // bitmap the GDI can read.
 //
-// Seeds, kept outside the repository: mkdir -p /tmp/seeds-pcx && cp ../shared/testdata/pcx/*.pcx /tmp/seeds-pcx/
+// Seeds, kept outside the repository: mkdir -p /tmp/seeds-pcx && cp ../shared/testdata/pcx/*.pcx
+// /tmp/seeds-pcx/
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -35,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The GDI's own limit on a side is 32768 pixels.
     if (record.size <= (1 << 20) && record.width <= 32768 && record.height <= 32768) {
       const auto* info = reinterpret_cast<const BITMAPINFO*>(record.pixels);
-      HBITMAP bitmap = CreateDIBitmap(nullptr, &info->bmiHeader, CBM_INIT, record.pixels + 1064, info, DIB_RGB_COLORS);
+      HBITMAP bitmap = CreateDIBitmap(nullptr, &info->bmiHeader, CBM_INIT, record.pixels + 1064,
+                                      info, DIB_RGB_COLORS);
       Check(bitmap != nullptr);
       DeleteObject(bitmap);
     }

@@ -24,13 +24,18 @@ using fuzzrt::Check;
 // Positions near the text are the interesting ones; the whole int range must be safe.
 std::optional<int32_t> ConsumePosition(FuzzedDataProvider& in) {
   switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0: return std::nullopt;
-    case 1: return in.ConsumeIntegral<int32_t>();
-    default: return in.ConsumeIntegralInRange<int32_t>(-3, 80);
+    case 0:
+      return std::nullopt;
+    case 1:
+      return in.ConsumeIntegral<int32_t>();
+    default:
+      return in.ConsumeIntegralInRange<int32_t>(-3, 80);
   }
 }
 
-rt::ArgRecord OptionalInt(std::optional<int32_t> v) { return v ? Arg::Int(*v) : Arg::Omitted(); }
+rt::ArgRecord OptionalInt(std::optional<int32_t> v) {
+  return v ? Arg::Int(*v) : Arg::Omitted();
+}
 
 rt::ArgRecord Run(rt::CommandRoutine routine, std::vector<rt::ArgRecord> args) {
   return rt::CallCommand(routine, static_cast<int32_t>(args.size()), args.data());
@@ -66,7 +71,9 @@ textref::Pieces TakePieces(const rt::ArgRecord& r) {
   return out;
 }
 
-std::string UpToZero(const std::string& s) { return std::string(s.c_str()); }
+std::string UpToZero(const std::string& s) {
+  return std::string(s.c_str());
+}
 
 }  // namespace
 
@@ -91,26 +98,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   int32_t n = start.value_or(0);
   std::string right = TakeText(Run(cmd::RightText, {textArg, Arg::Int(n)}));
-  Check(right == (n <= 0 ? std::string() : text.substr(text.size() - std::min<size_t>(n, text.size()))));
+  Check(right ==
+        (n <= 0 ? std::string() : text.substr(text.size() - std::min<size_t>(n, text.size()))));
 
   std::string mid = TakeText(Run(cmd::MidText, {textArg, OptionalInt(start), OptionalInt(count)}));
   int64_t p = int64_t{start.value_or(1)} - 1;
   int64_t c = count.value_or(INT32_MAX);
   std::string expectedMid;
-  if (p >= 0 && p < length && c > 0) expectedMid = text.substr(static_cast<size_t>(p), static_cast<size_t>(c));
+  if (p >= 0 && p < length && c > 0)
+    expectedMid = text.substr(static_cast<size_t>(p), static_cast<size_t>(c));
   Check(mid == expectedMid);
 
   r = Run(cmd::FindText, {textArg, needleArg, OptionalInt(start), Arg::Int(fold)});
-  Check(r.type == rt::kTypeInt && r.As<int32_t>() == textref::ReferenceFind(text, needle, start, fold));
+  Check(r.type == rt::kTypeInt &&
+        r.As<int32_t>() == textref::ReferenceFind(text, needle, start, fold));
 
-  std::string replaced = TakeText(Run(cmd::ReplaceText, {textArg, needleArg, Arg::Text(replacement.c_str()),
-                                                         OptionalInt(start), OptionalInt(count),
-                                                         Arg::Bool(matchCase)}));
+  std::string replaced = TakeText(
+      Run(cmd::ReplaceText, {textArg, needleArg, Arg::Text(replacement.c_str()), OptionalInt(start),
+                             OptionalInt(count), Arg::Bool(matchCase)}));
   Check(replaced == textref::ReferenceReplace(text, needle, replacement, start, count, matchCase));
 
   // Defaults are reached both by omitted records and by a shorter argument list.
   std::vector<rt::ArgRecord> splitArgs = {textArg};
-  if (!useDefaultDelimiter || maximum) splitArgs.push_back(useDefaultDelimiter ? Arg::Omitted() : needleArg);
+  if (!useDefaultDelimiter || maximum)
+    splitArgs.push_back(useDefaultDelimiter ? Arg::Omitted() : needleArg);
   if (maximum) splitArgs.push_back(Arg::Int(*maximum));
   textref::Pieces pieces = TakePieces(Run(cmd::SplitText, splitArgs));
   Check(pieces == textref::ReferenceSplit(text, useDefaultDelimiter ? "," : needle, maximum));

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "pictures/DecodedPicture.h"
-
 #include "pictures/decoders/BmpDecoder.h"
 #include "pictures/decoders/GifDecoder.h"
 #include "pictures/decoders/IconDecoder.h"
@@ -20,7 +19,9 @@ namespace {
 constexpr size_t kKindBytes = 6;
 constexpr size_t kPackedDibHeadBytes = 40 + 256 * 4;
 
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Word(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 struct HandleCloser {
   void operator()(HANDLE h) const { CloseHandle(h); }
@@ -64,9 +65,10 @@ HBITMAP BitmapFromBgrRows(const DecodedPicture& p) {
   std::vector<uint8_t> band(stride * bandRows, 0);
   for (size_t first = 0; first < static_cast<size_t>(p.height); first += bandRows) {
     const size_t n = std::min(bandRows, static_cast<size_t>(p.height) - first);
-    for (size_t k = 0; k < n; ++k) std::memcpy(band.data() + k * stride, p.pixels + (first + k) * rowBytes, rowBytes);
-    if (SetDIBits(nullptr, bitmap, static_cast<UINT>(first), static_cast<UINT>(n), band.data(), &info,
-                  DIB_RGB_COLORS) != static_cast<int>(n)) {
+    for (size_t k = 0; k < n; ++k)
+      std::memcpy(band.data() + k * stride, p.pixels + (first + k) * rowBytes, rowBytes);
+    if (SetDIBits(nullptr, bitmap, static_cast<UINT>(first), static_cast<UINT>(n), band.data(),
+                  &info, DIB_RGB_COLORS) != static_cast<int>(n)) {
       DeleteObject(bitmap);
       return nullptr;
     }
@@ -88,7 +90,8 @@ HBITMAP BitmapFromMonochrome(const DecodedPicture& p) {
   HBITMAP mono = CreateBitmap(p.width, p.height, 1, 1, p.pixels);
   if (mono == nullptr) return nullptr;
   HBITMAP colour = CreateCompatibleBitmap(nullptr, p.width, p.height);
-  std::unique_ptr<void, DcDeleter> from(CreateCompatibleDC(nullptr)), to(CreateCompatibleDC(nullptr));
+  std::unique_ptr<void, DcDeleter> from(CreateCompatibleDC(nullptr)),
+      to(CreateCompatibleDC(nullptr));
   bool ok = colour != nullptr && from && to;
   if (ok) {
     HGDIOBJ oldFrom = SelectObject(from.get(), mono);
@@ -133,7 +136,8 @@ PictureKind DetectPictureKind(const uint8_t* bytes, size_t length) {
     if (Word(bytes + 2) == 1) return kPictureIcon;
     if (Word(bytes + 2) == 2) return kPictureCursor;
   }
-  if (std::memcmp(bytes, "GIF87a", 6) == 0 || std::memcmp(bytes, "GIF89a", 6) == 0) return kPictureGif;
+  if (std::memcmp(bytes, "GIF87a", 6) == 0 || std::memcmp(bytes, "GIF89a", 6) == 0)
+    return kPictureGif;
   if (bytes[0] == 0x0A && bytes[2] == 1) {
     if (bytes[1] <= 5 && bytes[3] == 8) return kPicturePcx8;
     if (bytes[1] == 3 && bytes[3] == 1) return kPicturePcx1;
@@ -176,7 +180,8 @@ DecodedPicture* DecodePictureWithin(const uint8_t* bytes, size_t length, uint64_
 DecodedPicture* DecodePictureFile(const char* path) {
   if (path == nullptr || *path == '\0') return nullptr;
   // Others may read the file while we do, but not change it under us.
-  FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  FileHandle file(
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) {
     (void)file.release();
     return nullptr;

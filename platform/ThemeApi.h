@@ -46,22 +46,24 @@ enum VelmoraThemePart {
   VELMORA_PART_CAPTION_BUTTON = 3, /* value: 0 close, 1 maximise, 2 restore, 3 minimise */
   VELMORA_PART_MENU_BAR = 4,       /* the bar's background */
   /* Menus. */
-  VELMORA_PART_MENU_ITEM = 10,     /* text = label, text2 = shortcut; flags below; value 1 = in the bar */
-  VELMORA_PART_MENU_POPUP = 11,    /* background and border of a popup menu */
+  VELMORA_PART_MENU_ITEM =
+      10, /* text = label, text2 = shortcut; flags below; value 1 = in the bar */
+  VELMORA_PART_MENU_POPUP = 11, /* background and border of a popup menu */
   /* Buttons and statics. */
-  VELMORA_PART_PUSH_BUTTON = 20,   /* face and border; text drawn by the control unless the theme paints it */
-  VELMORA_PART_CHECK_BOX = 21,     /* the box only; value: 0 clear, 1 checked, 2 indeterminate */
-  VELMORA_PART_RADIO_BUTTON = 22,  /* the circle only; value: 0 clear, 1 checked */
-  VELMORA_PART_GROUP_BOX = 23,     /* frame; inner = the gap left for the caption text */
+  VELMORA_PART_PUSH_BUTTON =
+      20, /* face and border; text drawn by the control unless the theme paints it */
+  VELMORA_PART_CHECK_BOX = 21,    /* the box only; value: 0 clear, 1 checked, 2 indeterminate */
+  VELMORA_PART_RADIO_BUTTON = 22, /* the circle only; value: 0 clear, 1 checked */
+  VELMORA_PART_GROUP_BOX = 23,    /* frame; inner = the gap left for the caption text */
   VELMORA_PART_FOCUS_RECT = 24,
   /* Edits and lists. */
-  VELMORA_PART_EDIT_FRAME = 30,    /* border of an edit, list box or combo box */
+  VELMORA_PART_EDIT_FRAME = 30, /* border of an edit, list box or combo box */
   VELMORA_PART_EDIT_BACKGROUND = 31,
-  VELMORA_PART_LIST_ITEM = 32,     /* text = item; flags: selected, focused */
-  VELMORA_PART_COMBO_BUTTON = 33,  /* the drop-down arrow button */
+  VELMORA_PART_LIST_ITEM = 32,    /* text = item; flags: selected, focused */
+  VELMORA_PART_COMBO_BUTTON = 33, /* the drop-down arrow button */
   /* Scroll bars (value: 0 horizontal, 1 vertical). */
-  VELMORA_PART_SCROLL_ARROW = 40,  /* value2: 0 up/left, 1 down/right */
-  VELMORA_PART_SCROLL_TRACK = 41,  /* value2: 0 before the thumb, 1 after */
+  VELMORA_PART_SCROLL_ARROW = 40, /* value2: 0 up/left, 1 down/right */
+  VELMORA_PART_SCROLL_TRACK = 41, /* value2: 0 before the thumb, 1 after */
   VELMORA_PART_SCROLL_THUMB = 42,
   /* Trackbars (value: 0 horizontal, 1 vertical). */
   VELMORA_PART_TRACKBAR_CHANNEL = 50,
@@ -72,7 +74,7 @@ enum VelmoraThemePart {
   VELMORA_PART_PROGRESS_FILL = 61, /* rect: the filled part */
   /* Status bars. */
   VELMORA_PART_STATUS_BACKGROUND = 70,
-  VELMORA_PART_STATUS_PANE = 71,   /* text = pane text */
+  VELMORA_PART_STATUS_PANE = 71, /* text = pane text */
   VELMORA_PART_SIZE_GRIP = 72,
   /* Dialogs. */
   VELMORA_PART_DIALOG_BACKGROUND = 80
@@ -89,27 +91,27 @@ enum VelmoraThemePart {
 #define VELMORA_STATE_ACTIVE 0x0080  /* the frame of the active window */
 #define VELMORA_STATE_GRAYED 0x0100
 #define VELMORA_STATE_SEPARATOR 0x0200
-#define VELMORA_STATE_POPUP 0x0400   /* a menu item that opens a submenu */
+#define VELMORA_STATE_POPUP 0x0400 /* a menu item that opens a submenu */
 
 typedef struct VelmoraThemePaintInfo {
-  uint32_t size;      /* sizeof(VelmoraThemePaintInfo) */
-  uint32_t state;     /* VELMORA_STATE_* */
-  int32_t value;      /* per part, see above */
+  uint32_t size;  /* sizeof(VelmoraThemePaintInfo) */
+  uint32_t state; /* VELMORA_STATE_* */
+  int32_t value;  /* per part, see above */
   int32_t value2;
-  RECT inner;         /* per part, see above */
-  const char* text;   /* GBK, may be NULL */
-  const char* text2;  /* GBK, may be NULL */
-  DWORD style;        /* the window's style and extended style */
+  RECT inner;        /* per part, see above */
+  const char* text;  /* GBK, may be NULL */
+  const char* text2; /* GBK, may be NULL */
+  DWORD style;       /* the window's style and extended style */
   DWORD exStyle;
-  HFONT font;         /* the font the control uses */
+  HFONT font; /* the font the control uses */
 } VelmoraThemePaintInfo;
 
 typedef struct VelmoraThemeMetrics {
-  int32_t fixedBorder;         /* must stay 6: programs lay out against 6 + 24 */
+  int32_t fixedBorder; /* must stay 6: programs lay out against 6 + 24 */
   int32_t resizableBorder;
   int32_t toolFixedBorder;
   int32_t toolResizableBorder;
-  int32_t captionHeight;       /* must stay 24 */
+  int32_t captionHeight; /* must stay 24 */
   int32_t toolCaptionHeight;
   int32_t menuBarHeight;
   int32_t captionButtonWidth;
@@ -120,9 +122,9 @@ typedef int (*VelmoraThemePaintFn)(void* context, HDC dc, int part, const RECT* 
                                    const VelmoraThemePaintInfo* info);
 
 typedef struct VelmoraTheme {
-  uint32_t size;                      /* sizeof(VelmoraTheme) */
-  uint32_t version;                   /* VELMORA_THEME_VERSION */
-  const COLORREF* sysColors;          /* COLOR_* indices 0..sysColorCount-1, or NULL */
+  uint32_t size;             /* sizeof(VelmoraTheme) */
+  uint32_t version;          /* VELMORA_THEME_VERSION */
+  const COLORREF* sysColors; /* COLOR_* indices 0..sysColorCount-1, or NULL */
   int32_t sysColorCount;
   const VelmoraThemeMetrics* metrics; /* NULL keeps the built-in metrics */
   VelmoraThemePaintFn paint;          /* NULL paints nothing itself */

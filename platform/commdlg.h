@@ -71,7 +71,7 @@ struct OPENFILENAMEA {
   DWORD lStructSize;
   HWND hwndOwner;
   HINSTANCE hInstance;
-  LPCSTR lpstrFilter;      // "description\0pattern;pattern\0...\0\0"
+  LPCSTR lpstrFilter;       // "description\0pattern;pattern\0...\0\0"
   LPSTR lpstrCustomFilter;  // not used
   DWORD nMaxCustFilter;
   DWORD nFilterIndex;  // 1-based; 0 picks the first; the choice is written back

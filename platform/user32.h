@@ -627,12 +627,11 @@ ULONG_PTR SetClassLongPtrA(HWND window, int index, LONG_PTR value);
 
 // ---- Windows ----------------------------------------------------------------------------
 
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
                      LPVOID param);
-inline HWND CreateWindowA(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                          int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
-                          LPVOID param) {
+inline HWND CreateWindowA(LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                          int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   return CreateWindowExA(0, className, windowName, style, x, y, width, height, parent, menu,
                          instance, param);
 }
@@ -779,16 +778,28 @@ constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
 
 // ---- Word packing helpers ---------------------------------------------------------------
 
-inline WORD LOWORD(uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
-inline WORD HIWORD(uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+inline WORD LOWORD(uintptr_t v) {
+  return static_cast<WORD>(v & 0xFFFF);
+}
+inline WORD HIWORD(uintptr_t v) {
+  return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
 inline LPARAM MAKELPARAM(int low, int high) {
   return static_cast<LPARAM>(static_cast<uint32_t>((static_cast<uint32_t>(high) & 0xFFFF) << 16 |
                                                    (static_cast<uint32_t>(low) & 0xFFFF)));
 }
-inline WPARAM MAKEWPARAM(int low, int high) { return static_cast<WPARAM>(MAKELPARAM(low, high)); }
-inline int GET_X_LPARAM(LPARAM v) { return static_cast<short>(LOWORD(static_cast<uintptr_t>(v))); }
-inline int GET_Y_LPARAM(LPARAM v) { return static_cast<short>(HIWORD(static_cast<uintptr_t>(v))); }
-inline short GET_WHEEL_DELTA_WPARAM(WPARAM v) { return static_cast<short>(HIWORD(v)); }
+inline WPARAM MAKEWPARAM(int low, int high) {
+  return static_cast<WPARAM>(MAKELPARAM(low, high));
+}
+inline int GET_X_LPARAM(LPARAM v) {
+  return static_cast<short>(LOWORD(static_cast<uintptr_t>(v)));
+}
+inline int GET_Y_LPARAM(LPARAM v) {
+  return static_cast<short>(HIWORD(static_cast<uintptr_t>(v)));
+}
+inline short GET_WHEEL_DELTA_WPARAM(WPARAM v) {
+  return static_cast<short>(HIWORD(v));
+}
 
 // Control classes, menus, common controls and common dialogs have headers of their own.
 #include "platform/commctrl.h"

@@ -41,9 +41,15 @@ constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
   return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
          (static_cast<COLORREF>(b) << 16);
 }
-constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c); }
-constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>(c >> 8); }
-constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>(c >> 16); }
+constexpr BYTE GetRValue(COLORREF c) {
+  return static_cast<BYTE>(c);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+  return static_cast<BYTE>(c >> 8);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+  return static_cast<BYTE>(c >> 16);
+}
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
 #pragma pack(push, 2)
@@ -317,7 +323,9 @@ constexpr DWORD BLACKNESS = 0x00000042;
 constexpr DWORD WHITENESS = 0x00FF0062;
 constexpr DWORD NOMIRRORBITMAP = 0x80000000;
 constexpr DWORD CAPTUREBLT = 0x40000000;
-constexpr DWORD MAKEROP4(DWORD fore, DWORD back) { return ((back << 8) & 0xFF000000) | fore; }
+constexpr DWORD MAKEROP4(DWORD fore, DWORD back) {
+  return ((back << 8) & 0xFF000000) | fore;
+}
 
 // Stretch modes.
 constexpr int BLACKONWHITE = 1;
@@ -494,8 +502,8 @@ HBRUSH GetSysColorBrush(int index);
 // Bitmaps.
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits);
-HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits,
-                         HANDLE section, DWORD offset);
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD offset);
 HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
                        const BITMAPINFO* info, UINT usage);
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info,
@@ -503,11 +511,11 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMA
 int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
               const BITMAPINFO* info, UINT usage);
 int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                  int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info,
-                  UINT usage, DWORD rop);
-int SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, int xSrc,
-                      int ySrc, UINT startScan, UINT lines, const void* bits,
-                      const BITMAPINFO* info, UINT usage);
+                  int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info, UINT usage,
+                  DWORD rop);
+int SetDIBitsToDevice(HDC dc, int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
+                      UINT startScan, UINT lines, const void* bits, const BITMAPINFO* info,
+                      UINT usage);
 LONG GetBitmapBits(HBITMAP bitmap, LONG bytes, LPVOID bits);
 
 // Raster operations and pixels.
@@ -570,10 +578,9 @@ BOOL PtVisible(HDC dc, int x, int y);
 
 // Fonts and text (texts are GBK).
 HFONT CreateFontIndirectA(const LOGFONTA* font);
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight,
-                  DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
-                  DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
-                  LPCSTR faceName);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT length,
                  const INT* dx);

@@ -37,8 +37,8 @@ class FileHandle {
 
 void* ReadWholeFileBytes(const char* path) {
   if (path == nullptr || path[0] == 0) return nullptr;
-  FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                              nullptr));
+  FileHandle file(
+      CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file.valid()) return nullptr;
 
   DWORD high = 0;

@@ -22,16 +22,22 @@ void SetBytes(rt::ArgRecord* result, rt::ByteSetView bytes) {
 // addresses and therefore pointer-wide (8 bytes) in this process.
 size_t ImageSize(rt::TypeCode kind) {
   switch (kind) {
-    case rt::kTypeByte: return 1;
-    case rt::kTypeShort: return 2;
+    case rt::kTypeByte:
+      return 1;
+    case rt::kTypeShort:
+      return 2;
     case rt::kTypeInt:
     case rt::kTypeFloat:
-    case rt::kTypeBool: return 4;
+    case rt::kTypeBool:
+      return 4;
     case rt::kTypeLong:
     case rt::kTypeDouble:
-    case rt::kTypeDateTime: return 8;
-    case rt::kTypeSubroutine: return sizeof(void*);
-    default: return 0;
+    case rt::kTypeDateTime:
+      return 8;
+    case rt::kTypeSubroutine:
+      return sizeof(void*);
+    default:
+      return 0;
   }
 }
 
@@ -43,9 +49,9 @@ struct ReadKind {
 // Kinds 1 to 10 of BytesValue. The subroutine pointer is pointer-wide here, like its image
 // written by ToBytes, so a round trip keeps the whole address.
 constexpr ReadKind kReadKinds[] = {
-    {rt::kTypeByte, 1},  {rt::kTypeShort, 2},    {rt::kTypeInt, 4},
-    {rt::kTypeLong, 8},  {rt::kTypeFloat, 4},    {rt::kTypeDouble, 8},
-    {rt::kTypeBool, 4},  {rt::kTypeDateTime, 8}, {rt::kTypeSubroutine, sizeof(void*)},
+    {rt::kTypeByte, 1}, {rt::kTypeShort, 2},    {rt::kTypeInt, 4},
+    {rt::kTypeLong, 8}, {rt::kTypeFloat, 4},    {rt::kTypeDouble, 8},
+    {rt::kTypeBool, 4}, {rt::kTypeDateTime, 8}, {rt::kTypeSubroutine, sizeof(void*)},
     {rt::kTypeText, 0},
 };
 
@@ -94,7 +100,8 @@ void MidBytes(rt::ArgRecord* result, int32_t count, rt::ArgRecord* args) {
 void ZeroBytes(rt::ArgRecord* result, int32_t count, rt::ArgRecord* args) {
   CommandArgs in(count, args);
   int32_t n = in.Int(0, 0);
-  auto* block = static_cast<uint8_t*>(n > 0 ? MakeByteSet(nullptr, static_cast<size_t>(n)) : nullptr);
+  auto* block =
+      static_cast<uint8_t*>(n > 0 ? MakeByteSet(nullptr, static_cast<size_t>(n)) : nullptr);
   if (block != nullptr) std::memset(block + rt::kByteSetHeader, 0, static_cast<size_t>(n));
   SetPointer(result, rt::kTypeByteSet, block);
 }
@@ -119,9 +126,11 @@ void BytesValue(rt::ArgRecord* result, int32_t count, rt::ArgRecord* args) {
 
   size_t consumed = read.size;
   if (read.type == rt::kTypeText) {
-    const void* zero = available.size == 0 ? nullptr : std::memchr(available.data, 0, available.size);
-    size_t length = zero == nullptr ? available.size
-                                    : static_cast<size_t>(static_cast<const uint8_t*>(zero) - available.data);
+    const void* zero =
+        available.size == 0 ? nullptr : std::memchr(available.data, 0, available.size);
+    size_t length = zero == nullptr
+                        ? available.size
+                        : static_cast<size_t>(static_cast<const uint8_t*>(zero) - available.data);
     SetText(result, {reinterpret_cast<const char*>(available.data), length});
     consumed = length + (zero != nullptr ? 1 : 0);
   } else {
@@ -144,7 +153,9 @@ void BytesValue(rt::ArgRecord* result, int32_t count, rt::ArgRecord* args) {
   // at the end, rather than moving it back into the middle of the record.
   if (int32_t* position = in.IntReference(2)) {
     int64_t next = offset + static_cast<int64_t>(consumed);
-    *position = offset < 0 || next >= static_cast<int64_t>(bytes.size) ? -1 : static_cast<int32_t>(next + 1);
+    *position = offset < 0 || next >= static_cast<int64_t>(bytes.size)
+                    ? -1
+                    : static_cast<int32_t>(next + 1);
   }
 }
 

@@ -29,7 +29,8 @@ void CivilFromUnixDays(int64_t z, int* year, int* month, int* day) {
   z += 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const int64_t dayOfEra = z - era * 146097;
-  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;  // March = 0
   *day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);

@@ -32,15 +32,17 @@ template <typename... Values>
 std::string Format(const char* format, Values... values) {
   char buffer[64];
   int n = std::snprintf(buffer, sizeof buffer, format, values...);
-  return std::string(buffer, n < 0 ? 0 : std::min<size_t>(static_cast<size_t>(n), sizeof buffer - 1));
+  return std::string(buffer,
+                     n < 0 ? 0 : std::min<size_t>(static_cast<size_t>(n), sizeof buffer - 1));
 }
 
 // Raw bytes read as a text end at the first zero byte, or with the bytes.
 std::string BytesAsText(rt::ByteSetView bytes) {
   if (bytes.size == 0) return {};
   const void* zero = std::memchr(bytes.data, 0, bytes.size);
-  size_t length = zero == nullptr ? bytes.size
-                                  : static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes.data);
+  size_t length = zero == nullptr
+                      ? bytes.size
+                      : static_cast<size_t>(static_cast<const uint8_t*>(zero) - bytes.data);
   return std::string(reinterpret_cast<const char*>(bytes.data), length);
 }
 
@@ -52,27 +54,38 @@ std::string ValueText(const CommandArgs& in, int32_t i) {
   uint64_t value = in.Value(i);
   if (in.IsArray(i)) {
     rt::ByteSetView bytes;
-    if (!NumericArrayBytes(reinterpret_cast<const void*>(static_cast<uintptr_t>(value)), kind, &bytes)) {
+    if (!NumericArrayBytes(reinterpret_cast<const void*>(static_cast<uintptr_t>(value)), kind,
+                           &bytes)) {
       return {};
     }
     return BytesAsText(bytes);
   }
   switch (kind) {
-    case rt::kTypeByte: return Format("%u", unsigned{FromWord<uint8_t>(value)});
-    case rt::kTypeShort: return Format("%d", int{FromWord<int16_t>(value)});
-    case rt::kTypeInt: return Format("%d", FromWord<int32_t>(value));
-    case rt::kTypeLong: return Format("%" PRId64, FromWord<int64_t>(value));
-    case rt::kTypeFloat: return Format("%.6g", static_cast<double>(FromWord<float>(value)));
-    case rt::kTypeDouble: return Format("%.13g", FromWord<double>(value));
-    case rt::kTypeBool: return FromWord<uint32_t>(value) != 0 ? kTrueText : kFalseText;
-    case rt::kTypeDateTime: return DateTimeText(FromWord<double>(value));
+    case rt::kTypeByte:
+      return Format("%u", unsigned{FromWord<uint8_t>(value)});
+    case rt::kTypeShort:
+      return Format("%d", int{FromWord<int16_t>(value)});
+    case rt::kTypeInt:
+      return Format("%d", FromWord<int32_t>(value));
+    case rt::kTypeLong:
+      return Format("%" PRId64, FromWord<int64_t>(value));
+    case rt::kTypeFloat:
+      return Format("%.6g", static_cast<double>(FromWord<float>(value)));
+    case rt::kTypeDouble:
+      return Format("%.13g", FromWord<double>(value));
+    case rt::kTypeBool:
+      return FromWord<uint32_t>(value) != 0 ? kTrueText : kFalseText;
+    case rt::kTypeDateTime:
+      return DateTimeText(FromWord<double>(value));
     case rt::kTypeText: {
       const char* text = reinterpret_cast<const char*>(static_cast<uintptr_t>(value));
       return text == nullptr ? std::string() : std::string(text);
     }
     case rt::kTypeByteSet:
-      return BytesAsText(rt::ViewByteSet(reinterpret_cast<const void*>(static_cast<uintptr_t>(value))));
-    default: return {};
+      return BytesAsText(
+          rt::ViewByteSet(reinterpret_cast<const void*>(static_cast<uintptr_t>(value))));
+    default:
+      return {};
   }
 }
 

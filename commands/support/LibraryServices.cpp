@@ -11,7 +11,9 @@ constexpr int32_t kNotifyAllocate = 2024;
 constexpr int32_t kNotifyRaiseError = 2027;
 }  // namespace
 
-void SetRuntimeNotify(RuntimeNotifyRoutine routine) { g_notify.store(routine); }
+void SetRuntimeNotify(RuntimeNotifyRoutine routine) {
+  g_notify.store(routine);
+}
 
 intptr_t Notify(int32_t code, intptr_t arg1, intptr_t arg2) {
   RuntimeNotifyRoutine routine = g_notify.load();

@@ -13,7 +13,9 @@ namespace cmd::gbk {
 
 inline constexpr size_t kNotFound = static_cast<size_t>(-1);
 
-inline bool IsLeadByte(uint8_t b) { return b >= 0x80; }
+inline bool IsLeadByte(uint8_t b) {
+  return b >= 0x80;
+}
 
 // Only the ASCII letters fold; bytes of two-byte characters always compare exactly.
 inline uint8_t FoldAscii(uint8_t b) {
@@ -110,7 +112,8 @@ class FoldingFinder {
         grid_(text, start) {
     uint8_t first = FoldAscii(needle_[0]);
     variants_[0] = first;
-    variants_[1] = (first >= 'a' && first <= 'z') ? static_cast<uint8_t>(first - ('a' - 'A')) : first;
+    variants_[1] =
+        (first >= 'a' && first <= 'z') ? static_cast<uint8_t>(first - ('a' - 'A')) : first;
   }
 
   // As ExactFinder::Next. The needle must not be empty.
@@ -135,7 +138,8 @@ class FoldingFinder {
     for (int v = 0; v < 2; ++v) {
       if (!known_[v] || (next_[v] != kNotFound && next_[v] < pos)) {
         const void* hit = std::memchr(text_ + pos, variants_[v], length_ - pos);
-        next_[v] = hit == nullptr ? kNotFound : static_cast<size_t>(static_cast<const uint8_t*>(hit) - text_);
+        next_[v] = hit == nullptr ? kNotFound
+                                  : static_cast<size_t>(static_cast<const uint8_t*>(hit) - text_);
         known_[v] = true;
       }
       if (next_[v] < best) best = next_[v];

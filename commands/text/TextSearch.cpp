@@ -17,7 +17,9 @@ namespace cmd {
 
 namespace {
 
-const uint8_t* Bytes(std::string_view s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+const uint8_t* Bytes(std::string_view s) {
+  return reinterpret_cast<const uint8_t*>(s.data());
+}
 
 // The 0-based scan start from an optional 1-based start; widened so INT32_MIN is harmless.
 size_t ScanStart(const CommandArgs& in, int32_t index) {
@@ -26,7 +28,9 @@ size_t ScanStart(const CommandArgs& in, int32_t index) {
   return s < 0 ? 0 : static_cast<size_t>(s);
 }
 
-int32_t Position(size_t offset) { return static_cast<int32_t>(std::min<size_t>(offset + 1, INT32_MAX)); }
+int32_t Position(size_t offset) {
+  return static_cast<int32_t>(std::min<size_t>(offset + 1, INT32_MAX));
+}
 
 // ReplaceText assembles its result in a buffer kept per thread between calls: a fresh
 // buffer of a megabyte or more costs more in page faults than the whole search. A buffer

@@ -11,7 +11,9 @@ namespace {
 constexpr size_t kFileHeaderBytes = 14;
 constexpr size_t kInfoHeaderBytes = 40;
 
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Word(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t Dword(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -25,7 +27,8 @@ struct Bgr {
 
 bool DecodeBmp(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t maxBlockBytes,
                uint64_t maxPixels) {
-  if (bytes == nullptr || out == nullptr || length < kFileHeaderBytes + kInfoHeaderBytes) return false;
+  if (bytes == nullptr || out == nullptr || length < kFileHeaderBytes + kInfoHeaderBytes)
+    return false;
   if (bytes[0] != 'B' || bytes[1] != 'M') return false;
   const uint8_t* info = bytes + kFileHeaderBytes;
   const uint32_t headerSize = Dword(info);
@@ -36,7 +39,8 @@ bool DecodeBmp(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t 
   const int64_t rawHeight = static_cast<int32_t>(Dword(info + 8));
   const unsigned bitCount = Word(info + 14);
   if (Dword(info + 16) != 0) return false;  // only uncompressed pixels
-  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32) return false;
+  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
+    return false;
 
   // Larger headers (v4, v5) put the palette after their extra fields.
   size_t position = kFileHeaderBytes + headerSize;
@@ -61,7 +65,8 @@ bool DecodeBmp(const uint8_t* bytes, size_t length, DecodedPicture* out, size_t 
   if (width == 0 || height == 0) return false;
   if (static_cast<uint64_t>(width) > maxPixels / static_cast<uint64_t>(height)) return false;
   const uint64_t rowOut = static_cast<uint64_t>(width) * 3;
-  if (rowOut > maxBlockBytes || static_cast<uint64_t>(height) > maxBlockBytes / rowOut) return false;
+  if (rowOut > maxBlockBytes || static_cast<uint64_t>(height) > maxBlockBytes / rowOut)
+    return false;
   // Each stored row is padded to 4 bytes; a file too short for its rows fails before any
   // block is allocated. Rows are stored uncompressed, so this is also the whole bound on what
   // a small file can make us allocate: at most 8 pixels (3 bytes each) per byte of data.

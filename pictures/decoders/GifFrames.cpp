@@ -8,10 +8,16 @@
 namespace pic {
 namespace {
 
-inline int Word(const uint8_t* p) { return p[0] | (p[1] << 8); }
+inline int Word(const uint8_t* p) {
+  return p[0] | (p[1] << 8);
+}
 
-inline void PutDword(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
-inline void PutWord(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+inline void PutDword(uint8_t* p, uint32_t v) {
+  std::memcpy(p, &v, 4);
+}
+inline void PutWord(uint8_t* p, uint16_t v) {
+  std::memcpy(p, &v, 2);
+}
 
 // Rows in the order an interlaced image sends them. A pass whose first row lies past a short
 // image is skipped rather than swallowing pixels meant for the next pass.
@@ -26,7 +32,9 @@ void InterlacedRows(int height, std::vector<int>* rows) {
 
 }  // namespace
 
-GifFrame::~GifFrame() { rt::FreeMem(dib); }
+GifFrame::~GifFrame() {
+  rt::FreeMem(dib);
+}
 
 uint8_t* GifFrame::ReleaseDib() {
   uint8_t* block = dib;
@@ -234,9 +242,8 @@ bool GifStream::DecodeImage(GifFrame* frame, int64_t maxPixels) {
   frame->transparentIndex = pendingIndex_;
   frame->delay = pendingDelay_;
   const uint8_t* key = palette + pendingIndex_ * 4;
-  frame->transparentColor = pendingTransparent_
-                                ? static_cast<uint32_t>(key[2]) | (key[1] << 8) | (key[0] << 16)
-                                : 0;
+  frame->transparentColor =
+      pendingTransparent_ ? static_cast<uint32_t>(key[2]) | (key[1] << 8) | (key[0] << 16) : 0;
   pendingDisposal_ = 0;
   pendingTransparent_ = false;
   pendingDelay_ = 0;

@@ -25,9 +25,9 @@ constexpr size_t kGifDibHeaderBytes = 40 + 256 * 4;
 
 struct GifFrame {
   int left = 0, top = 0, width = 0, height = 0;
-  int stride = 0;      // bytes per pixel row, width rounded up to 4
+  int stride = 0;  // bytes per pixel row, width rounded up to 4
   bool interlaced = false;
-  int disposal = 0;    // the graphic control byte & 0x1C: 4, 8 or 12 for methods 1, 2, 3
+  int disposal = 0;  // the graphic control byte & 0x1C: 4, 8 or 12 for methods 1, 2, 3
   bool transparent = false;
   uint8_t transparentIndex = 0;
   uint32_t transparentColor = 0;  // 0x00BBGGRR, meaningful when `transparent`

@@ -10,7 +10,9 @@ constexpr size_t kDirectoryBytes = 6;
 constexpr size_t kEntryBytes = 16;
 constexpr DWORD kIconFormat = 0x00030000;
 
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Word(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t Dword(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -36,8 +38,8 @@ bool IconSize(HICON icon, int32_t* width, int32_t* height) {
   ICONINFO info{};
   if (!GetIconInfo(icon, &info)) return false;
   BITMAP bm{};
-  const bool ok = GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bm, &bm) ==
-                  static_cast<int>(sizeof bm);
+  const bool ok = GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bm,
+                             &bm) == static_cast<int>(sizeof bm);
   if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
   if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
   if (!ok) return false;
@@ -81,7 +83,8 @@ bool DecodeIconFile(const uint8_t* bytes, size_t length, DecodedPicture* out) {
   }
   const unsigned bitCount = png ? 32 : Word(image + 14);
 
-  HICON icon = CreateIconFromResourceEx(image, static_cast<DWORD>(size), TRUE, kIconFormat, width, height, 0);
+  HICON icon = CreateIconFromResourceEx(image, static_cast<DWORD>(size), TRUE, kIconFormat, width,
+                                        height, 0);
   if (icon == nullptr && bitCount != 16) {
     icon = CreateIconFromResource(image, static_cast<DWORD>(size), TRUE, kIconFormat);
   }
@@ -115,8 +118,8 @@ HCURSOR CursorFromFileData(const uint8_t* bytes, size_t length) {
   resource[2] = entry[6];
   resource[3] = entry[7];
   std::copy(image, image + size, resource.begin() + 4);
-  return CreateIconFromResourceEx(resource.data(), static_cast<DWORD>(resource.size()), FALSE, kIconFormat,
-                                  entry[0], entry[1], 0);
+  return CreateIconFromResourceEx(resource.data(), static_cast<DWORD>(resource.size()), FALSE,
+                                  kIconFormat, entry[0], entry[1], 0);
 }
 
 }  // namespace pic

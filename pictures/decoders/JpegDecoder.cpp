@@ -5,8 +5,11 @@
 #include <utility>
 #include <vector>
 
-#include <jerror.h>
+// jpeglib.h uses FILE without including <stdio.h> itself, so it must come after <cstdio>.
+// clang-format off
 #include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
 
 #include "runtime/memory/RuntimeHeap.h"
 
@@ -149,7 +152,8 @@ bool Run(Decode& d, const uint8_t* bytes, size_t length, size_t maxBlockBytes, u
 
   jpeg_start_decompress(&cinfo);
   const size_t blockBytes = static_cast<size_t>(rowBytes * height);
-  uint8_t* const block = static_cast<uint8_t*>(rt::AllocMemUnchecked(static_cast<int32_t>(blockBytes)));
+  uint8_t* const block =
+      static_cast<uint8_t*>(rt::AllocMemUnchecked(static_cast<int32_t>(blockBytes)));
   if (block == nullptr) return false;
   d.block = block;
   if (cmyk) d.cmykRow.resize(static_cast<size_t>(width) * 4);
@@ -162,7 +166,8 @@ bool Run(Decode& d, const uint8_t* bytes, size_t length, size_t maxBlockBytes, u
     if (cmyk) {
       rows[0] = d.cmykRow.data();
       if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) return false;
-      CmykToBgr(d.cmykRow.data(), block + (height - 1 - first) * rowBytes, cinfo.output_width, inverted);
+      CmykToBgr(d.cmykRow.data(), block + (height - 1 - first) * rowBytes, cinfo.output_width,
+                inverted);
       continue;
     }
     JDIMENSION n = 0;

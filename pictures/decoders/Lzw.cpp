@@ -156,7 +156,8 @@ LzwStatus DecodeLzw(int minCodeSize, const uint8_t* data, size_t length, uint8_t
     }
 
     if (next < kMaxCodes) {
-      table[next] = Span{static_cast<uint32_t>(previousPos), static_cast<uint32_t>(previousLen + 1)};
+      table[next] =
+          Span{static_cast<uint32_t>(previousPos), static_cast<uint32_t>(previousLen + 1)};
       ++next;
       // ">=" rather than "==": with a 1-bit minimum size N starts past 2^width, and waiting
       // for equality would pin the width for ever.

@@ -7,10 +7,10 @@
 namespace pic {
 
 enum class LzwStatus {
-  kEndCode,       // the encoder's end code was read
-  kOutputFull,    // every pixel of the area has a value; the rest of the stream is not needed
-  kDataExhausted, // the bytes ran out before an end code: the frame ends where it is
-  kCorrupt,       // a code that no table state can explain
+  kEndCode,        // the encoder's end code was read
+  kOutputFull,     // every pixel of the area has a value; the rest of the stream is not needed
+  kDataExhausted,  // the bytes ran out before an end code: the frame ends where it is
+  kCorrupt,        // a code that no table state can explain
 };
 
 // Decodes codes read least-significant bit first from `data` (the image's sub-blocks already

@@ -11,7 +11,9 @@ constexpr size_t kHeaderBytes = 128;
 constexpr size_t kDibHeaderBytes = 40;
 constexpr size_t kPaletteBytes = 256 * 4;
 
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Word(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 void PutDword(uint8_t* p, uint32_t v) {
   p[0] = static_cast<uint8_t>(v);
   p[1] = static_cast<uint8_t>(v >> 8);
@@ -23,7 +25,8 @@ void PutDword(uint8_t* p, uint32_t v) {
 // cut by the end of a line continues in the next one.
 class RunReader {
  public:
-  RunReader(const uint8_t* data, size_t length, size_t start) : data_(data), length_(length), pos_(start) {}
+  RunReader(const uint8_t* data, size_t length, size_t start)
+      : data_(data), length_(length), pos_(start) {}
 
   // Fills `out` with `count` decoded bytes, keeping the first `keep` of them; false once
   // the data has run out (the rest of `out` is then left as it was).
@@ -61,7 +64,9 @@ class RunReader {
 // repeats its value at most 63 times (a count byte of 0xFF), a literal gives one byte. So a
 // picture is never filled from less than 2/63 of a byte per decoded byte, whatever its
 // content, and a header claiming more than the data could yield is damaged, not a picture.
-uint64_t MostDecodedBytes(size_t count) { return uint64_t{count} / 2 * 63 + count % 2; }
+uint64_t MostDecodedBytes(size_t count) {
+  return uint64_t{count} / 2 * 63 + count % 2;
+}
 
 // Whether the data could fill `height` lines. A line decodes bytesPerLine bytes, while a row
 // of the picture needs `rowBytes` (its width's bytes); files whose lines are shorter than their

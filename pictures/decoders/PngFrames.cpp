@@ -27,7 +27,9 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 
 // A broken file is an ordinary failure here, reported by returning nothing: straight back to
 // the set-jump point, without libpng's default message on the console.
-[[noreturn]] void ReturnOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+[[noreturn]] void ReturnOnError(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
 
 // Everything a DIB of the decoded rows needs; kept outside the set-jump frame so that a
 // long-jump out of libpng never skips a destructor.
@@ -42,7 +44,8 @@ struct DecodeState {
 
 // Runs libpng; the rows land in state->rows as a top-down DIB of the image's own depth.
 bool ReadRows(const uint8_t* bytes, size_t length, DecodeState* state) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ReturnOnError, IgnoreWarning);
+  png_structp png =
+      png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, ReturnOnError, IgnoreWarning);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
   if (info == nullptr) {
@@ -58,7 +61,8 @@ bool ReadRows(const uint8_t* bytes, size_t length, DecodeState* state) {
   png_read_info(png, info);
 
   const int sourceType = png_get_color_type(png, info);
-  const uint64_t sourceBitsPerPixel = uint64_t{png_get_bit_depth(png, info)} * png_get_channels(png, info);
+  const uint64_t sourceBitsPerPixel =
+      uint64_t{png_get_bit_depth(png, info)} * png_get_channels(png, info);
   png_color_16p background = nullptr;
   const bool hasBackground = png_get_bKGD(png, info, &background) != 0;
   if (hasBackground) {
@@ -73,9 +77,8 @@ bool ReadRows(const uint8_t* bytes, size_t length, DecodeState* state) {
   // (compositing keeps the samples at their own depth).
   const bool widenedTwoBit = png_get_bit_depth(png, info) == 2;
   if (widenedTwoBit) png_set_packing(png);
-  const int passes = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE
-                         ? png_set_interlace_handling(png)
-                         : 1;
+  const int passes =
+      png_get_interlace_type(png, info) != PNG_INTERLACE_NONE ? png_set_interlace_handling(png) : 1;
   png_read_update_info(png, info);
 
   const png_uint_32 width = png_get_image_width(png, info);
@@ -89,7 +92,8 @@ bool ReadRows(const uint8_t* bytes, size_t length, DecodeState* state) {
   // rows hold every pixel's bits plus a filter byte per row (interlacing only adds filter
   // bytes), so a picture needing more than 1032 times the file's size is refused before its
   // rows are allocated: its data could never fill it.
-  const uint64_t leastInflated = uint64_t{height} + uint64_t{width} * height * sourceBitsPerPixel / 8;
+  const uint64_t leastInflated =
+      uint64_t{height} + uint64_t{width} * height * sourceBitsPerPixel / 8;
   if (leastInflated > uint64_t{length} * 1032) png_error(png, "picture larger than its data");
   state->width = static_cast<int>(width);
   state->height = static_cast<int>(height);

@@ -40,19 +40,24 @@ struct Combo {
   int wheelRest = 0;  // fine-grained wheels send parts of a notch
 };
 
-Combo* StateOf(HWND window) { return reinterpret_cast<Combo*>(GetWindowLongPtrA(window, 0)); }
+Combo* StateOf(HWND window) {
+  return reinterpret_cast<Combo*>(GetWindowLongPtrA(window, 0));
+}
 
 HFONT FontOf(const Combo& c) {
   return c.font != nullptr ? c.font : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-int Current(const Combo& c) { return static_cast<int>(SendMessageA(c.list, LB_GETCURSEL, 0, 0)); }
+int Current(const Combo& c) {
+  return static_cast<int>(SendMessageA(c.list, LB_GETCURSEL, 0, 0));
+}
 
 std::string ItemText(const Combo& c, int index) {
   LRESULT length = SendMessageA(c.list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length < 0) return {};
   std::string text(static_cast<size_t>(length) + 1, '\0');
-  SendMessageA(c.list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  SendMessageA(c.list, LB_GETTEXT, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(length));
   return text;
 }
@@ -201,7 +206,8 @@ void PaintComboButton(HDC dc, const RECT& r, const VelmoraThemePaintInfo& info) 
   HBRUSH brush = CreateSolidBrush(face);
   FillRect(dc, &r, brush);
   DeleteObject(brush);
-  COLORREF ink = GetSysColor((info.state & VELMORA_STATE_DISABLED) != 0 ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
+  COLORREF ink =
+      GetSysColor((info.state & VELMORA_STATE_DISABLED) != 0 ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
   int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
   int size = std::max(2, static_cast<int>(std::min(r.right - r.left, r.bottom - r.top)) / 4);
   POINT pts[3] = {{cx - size, cy - size / 2}, {cx + size, cy - size / 2}, {cx, cy + size / 2 + 1}};
@@ -222,21 +228,55 @@ LRESULT Forward(HWND window, Combo& c, UINT message, WPARAM wParam, LPARAM lPara
   UINT to;
   bool repaint = false;
   switch (message) {
-    case CB_ADDSTRING: to = LB_ADDSTRING; break;
-    case CB_INSERTSTRING: to = LB_INSERTSTRING; break;
-    case CB_DELETESTRING: to = LB_DELETESTRING; repaint = true; break;
-    case CB_RESETCONTENT: to = LB_RESETCONTENT; repaint = true; break;
-    case CB_GETCOUNT: to = LB_GETCOUNT; break;
-    case CB_SETCURSEL: to = LB_SETCURSEL; repaint = true; break;
-    case CB_GETCURSEL: to = LB_GETCURSEL; break;
-    case CB_GETLBTEXT: to = LB_GETTEXT; break;
-    case CB_GETLBTEXTLEN: to = LB_GETTEXTLEN; break;
-    case CB_FINDSTRING: to = LB_FINDSTRING; break;
-    case CB_FINDSTRINGEXACT: to = LB_FINDSTRINGEXACT; break;
-    case CB_SELECTSTRING: to = LB_SELECTSTRING; repaint = true; break;
-    case CB_SETITEMDATA: to = LB_SETITEMDATA; break;
-    case CB_GETITEMDATA: to = LB_GETITEMDATA; break;
-    case CB_GETITEMHEIGHT: to = LB_GETITEMHEIGHT; break;
+    case CB_ADDSTRING:
+      to = LB_ADDSTRING;
+      break;
+    case CB_INSERTSTRING:
+      to = LB_INSERTSTRING;
+      break;
+    case CB_DELETESTRING:
+      to = LB_DELETESTRING;
+      repaint = true;
+      break;
+    case CB_RESETCONTENT:
+      to = LB_RESETCONTENT;
+      repaint = true;
+      break;
+    case CB_GETCOUNT:
+      to = LB_GETCOUNT;
+      break;
+    case CB_SETCURSEL:
+      to = LB_SETCURSEL;
+      repaint = true;
+      break;
+    case CB_GETCURSEL:
+      to = LB_GETCURSEL;
+      break;
+    case CB_GETLBTEXT:
+      to = LB_GETTEXT;
+      break;
+    case CB_GETLBTEXTLEN:
+      to = LB_GETTEXTLEN;
+      break;
+    case CB_FINDSTRING:
+      to = LB_FINDSTRING;
+      break;
+    case CB_FINDSTRINGEXACT:
+      to = LB_FINDSTRINGEXACT;
+      break;
+    case CB_SELECTSTRING:
+      to = LB_SELECTSTRING;
+      repaint = true;
+      break;
+    case CB_SETITEMDATA:
+      to = LB_SETITEMDATA;
+      break;
+    case CB_GETITEMDATA:
+      to = LB_GETITEMDATA;
+      break;
+    case CB_GETITEMHEIGHT:
+      to = LB_GETITEMHEIGHT;
+      break;
     default:
       *handled = false;
       return 0;
@@ -257,7 +297,8 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       // closed field they would draw a bar beside the arrow.
       const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
       if ((style & (WS_VSCROLL | WS_HSCROLL)) != 0)
-        SetWindowLongPtrA(window, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_VSCROLL | WS_HSCROLL));
+        SetWindowLongPtrA(window, GWL_STYLE,
+                          style & ~static_cast<LONG_PTR>(WS_VSCROLL | WS_HSCROLL));
       return DefWindowProcA(window, message, wParam, lParam);
     }
     case WM_NCDESTROY:
@@ -277,11 +318,13 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       DWORD style = create != nullptr ? create->style : 0;
       DWORD listStyle = WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_COMBOBOX | LBS_NOINTEGRALHEIGHT |
                         ((style & CBS_SORT) != 0 ? LBS_SORT : 0);
-      c->list = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kComboListClass, "", listStyle, 0, 0,
-                                100, 100, GetAncestor(window, GA_ROOT), nullptr, nullptr, window);
+      c->list =
+          CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kComboListClass, "", listStyle, 0, 0,
+                          100, 100, GetAncestor(window, GA_ROOT), nullptr, nullptr, window);
       if (c->list == nullptr) return -1;
       MeasureField(*c);
-      if (create != nullptr && create->cy > c->fieldHeight) c->droppedHeight = create->cy - c->fieldHeight;
+      if (create != nullptr && create->cy > c->fieldHeight)
+        c->droppedHeight = create->cy - c->fieldHeight;
       FitFieldHeight(window, *c);
       return 0;
     }
@@ -390,12 +433,14 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     }
     case WM_GETTEXTLENGTH: {
       int current = Current(*c);
-      return current >= 0 ? SendMessageA(c->list, LB_GETTEXTLEN, static_cast<WPARAM>(current), 0) : 0;
+      return current >= 0 ? SendMessageA(c->list, LB_GETTEXTLEN, static_cast<WPARAM>(current), 0)
+                          : 0;
     }
     case WM_SETTEXT: {
       const char* text = reinterpret_cast<const char*>(lParam);
-      int index = static_cast<int>(SendMessageA(c->list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                                reinterpret_cast<LPARAM>(text != nullptr ? text : "")));
+      int index =
+          static_cast<int>(SendMessageA(c->list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(text != nullptr ? text : "")));
       if (index < 0) return CB_ERR;
       SendMessageA(c->list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
       InvalidateRect(window, nullptr, FALSE);

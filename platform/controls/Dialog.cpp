@@ -70,7 +70,9 @@ std::shared_ptr<DialogState> DialogStateOf(HWND dialog) {
   return it != Table().states.end() ? it->second : nullptr;
 }
 
-void SetPendingDialogHandler(DialogHandler handler) { t_pendingHandler = std::move(handler); }
+void SetPendingDialogHandler(DialogHandler handler) {
+  t_pendingHandler = std::move(handler);
+}
 
 void UpdateDefaultButton(HWND dialog, HWND focus) {
   auto state = DialogStateOf(dialog);

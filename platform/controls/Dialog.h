@@ -18,8 +18,8 @@ using DialogHandler = std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, L
 
 // A hidden top-level dialog window with a client area of the given size, centred over
 // `owner` (or the screen). The handler receives WM_INITDIALOG once the caller sends it.
-HWND CreateDialogWindow(HWND owner, LPCSTR title, int clientWidth, int clientHeight,
-                        DWORD style, DWORD exStyle, DialogHandler handler);
+HWND CreateDialogWindow(HWND owner, LPCSTR title, int clientWidth, int clientHeight, DWORD style,
+                        DWORD exStyle, DialogHandler handler);
 
 // A child control of a dialog, in the dialog's font.
 HWND AddDialogControl(HWND dialog, LPCSTR className, LPCSTR text, DWORD style, int x, int y,

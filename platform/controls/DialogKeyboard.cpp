@@ -23,9 +23,13 @@ std::vector<HWND> ChildrenOf(HWND dialog) {
   return children;
 }
 
-bool Reachable(HWND control) { return IsWindowVisible(control) && IsWindowEnabled(control); }
+bool Reachable(HWND control) {
+  return IsWindowVisible(control) && IsWindowEnabled(control);
+}
 
-DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
+DWORD StyleOf(HWND window) {
+  return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+}
 
 thread_local bool t_shift = false;
 thread_local bool t_control = false;
@@ -76,9 +80,10 @@ bool HandleAccessKey(HWND dialog, HWND from, WPARAM key) {
         (code & DLGC_BUTTON) == 0)
       continue;
     if (AccessKeyOf(TextOf(child)) != wanted) continue;
-    bool button = (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON | DLGC_RADIOBUTTON |
-                           DLGC_BUTTON)) != 0 &&
-                  (code & DLGC_STATIC) == 0;
+    bool button =
+        (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON | DLGC_RADIOBUTTON | DLGC_BUTTON)) !=
+            0 &&
+        (code & DLGC_STATIC) == 0;
     if (button) {
       FocusDialogControl(dialog, child);
       SendMessageA(child, BM_CLICK, 0, 0);
@@ -129,8 +134,12 @@ void NoteKeyMessage(const MSG& msg) {
   }
 }
 
-bool ShiftIsDown() { return t_shift; }
-bool ControlIsDown() { return t_control; }
+bool ShiftIsDown() {
+  return t_shift;
+}
+bool ControlIsDown() {
+  return t_control;
+}
 
 }  // namespace platform::controls
 

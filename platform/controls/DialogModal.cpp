@@ -60,7 +60,9 @@ bool DialogsAreWindows() {
   return ui == 0 || ui == GetCurrentThreadId();
 }
 
-HFONT DialogFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+HFONT DialogFont() {
+  return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
 
 SIZE MeasureDialogText(const std::string& gbk) {
   SIZE size{0, 0};
@@ -108,8 +110,8 @@ std::string StripAccessMarkers(const std::string& gbk) {
   return out;
 }
 
-HWND CreateDialogWindow(HWND owner, LPCSTR title, int clientWidth, int clientHeight,
-                        DWORD style, DWORD exStyle, DialogHandler handler) {
+HWND CreateDialogWindow(HWND owner, LPCSTR title, int clientWidth, int clientHeight, DWORD style,
+                        DWORD exStyle, DialogHandler handler) {
   style |= WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
   exStyle |= WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   RECT frame{0, 0, clientWidth, clientHeight};
@@ -128,16 +130,16 @@ HWND CreateDialogWindow(HWND owner, LPCSTR title, int clientWidth, int clientHei
   HWND dialog = CreateWindowExA(exStyle, WC_DIALOG, title, style, x, y, width, height, root,
                                 nullptr, nullptr, nullptr);
   SetPendingDialogHandler(nullptr);
-  if (dialog != nullptr) SendMessageA(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), 0);
+  if (dialog != nullptr)
+    SendMessageA(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), 0);
   return dialog;
 }
 
 HWND AddDialogControl(HWND dialog, LPCSTR className, LPCSTR text, DWORD style, int x, int y,
                       int width, int height, int id, DWORD exStyle) {
-  HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y,
-                                 width, height, dialog,
-                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr,
-                                 nullptr);
+  HWND control =
+      CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                      dialog, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
   if (control != nullptr)
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(DialogFont()), FALSE);
   return control;

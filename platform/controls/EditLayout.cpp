@@ -8,12 +8,16 @@
 
 namespace platform::controls::edit {
 
-EditData* DataOf(HWND hwnd) { return reinterpret_cast<EditData*>(GetWindowLongPtrA(hwnd, 0)); }
+EditData* DataOf(HWND hwnd) {
+  return reinterpret_cast<EditData*>(GetWindowLongPtrA(hwnd, 0));
+}
 
 DWORD StyleOf(const EditData& data) {
   return static_cast<DWORD>(GetWindowLongA(data.hwnd, GWL_STYLE));
 }
-bool IsMultiLine(const EditData& data) { return (StyleOf(data) & ES_MULTILINE) != 0; }
+bool IsMultiLine(const EditData& data) {
+  return (StyleOf(data) & ES_MULTILINE) != 0;
+}
 bool IsPassword(const EditData& data) {
   // A multi-line edit never hides its text.
   DWORD style = StyleOf(data);
@@ -129,8 +133,10 @@ void Relayout(EditData& data) {
     size_t end = nl == std::string::npos ? text.size() : nl;
     size_t next = nl == std::string::npos ? text.size() : nl + 1;
     if (end > start && text[end - 1] == '\r' && nl != std::string::npos) --end;
-    if (wrap) WrapParagraph(data, start, end, next, width, data.lines);
-    else data.lines.push_back({start, end, next});
+    if (wrap)
+      WrapParagraph(data, start, end, next, width, data.lines);
+    else
+      data.lines.push_back({start, end, next});
     if (nl == std::string::npos) break;
     start = next;
   }
@@ -237,7 +243,8 @@ bool ScrollToCaret(EditData& data) {
     if (data.xOffset > 0) {
       int widest = IsMultiLine(data) ? LongestLine(data) : TextWidth(data, Shown(data, 0, l.end));
       // Do not leave blank space on the right once the text fits again.
-      if (widest - data.xOffset < width - 1) data.xOffset = std::max(0, std::min(data.xOffset, widest - width + 1));
+      if (widest - data.xOffset < width - 1)
+        data.xOffset = std::max(0, std::min(data.xOffset, widest - width + 1));
       if (x < data.xOffset) data.xOffset = x;
     }
   } else {

@@ -5,8 +5,12 @@
 
 namespace platform::controls {
 
-bool IsGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-bool IsGbkTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
+bool IsGbkLead(unsigned char c) {
+  return c >= 0x81 && c <= 0xFE;
+}
+bool IsGbkTrail(unsigned char c) {
+  return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
 
 size_t CharLengthAt(const std::string& text, size_t pos) {
   if (pos >= text.size()) return 0;

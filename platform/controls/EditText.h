@@ -44,7 +44,10 @@ class EditText {
   // Swaps back to the text before the last undoable edit (a second Undo redoes it).
   bool Undo();
   bool CanUndo() const { return canUndo_; }
-  void EmptyUndo() { canUndo_ = false; undoText_.clear(); }
+  void EmptyUndo() {
+    canUndo_ = false;
+    undoText_.clear();
+  }
 
   size_t limit() const { return limit_; }
   void SetLimit(size_t limit) { limit_ = limit; }

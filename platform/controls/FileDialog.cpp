@@ -18,7 +18,7 @@ constexpr int kIdList = 1002;
 constexpr int kIdName = 1003;
 constexpr int kIdType = 1004;
 
-constexpr const char kOpenTitle[] = "\xB4\xF2\xBF\xAA";         // 打开
+constexpr const char kOpenTitle[] = "\xB4\xF2\xBF\xAA";          // 打开
 constexpr const char kSaveTitle[] = "\xC1\xED\xB4\xE6\xCE\xAA";  // 另存为
 constexpr const char kLookIn[] = "\xB2\xE9\xD5\xD2\xB7\xB6\xCE\xA7(&I):";
 constexpr const char kNameLabel[] = "\xCE\xC4\xBC\xFE\xC3\xFB(&N):";
@@ -32,8 +32,9 @@ constexpr const char kFileMissing[] =
 constexpr const char kPathMissing[] =
     "\n\xC2\xB7\xBE\xB6\xB2\xBB\xB4\xE6\xD4\xDA\xA1\xA3\n\xC7\xEB\xBC\xEC\xB2\xE9\xC2\xB7\xBE\xB6"
     "\xCA\xC7\xB7\xF1\xD5\xFD\xC8\xB7\xA1\xA3";
-constexpr const char kReplace[] = " \xD2\xD1\xB4\xE6\xD4\xDA\xA1\xA3\n\xD2\xAA\xCC\xE6\xBB\xBB"
-                                  "\xCB\xFC\xC2\xF0?";
+constexpr const char kReplace[] =
+    " \xD2\xD1\xB4\xE6\xD4\xDA\xA1\xA3\n\xD2\xAA\xCC\xE6\xBB\xBB"
+    "\xCB\xFC\xC2\xF0?";
 constexpr const char kCreate[] =
     "\n\xB4\xCB\xCE\xC4\xBC\xFE\xB2\xBB\xB4\xE6\xD4\xDA\xA1\xA3\n\xD2\xAA\xB4\xB4\xBD\xA8\xB8\xC3"
     "\xCE\xC4\xBC\xFE\xC2\xF0?";
@@ -49,7 +50,7 @@ struct FileDialog {
   std::string title;
   LPCSTR defExt = nullptr;
   std::vector<FileFilter> filters;
-  int filterIndex = 0;  // 0-based into filters
+  int filterIndex = 0;                     // 0-based into filters
   std::vector<std::string> typedPatterns;  // a wildcard typed into the name box
   std::string folder;
   std::vector<FolderEntry> entries;  // as listed, ".." first below the root
@@ -215,8 +216,8 @@ bool Build(FileDialog& state, HWND owner, const std::string& initialName) {
   AddDialogControl(dialog, "BUTTON", state.save ? kSaveButton : kOpenButton,
                    BS_DEFPUSHBUTTON | WS_TABSTOP, 350, 239, 80, 24, IDOK);
   AddDialogControl(dialog, "STATIC", kTypeLabel, SS_LEFT, 10, 275, 86, 16, -1);
-  HWND types = AddDialogControl(dialog, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP,
-                                100, 272, 240, 200, kIdType);
+  HWND types = AddDialogControl(dialog, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP, 100, 272,
+                                240, 200, kIdType);
   AddDialogControl(dialog, "BUTTON", kCancelButton, BS_PUSHBUTTON | WS_TABSTOP, 350, 271, 80, 24,
                    IDCANCEL);
   for (const FileFilter& filter : state.filters)
@@ -320,6 +321,10 @@ BOOL RunFileDialog(LPOPENFILENAMEA ofn, bool save) {
 }  // namespace
 }  // namespace platform::controls
 
-BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn) { return platform::controls::RunFileDialog(ofn, false); }
+BOOL GetOpenFileNameA(LPOPENFILENAMEA ofn) {
+  return platform::controls::RunFileDialog(ofn, false);
+}
 
-BOOL GetSaveFileNameA(LPOPENFILENAMEA ofn) { return platform::controls::RunFileDialog(ofn, true); }
+BOOL GetSaveFileNameA(LPOPENFILENAMEA ofn) {
+  return platform::controls::RunFileDialog(ofn, true);
+}

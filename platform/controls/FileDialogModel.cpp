@@ -20,7 +20,9 @@ thread_local DWORD t_lastError = 0;
 // scan somewhere.
 constexpr size_t kMaxFilterBytes = 1 << 16;
 
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsLeadByte(unsigned char c) {
+  return c >= 0x81 && c <= 0xFE;
+}
 
 std::string Trim(const std::string& text) {
   size_t begin = text.find_first_not_of(' ');
@@ -47,7 +49,9 @@ int CompareNoCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-void SetCommonDialogError(DWORD error) { t_lastError = error; }
+void SetCommonDialogError(DWORD error) {
+  t_lastError = error;
+}
 
 std::vector<std::string> SplitPatterns(const std::string& text) {
   std::vector<std::string> patterns;
@@ -199,7 +203,9 @@ size_t ExtensionOffset(const std::string& pathGbk) {
   return dot > name + 1 ? dot : 0;
 }
 
-DWORD AttributesOf(const std::string& pathGbk) { return GetFileAttributesA(pathGbk.c_str()); }
+DWORD AttributesOf(const std::string& pathGbk) {
+  return GetFileAttributesA(pathGbk.c_str());
+}
 
 bool IsFolder(const std::string& pathGbk) {
   DWORD attributes = AttributesOf(pathGbk);
@@ -276,4 +282,6 @@ std::string WithDefaultExtension(const std::string& pathGbk, LPCSTR defExt) {
 
 }  // namespace platform::controls
 
-DWORD CommDlgExtendedError() { return platform::controls::t_lastError; }
+DWORD CommDlgExtendedError() {
+  return platform::controls::t_lastError;
+}

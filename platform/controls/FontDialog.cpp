@@ -55,14 +55,22 @@ struct NamedColor {
   COLORREF color;
 };
 const NamedColor kColors[] = {
-    {"\xBA\xDA\xC9\xAB", RGB(0, 0, 0)},             {"\xBA\xD6\xBA\xEC\xC9\xAB", RGB(128, 0, 0)},
-    {"\xC2\xCC\xC9\xAB", RGB(0, 128, 0)},           {"\xE9\xCF\xE9\xAD\xC9\xAB", RGB(128, 128, 0)},
-    {"\xC9\xEE\xC0\xB6\xC9\xAB", RGB(0, 0, 128)},   {"\xD7\xCF\xC9\xAB", RGB(128, 0, 128)},
-    {"\xCB\xAE\xD1\xBC\xC9\xAB", RGB(0, 128, 128)}, {"\xBB\xD2\xC9\xAB", RGB(128, 128, 128)},
-    {"\xD2\xF8\xC9\xAB", RGB(192, 192, 192)},       {"\xBA\xEC\xC9\xAB", RGB(255, 0, 0)},
-    {"\xCB\xE1\xB3\xC8\xC9\xAB", RGB(0, 255, 0)},   {"\xBB\xC6\xC9\xAB", RGB(255, 255, 0)},
-    {"\xC0\xB6\xC9\xAB", RGB(0, 0, 255)},           {"\xD7\xCF\xBA\xEC\xC9\xAB", RGB(255, 0, 255)},
-    {"\xCB\xAE\xC2\xCC\xC9\xAB", RGB(0, 255, 255)}, {"\xB0\xD7\xC9\xAB", RGB(255, 255, 255)},
+    {"\xBA\xDA\xC9\xAB", RGB(0, 0, 0)},
+    {"\xBA\xD6\xBA\xEC\xC9\xAB", RGB(128, 0, 0)},
+    {"\xC2\xCC\xC9\xAB", RGB(0, 128, 0)},
+    {"\xE9\xCF\xE9\xAD\xC9\xAB", RGB(128, 128, 0)},
+    {"\xC9\xEE\xC0\xB6\xC9\xAB", RGB(0, 0, 128)},
+    {"\xD7\xCF\xC9\xAB", RGB(128, 0, 128)},
+    {"\xCB\xAE\xD1\xBC\xC9\xAB", RGB(0, 128, 128)},
+    {"\xBB\xD2\xC9\xAB", RGB(128, 128, 128)},
+    {"\xD2\xF8\xC9\xAB", RGB(192, 192, 192)},
+    {"\xBA\xEC\xC9\xAB", RGB(255, 0, 0)},
+    {"\xCB\xE1\xB3\xC8\xC9\xAB", RGB(0, 255, 0)},
+    {"\xBB\xC6\xC9\xAB", RGB(255, 255, 0)},
+    {"\xC0\xB6\xC9\xAB", RGB(0, 0, 255)},
+    {"\xD7\xCF\xBA\xEC\xC9\xAB", RGB(255, 0, 255)},
+    {"\xCB\xAE\xC2\xCC\xC9\xAB", RGB(0, 255, 255)},
+    {"\xB0\xD7\xC9\xAB", RGB(255, 255, 255)},
 };
 
 int CALLBACK CollectFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM param) {
@@ -83,8 +91,12 @@ bool SameFace(const std::string& a, const std::string& b) {
 }
 
 // Point sizes and pixel heights at 96 dots per inch, rounded to the nearest.
-int PixelsFromPoints(int points) { return (points * 96 + 36) / 72; }
-int PointsFromPixels(int pixels) { return (pixels * 72 + 48) / 96; }
+int PixelsFromPoints(int points) {
+  return (points * 96 + 36) / 72;
+}
+int PointsFromPixels(int pixels) {
+  return (pixels * 72 + 48) / 96;
+}
 
 void CopyFace(const std::string& face, LOGFONTA& font) {
   std::memset(font.lfFaceName, 0, LF_FACESIZE);
@@ -123,8 +135,9 @@ void WriteFontResult(CHOOSEFONTA& cf, const FontChoice& choice) {
   CopyFace(choice.face, font);
   cf.iPointSize = choice.points * 10;
   if (cf.Flags & CF_EFFECTS) cf.rgbColors = choice.color;
-  cf.nFontType = static_cast<WORD>(SCREEN_FONTTYPE | (choice.bold ? BOLD_FONTTYPE : REGULAR_FONTTYPE) |
-                                   (choice.italic ? ITALIC_FONTTYPE : 0));
+  cf.nFontType =
+      static_cast<WORD>(SCREEN_FONTTYPE | (choice.bold ? BOLD_FONTTYPE : REGULAR_FONTTYPE) |
+                        (choice.italic ? ITALIC_FONTTYPE : 0));
 }
 
 struct FontDialog {
@@ -298,9 +311,10 @@ bool Build(FontDialog& state, HWND owner) {
   HWND faceEdit = AddDialogControl(dialog, "EDIT", initial.face.c_str(),
                                    ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_GROUP, 10, 28, 170,
                                    22, kIdFaceEdit);
-  HWND faceList = AddDialogControl(dialog, "LISTBOX", "",
-                                   LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
-                                   10, 52, 170, 120, kIdFaceList);
+  HWND faceList =
+      AddDialogControl(dialog, "LISTBOX", "",
+                       LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 10,
+                       52, 170, 120, kIdFaceList);
   AddDialogControl(dialog, "STATIC", kStyleLabel, SS_LEFT, 190, 10, 100, 16, -1);
   HWND styleList = AddDialogControl(dialog, "LISTBOX", "",
                                     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_TABSTOP, 190,
@@ -308,11 +322,12 @@ bool Build(FontDialog& state, HWND owner) {
   AddDialogControl(dialog, "STATIC", kSizeLabel, SS_LEFT, 300, 10, 60, 16, -1);
   char points[16];
   std::snprintf(points, sizeof(points), "%d", initial.points);
-  AddDialogControl(dialog, "EDIT", points, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 300, 28, 60,
-                   22, kIdSizeEdit);
-  HWND sizeList = AddDialogControl(dialog, "LISTBOX", "",
-                                   LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
-                                   300, 52, 60, 120, kIdSizeList);
+  AddDialogControl(dialog, "EDIT", points, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 300, 28, 60, 22,
+                   kIdSizeEdit);
+  HWND sizeList =
+      AddDialogControl(dialog, "LISTBOX", "",
+                       LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 300,
+                       52, 60, 120, kIdSizeList);
   AddDialogControl(dialog, "BUTTON", kOk, BS_DEFPUSHBUTTON | WS_TABSTOP, 370, 28, 80, 24, IDOK);
   AddDialogControl(dialog, "BUTTON", kCancel, BS_PUSHBUTTON | WS_TABSTOP, 370, 58, 80, 24,
                    IDCANCEL);
@@ -322,9 +337,8 @@ bool Build(FontDialog& state, HWND owner) {
     AddDialogControl(dialog, "BUTTON", kUnderline, BS_AUTOCHECKBOX | WS_TABSTOP, 20, 220, 150, 20,
                      kIdUnderline);
     AddDialogControl(dialog, "STATIC", kColorLabel, SS_LEFT, 20, 250, 56, 16, -1);
-    HWND color = AddDialogControl(dialog, "COMBOBOX", "",
-                                  CBS_DROPDOWNLIST | WS_TABSTOP, 78, 246, 96, 220,
-                                  kIdColor);
+    HWND color = AddDialogControl(dialog, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP, 78, 246,
+                                  96, 220, kIdColor);
     int selected = 0;
     for (size_t i = 0; i < state.colors.size(); ++i) {
       SendMessageA(color, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(state.colors[i].name));
@@ -455,7 +469,8 @@ BOOL ChooseFontA(LPCHOOSEFONTA cf) {
     choice.italic = font.lfItalic != 0;
     choice.underline = font.lfUnderline != 0;
     choice.strikeOut = font.lfStrikeOut != 0;
-    if (font.lfHeight != 0) choice.points = std::clamp(PointsFromPixels(std::abs(font.lfHeight)), 1, 999);
+    if (font.lfHeight != 0)
+      choice.points = std::clamp(PointsFromPixels(std::abs(font.lfHeight)), 1, 999);
   }
   if (state.FaceIndex(choice.face) < 0) choice.face = state.faces.front();
   if (cf->Flags & CF_EFFECTS) {

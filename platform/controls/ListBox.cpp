@@ -51,17 +51,29 @@ struct ListBox {
   int wheelRest = 0;     // fine-grained wheels send parts of a notch
 };
 
-ListBox* StateOf(HWND window) { return reinterpret_cast<ListBox*>(GetWindowLongPtrA(window, 0)); }
+ListBox* StateOf(HWND window) {
+  return reinterpret_cast<ListBox*>(GetWindowLongPtrA(window, 0));
+}
 
-DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)); }
+DWORD StyleOf(HWND window) {
+  return static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+}
 
-bool IsMulti(HWND window) { return (StyleOf(window) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) != 0; }
+bool IsMulti(HWND window) {
+  return (StyleOf(window) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) != 0;
+}
 
-int Count(const ListBox& lb) { return static_cast<int>(lb.items.size()); }
+int Count(const ListBox& lb) {
+  return static_cast<int>(lb.items.size());
+}
 
-bool Valid(const ListBox& lb, int index) { return index >= 0 && index < Count(lb); }
+bool Valid(const ListBox& lb, int index) {
+  return index >= 0 && index < Count(lb);
+}
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Byte order with ASCII letters folded to lower case.
 int Compare(const std::string& a, const std::string& b) {
@@ -90,7 +102,9 @@ int VisibleRows(HWND window, const ListBox& lb) {
   return std::max(1, static_cast<int>(client.bottom - client.top) / std::max(1, lb.itemHeight));
 }
 
-int MaxTop(HWND window, const ListBox& lb) { return std::max(0, Count(lb) - VisibleRows(window, lb)); }
+int MaxTop(HWND window, const ListBox& lb) {
+  return std::max(0, Count(lb) - VisibleRows(window, lb));
+}
 
 HFONT FontOf(const ListBox& lb) {
   return lb.font != nullptr ? lb.font : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -191,8 +205,9 @@ int AddString(HWND window, ListBox& lb, LPARAM lParam) {
   std::string text = TextArg(lParam);
   int index = Count(lb);
   if ((StyleOf(window) & LBS_SORT) != 0) {
-    auto it = std::upper_bound(lb.items.begin(), lb.items.end(), text,
-                               [](const std::string& t, const Item& item) { return Compare(t, item.text) < 0; });
+    auto it = std::upper_bound(
+        lb.items.begin(), lb.items.end(), text,
+        [](const std::string& t, const Item& item) { return Compare(t, item.text) < 0; });
     index = static_cast<int>(it - lb.items.begin());
   }
   return InsertAt(window, lb, index, std::move(text));
@@ -652,7 +667,8 @@ LRESULT Message(HWND window, ListBox& lb, UINT message, WPARAM wParam, LPARAM lP
     }
     case LB_GETSELCOUNT:
       if (!multi) return LB_ERR;
-      return std::count_if(lb.items.begin(), lb.items.end(), [](const Item& i) { return i.selected; });
+      return std::count_if(lb.items.begin(), lb.items.end(),
+                           [](const Item& i) { return i.selected; });
     case LB_GETSELITEMS: {
       if (!multi) return LB_ERR;
       int* out = reinterpret_cast<int*>(lParam);

@@ -37,7 +37,9 @@ MenuTable& Table() {
   return *table;
 }
 
-uintptr_t Key(HMENU menu) { return reinterpret_cast<uintptr_t>(menu); }
+uintptr_t Key(HMENU menu) {
+  return reinterpret_cast<uintptr_t>(menu);
+}
 
 Menu* FindLocked(HMENU menu) {
   auto& menus = Table().menus;
@@ -50,7 +52,8 @@ HMENU NewMenu(bool popup) {
   std::lock_guard lock(t.mutex);
   // Handles are reused only after the whole range went round, so a stale handle stays
   // dead for a long time.
-  for (uintptr_t tries = 0; tries <= (kLastMenuHandle - kFirstMenuHandle) / kMenuHandleStep; ++tries) {
+  for (uintptr_t tries = 0; tries <= (kLastMenuHandle - kFirstMenuHandle) / kMenuHandleStep;
+       ++tries) {
     uintptr_t h = t.next;
     t.next = t.next >= kLastMenuHandle ? kFirstMenuHandle : t.next + kMenuHandleStep;
     if (t.menus.count(h) != 0) continue;
@@ -211,8 +214,12 @@ bool FindItemById(HMENU handle, UINT id, MenuItemData* item) {
 
 using namespace platform::controls;
 
-HMENU CreateMenu() { return NewMenu(false); }
-HMENU CreatePopupMenu() { return NewMenu(true); }
+HMENU CreateMenu() {
+  return NewMenu(false);
+}
+HMENU CreatePopupMenu() {
+  return NewMenu(true);
+}
 
 BOOL DestroyMenu(HMENU menu) {
   std::lock_guard lock(Table().mutex);
@@ -299,7 +306,8 @@ BOOL InsertMenuItemA(HMENU handle, UINT position, BOOL byPosition, LPCMENUITEMIN
   if (menu == nullptr) return FALSE;
   MenuItemData item;
   if ((info->fMask & (MIIM_TYPE | MIIM_FTYPE)) != 0) item.type = info->fType & ~MF_POPUP;
-  if ((info->fMask & MIIM_STATE) != 0) item.state = info->fState & (MFS_GRAYED | MFS_CHECKED | MFS_DEFAULT);
+  if ((info->fMask & MIIM_STATE) != 0)
+    item.state = info->fState & (MFS_GRAYED | MFS_CHECKED | MFS_DEFAULT);
   if ((info->fMask & MIIM_ID) != 0) item.id = info->wID;
   if ((info->fMask & MIIM_DATA) != 0) item.data = info->dwItemData;
   if ((info->fMask & MIIM_SUBMENU) != 0 && info->hSubMenu != nullptr) {
@@ -307,7 +315,8 @@ BOOL InsertMenuItemA(HMENU handle, UINT position, BOOL byPosition, LPCMENUITEMIN
     item.sub = info->hSubMenu;
   }
   const bool textGiven = (info->fMask & MIIM_STRING) != 0 ||
-                         ((info->fMask & MIIM_TYPE) != 0 && (info->fType & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW)) == 0);
+                         ((info->fMask & MIIM_TYPE) != 0 &&
+                          (info->fType & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW)) == 0);
   if (textGiven && info->dwTypeData != nullptr) item.text = info->dwTypeData;
   Menu* target = menu;
   size_t index = menu->items.size();
@@ -378,11 +387,13 @@ BOOL SetMenuItemInfoA(HMENU handle, UINT position, BOOL byPosition, LPCMENUITEMI
     item.sub = info->hSubMenu;
   }
   if ((info->fMask & (MIIM_TYPE | MIIM_FTYPE)) != 0) item.type = info->fType & ~MF_POPUP;
-  if ((info->fMask & MIIM_STATE) != 0) item.state = info->fState & (MFS_GRAYED | MFS_CHECKED | MFS_DEFAULT);
+  if ((info->fMask & MIIM_STATE) != 0)
+    item.state = info->fState & (MFS_GRAYED | MFS_CHECKED | MFS_DEFAULT);
   if ((info->fMask & MIIM_ID) != 0) item.id = info->wID;
   if ((info->fMask & MIIM_DATA) != 0) item.data = info->dwItemData;
   const bool textGiven = (info->fMask & MIIM_STRING) != 0 ||
-                         ((info->fMask & MIIM_TYPE) != 0 && (info->fType & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW)) == 0);
+                         ((info->fMask & MIIM_TYPE) != 0 &&
+                          (info->fType & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW)) == 0);
   if (textGiven) item.text = info->dwTypeData != nullptr ? info->dwTypeData : "";
   return TRUE;
 }
@@ -464,7 +475,8 @@ BOOL CheckMenuRadioItem(HMENU handle, UINT first, UINT last, UINT check, UINT fl
   size_t from = 0, to = 0, chosen = 0;
   if ((flags & MF_BYPOSITION) != 0) {
     menu = FindLocked(handle);
-    if (menu == nullptr || first > last || last >= menu->items.size() || check < first || check > last) {
+    if (menu == nullptr || first > last || last >= menu->items.size() || check < first ||
+        check > last) {
       return FALSE;
     }
     from = first;
@@ -496,4 +508,6 @@ BOOL CheckMenuRadioItem(HMENU handle, UINT first, UINT last, UINT check, UINT fl
   return TRUE;
 }
 
-HMENU GetSystemMenu(HWND, BOOL) { return nullptr; }
+HMENU GetSystemMenu(HWND, BOOL) {
+  return nullptr;
+}

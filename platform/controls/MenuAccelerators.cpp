@@ -37,11 +37,14 @@ std::shared_ptr<const std::vector<ACCEL>> Lookup(HACCEL table) {
   return it == t.tables.end() ? nullptr : it->second;
 }
 
-bool Down(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
+bool Down(int vk) {
+  return (GetKeyState(vk) & 0x8000) != 0;
+}
 
 bool Matches(const ACCEL& entry, const MSG& msg) {
   // The key message itself says whether Alt was down when it was made.
-  const bool shift = Down(VK_SHIFT), ctrl = Down(VK_CONTROL), alt = (msg.lParam & KF_ALTDOWN_BIT) != 0;
+  const bool shift = Down(VK_SHIFT), ctrl = Down(VK_CONTROL),
+             alt = (msg.lParam & KF_ALTDOWN_BIT) != 0;
   if ((entry.fVirt & FVIRTKEY) != 0) {
     if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
     if (static_cast<WPARAM>(entry.key) != msg.wParam) return false;
@@ -70,7 +73,8 @@ HACCEL CreateAcceleratorTableA(LPACCEL entries, int count) {
   for (ACCEL& entry : *table) entry.fVirt &= kKnownFlags;
   Tables& t = AllTables();
   std::lock_guard lock(t.mutex);
-  for (uintptr_t tries = 0; tries <= (kLastTableHandle - kFirstTableHandle) / kTableHandleStep; ++tries) {
+  for (uintptr_t tries = 0; tries <= (kLastTableHandle - kFirstTableHandle) / kTableHandleStep;
+       ++tries) {
     uintptr_t h = t.next;
     t.next = t.next >= kLastTableHandle ? kFirstTableHandle : t.next + kTableHandleStep;
     if (t.tables.count(h) != 0) continue;

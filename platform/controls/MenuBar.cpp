@@ -86,7 +86,8 @@ void RedrawMenuBarNow(HWND window) {
   {
     std::lock_guard lock(UserLock());
     Window* w = FindWindowLocked(window);
-    if (w == nullptr || !platform::user::HasMenuBar(*w) || !platform::user::IsReallyVisible(*w)) return;
+    if (w == nullptr || !platform::user::HasMenuBar(*w) || !platform::user::IsReallyVisible(*w))
+      return;
     active = platform::user::State().active == window;
   }
   // The whole frame: the bar is part of it and a theme may paint across pieces.

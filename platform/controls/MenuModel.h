@@ -15,7 +15,7 @@ struct MenuItemData {
   UINT state = 0;         // MFS_* (MF_CHECKED, MF_GRAYED, MF_DISABLED, MF_DEFAULT)
   UINT id = 0;
   HMENU sub = nullptr;
-  std::string text;       // GBK, with & access keys and a tab before the shortcut
+  std::string text;  // GBK, with & access keys and a tab before the shortcut
   ULONG_PTR data = 0;
 
   bool Separator() const { return (type & MF_SEPARATOR) != 0; }

@@ -9,11 +9,11 @@
 namespace platform::controls {
 
 // Sizes in pixels of a popup menu's pieces.
-constexpr int kPopupEdge = 3;       // border and margin around the items
+constexpr int kPopupEdge = 3;  // border and margin around the items
 constexpr int kPopupItemHeight = 20;
 constexpr int kPopupSeparatorHeight = 8;
-constexpr int kCheckColumn = 22;    // left of the label: check marks
-constexpr int kArrowColumn = 18;    // right of the shortcut: submenu arrows
+constexpr int kCheckColumn = 22;  // left of the label: check marks
+constexpr int kArrowColumn = 18;  // right of the shortcut: submenu arrows
 constexpr int kShortcutGap = 24;
 
 // The text's size in the menu font, & prefixes removed.

@@ -79,7 +79,8 @@ void PaintItem(HDC dc, const RECT& rect, const VelmoraThemePaintInfo& info) {
   if (selected) Fill(dc, rect, GetSysColor(COLOR_HIGHLIGHT));
   COLORREF ink = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
   if (grayed) ink = GetSysColor(COLOR_GRAYTEXT);
-  SelectObject(dc, info.font != nullptr ? static_cast<HGDIOBJ>(info.font) : GetStockObject(DEFAULT_GUI_FONT));
+  SelectObject(dc, info.font != nullptr ? static_cast<HGDIOBJ>(info.font)
+                                        : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ink);
   RECT text = rect;
@@ -93,7 +94,8 @@ void PaintItem(HDC dc, const RECT& rect, const VelmoraThemePaintInfo& info) {
   if ((info.state & VELMORA_STATE_CHECKED) != 0) DrawCheck(dc, check, ink, info.value2 == 1);
   text.left += kCheckColumn;
   text.right -= kArrowColumn;
-  if (info.text != nullptr) DrawTextA(dc, info.text, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  if (info.text != nullptr)
+    DrawTextA(dc, info.text, -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
   if (info.text2 != nullptr) {
     DrawTextA(dc, info.text2, -1, &text, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
@@ -125,7 +127,8 @@ LRESULT CALLBACK PopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       if (view != nullptr && SnapshotMenu(view->menu, &items)) {
         PopupLayout layout = LayoutPopup(items);
         for (size_t i = 0; i < items.size(); ++i) {
-          PaintMenuItem(dc, layout.items[i], items[i], static_cast<int>(i) == view->selected, false);
+          PaintMenuItem(dc, layout.items[i], items[i], static_cast<int>(i) == view->selected,
+                        false);
         }
       }
       EndPaint(window, &paint);
@@ -181,8 +184,8 @@ PopupLayout LayoutPopup(const std::vector<MenuItemData>& items) {
       shortcutWidth = std::max(shortcutWidth, static_cast<int>(MeasureMenuText(shortcut).cx));
     }
   }
-  const int width = kCheckColumn + labelWidth + (shortcutWidth > 0 ? kShortcutGap + shortcutWidth : 0) +
-                    kArrowColumn;
+  const int width = kCheckColumn + labelWidth +
+                    (shortcutWidth > 0 ? kShortcutGap + shortcutWidth : 0) + kArrowColumn;
   int y = kPopupEdge;
   for (const MenuItemData& item : items) {
     int h = item.Separator() ? kPopupSeparatorHeight : kPopupItemHeight;

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "platform/controls/MenuPaint.h"
-#include "platform/kernel32.h"
 #include "platform/controls/SystemClasses.h"
+#include "platform/kernel32.h"
 
 namespace platform::controls {
 
@@ -23,17 +23,20 @@ struct Level {
 };
 
 bool IsMouseMessage(UINT m) {
-  return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
+  return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) ||
+         (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK);
 }
 bool IsButtonDown(UINT m) {
-  return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_NCLBUTTONDOWN || m == WM_NCRBUTTONDOWN ||
-         m == WM_LBUTTONDBLCLK || m == WM_NCLBUTTONDBLCLK;
+  return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_NCLBUTTONDOWN ||
+         m == WM_NCRBUTTONDOWN || m == WM_LBUTTONDBLCLK || m == WM_NCLBUTTONDBLCLK;
 }
 bool IsButtonUp(UINT m) {
   return m == WM_LBUTTONUP || m == WM_RBUTTONUP || m == WM_NCLBUTTONUP || m == WM_NCRBUTTONUP;
 }
 
-bool Selectable(const MenuItemData& item) { return !item.Separator(); }
+bool Selectable(const MenuItemData& item) {
+  return !item.Separator();
+}
 
 class Tracker {
  public:
@@ -87,8 +90,8 @@ class Tracker {
   }
 
   void LayoutBar() {
-    barItems_ = LayoutMenuBar(barMenu_, {0, 0, barScreen_.right - barScreen_.left,
-                                         barScreen_.bottom - barScreen_.top});
+    barItems_ = LayoutMenuBar(
+        barMenu_, {0, 0, barScreen_.right - barScreen_.left, barScreen_.bottom - barScreen_.top});
     for (RECT& r : barItems_) OffsetRect(&r, barScreen_.left, barScreen_.top);
     SnapshotMenu(barMenu_, &barEntries_);
   }
@@ -161,8 +164,8 @@ class Tracker {
     level.screen = {x, y, x + w, y + h};
     level.view = std::make_unique<PopupView>();
     level.view->menu = menu;
-    level.window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPopupMenuClass, "", WS_POPUP, x, y, w,
-                                   h, owner_, nullptr, nullptr, nullptr);
+    level.window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kPopupMenuClass, "", WS_POPUP,
+                                   x, y, w, h, owner_, nullptr, nullptr, nullptr);
     if (level.window == nullptr) return;
     SetWindowLongPtrA(level.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(level.view.get()));
     ShowWindow(level.window, SW_SHOWNOACTIVATE);
@@ -188,7 +191,8 @@ class Tracker {
     if (level.view->selected == index) return;
     level.view->selected = index;
     Refresh(level);
-    if (index >= 0 && Notify()) SendSelect(level.items[static_cast<size_t>(index)], index, level.menu, byMouse);
+    if (index >= 0 && Notify())
+      SendSelect(level.items[static_cast<size_t>(index)], index, level.menu, byMouse);
   }
 
   void SendSelect(const MenuItemData& item, int index, HMENU menu, bool byMouse) {
@@ -199,7 +203,8 @@ class Tracker {
       flags |= MF_POPUP;
       id = static_cast<UINT>(index);
     }
-    SendMessageA(owner_, WM_MENUSELECT, MAKEWPARAM(id & 0xFFFF, flags & 0xFFFF), reinterpret_cast<LPARAM>(menu));
+    SendMessageA(owner_, WM_MENUSELECT, MAKEWPARAM(id & 0xFFFF, flags & 0xFFFF),
+                 reinterpret_cast<LPARAM>(menu));
   }
 
   // Opens the submenu of the selected item of level `l`.
@@ -213,7 +218,8 @@ class Tracker {
     RECT itemRect = levels_[l].layout.items[static_cast<size_t>(index)];
     OffsetRect(&itemRect, levels_[l].screen.left, levels_[l].screen.top);
     RECT parent = levels_[l].screen;
-    OpenPopup(item.sub, index, parent.right - kPopupEdge, itemRect.top - kPopupEdge, TPM_LEFTALIGN, &parent);
+    OpenPopup(item.sub, index, parent.right - kPopupEdge, itemRect.top - kPopupEdge, TPM_LEFTALIGN,
+              &parent);
     if (selectFirst && levels_.size() == l + 2) MoveSelection(l + 1, 1);
   }
 
@@ -268,7 +274,8 @@ class Tracker {
     int i = barIndex_;
     for (int tries = 0; tries < n; ++tries) {
       i = (i + step + n) % n;
-      if (!IsRectEmpty(&barItems_[static_cast<size_t>(i)]) && !barEntries_[static_cast<size_t>(i)].Separator()) {
+      if (!IsRectEmpty(&barItems_[static_cast<size_t>(i)]) &&
+          !barEntries_[static_cast<size_t>(i)].Separator()) {
         return i;
       }
     }
@@ -379,7 +386,8 @@ class Tracker {
         if (!levels_.empty()) {
           Level& deepest = levels_.back();
           int sel = deepest.view->selected;
-          if (vk == VK_RIGHT && sel >= 0 && deepest.items[static_cast<size_t>(sel)].sub != nullptr &&
+          if (vk == VK_RIGHT && sel >= 0 &&
+              deepest.items[static_cast<size_t>(sel)].sub != nullptr &&
               !deepest.items[static_cast<size_t>(sel)].Disabled()) {
             OpenSub(levels_.size() - 1, true);
             return true;
@@ -532,7 +540,8 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND window, LPTPMPA
   if (!scope.entered) return FALSE;
   Tracker tracker(window, flags, false);
   tracker.RunPopup(menu, x, y);
-  if ((flags & TPM_RETURNCMD) != 0) return tracker.hasChoice() ? static_cast<BOOL>(tracker.chosen()) : 0;
+  if ((flags & TPM_RETURNCMD) != 0)
+    return tracker.hasChoice() ? static_cast<BOOL>(tracker.chosen()) : 0;
   if (tracker.hasChoice() && (flags & TPM_NONOTIFY) == 0) PostCommand(window, tracker.chosen());
   return TRUE;
 }

@@ -25,27 +25,43 @@ constexpr int kMaxTextWidth = 400;
 
 const char* LabelOf(int id) {
   switch (id) {
-    case IDOK: return "\xC8\xB7\xB6\xA8";                 // 确定
-    case IDCANCEL: return "\xC8\xA1\xCF\xFB";             // 取消
-    case IDABORT: return "\xD6\xD0\xD6\xB9(&A)";          // 中止(&A)
-    case IDRETRY: return "\xD6\xD8\xCA\xD4(&R)";          // 重试(&R)
-    case IDIGNORE: return "\xBA\xF6\xC2\xD4(&I)";         // 忽略(&I)
-    case IDYES: return "\xCA\xC7(&Y)";                    // 是(&Y)
-    case IDNO: return "\xB7\xF1(&N)";                     // 否(&N)
-    case IDTRYAGAIN: return "\xD6\xD8\xCA\xD4(&T)";       // 重试(&T)
-    case IDCONTINUE: return "\xBC\xCC\xD0\xF8(&C)";       // 继续(&C)
-    case IDHELP: return "\xB0\xEF\xD6\xFA";               // 帮助
-    default: return "";
+    case IDOK:
+      return "\xC8\xB7\xB6\xA8";  // 确定
+    case IDCANCEL:
+      return "\xC8\xA1\xCF\xFB";  // 取消
+    case IDABORT:
+      return "\xD6\xD0\xD6\xB9(&A)";  // 中止(&A)
+    case IDRETRY:
+      return "\xD6\xD8\xCA\xD4(&R)";  // 重试(&R)
+    case IDIGNORE:
+      return "\xBA\xF6\xC2\xD4(&I)";  // 忽略(&I)
+    case IDYES:
+      return "\xCA\xC7(&Y)";  // 是(&Y)
+    case IDNO:
+      return "\xB7\xF1(&N)";  // 否(&N)
+    case IDTRYAGAIN:
+      return "\xD6\xD8\xCA\xD4(&T)";  // 重试(&T)
+    case IDCONTINUE:
+      return "\xBC\xCC\xD0\xF8(&C)";  // 继续(&C)
+    case IDHELP:
+      return "\xB0\xEF\xD6\xFA";  // 帮助
+    default:
+      return "";
   }
 }
 
 LPCSTR IconOf(UINT type) {
   switch (type & 0xF0) {
-    case MB_ICONHAND: return IDI_ERROR;
-    case MB_ICONQUESTION: return IDI_QUESTION;
-    case MB_ICONEXCLAMATION: return IDI_WARNING;
-    case MB_ICONASTERISK: return IDI_INFORMATION;
-    default: return nullptr;
+    case MB_ICONHAND:
+      return IDI_ERROR;
+    case MB_ICONQUESTION:
+      return IDI_QUESTION;
+    case MB_ICONEXCLAMATION:
+      return IDI_WARNING;
+    case MB_ICONASTERISK:
+      return IDI_INFORMATION;
+    default:
+      return nullptr;
   }
 }
 
@@ -92,14 +108,15 @@ int ShowMessageBoxWindow(HWND owner, LPCSTR text, LPCSTR caption, UINT type,
   std::vector<int> widths;
   int rowWidth = 0;
   for (int id : buttons) {
-    int width = std::max(kButtonMinWidth,
-                         static_cast<int>(MeasureDialogText(StripAccessMarkers(LabelOf(id))).cx) + 24);
+    int width =
+        std::max(kButtonMinWidth,
+                 static_cast<int>(MeasureDialogText(StripAccessMarkers(LabelOf(id))).cx) + 24);
     widths.push_back(width);
     rowWidth += width;
   }
   rowWidth += kButtonGap * static_cast<int>(buttons.size() - 1);
-  int clientWidth = std::max({textLeft + static_cast<int>(textSize.cx) + kMargin,
-                              rowWidth + 2 * kMargin, 200});
+  int clientWidth =
+      std::max({textLeft + static_cast<int>(textSize.cx) + kMargin, rowWidth + 2 * kMargin, 200});
   int clientHeight = kMargin + contentHeight + 2 * kMargin + kButtonHeight + kMargin;
   box->iconRect = {kMargin, kMargin, kMargin + kIconSize, kMargin + kIconSize};
   int textTop = kMargin + (contentHeight - textSize.cy) / 2;
@@ -118,14 +135,14 @@ int ShowMessageBoxWindow(HWND owner, LPCSTR text, LPCSTR caption, UINT type,
 
   DWORD style = (hasCancel || okOnly) ? WS_SYSMENU : 0;
   DWORD exStyle = (type & MB_SYSTEMMODAL) ? WS_EX_TOPMOST : 0;
-  auto handler = [box](HWND dialog, UINT message, WPARAM wParam,
-                       LPARAM) -> std::optional<LRESULT> {
+  auto handler = [box](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
     switch (message) {
       case WM_COMMAND: {
         int id = LOWORD(wParam);
         if (HIWORD(wParam) != BN_CLICKED) return 0;
         if (id == IDHELP) return 0;  // help leaves the box open
-        bool isButton = std::find(box->buttons.begin(), box->buttons.end(), id) != box->buttons.end();
+        bool isButton =
+            std::find(box->buttons.begin(), box->buttons.end(), id) != box->buttons.end();
         // Esc and the close box arrive as IDCANCEL even when there is no Cancel button.
         if (id == IDCANCEL && !isButton) {
           if (box->escapeAnswer != 0) EndDialog(dialog, box->escapeAnswer);

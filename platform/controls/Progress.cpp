@@ -21,14 +21,18 @@ struct Progress {
   int step = 10;
 };
 
-Progress* StateOf(HWND window) { return reinterpret_cast<Progress*>(GetWindowLongPtrA(window, 0)); }
+Progress* StateOf(HWND window) {
+  return reinterpret_cast<Progress*>(GetWindowLongPtrA(window, 0));
+}
 
 int Clamp(const Progress& p, int64_t value) {
   int lo = std::min(p.low, p.high), hi = std::max(p.low, p.high);
   return static_cast<int>(std::clamp<int64_t>(value, lo, hi));
 }
 
-LPARAM PackedRange(const Progress& p) { return MAKELPARAM(p.low, p.high); }
+LPARAM PackedRange(const Progress& p) {
+  return MAKELPARAM(p.low, p.high);
+}
 
 // Where the fill ends, as a part of `length` pixels.
 int FilledLength(const Progress& p, int length) {
@@ -84,7 +88,8 @@ void PaintTrack(HDC dc, const RECT& r, const VelmoraThemePaintInfo&) {
 // A smooth fill covers its rectangle; a segmented one draws blocks from the start of the
 // bar (`inner`) with gaps between them, the last block cut at the fill's end.
 void PaintFill(HDC dc, const RECT& r, const VelmoraThemePaintInfo& info) {
-  COLORREF color = GetSysColor((info.state & VELMORA_STATE_DISABLED) != 0 ? COLOR_GRAYTEXT : COLOR_HIGHLIGHT);
+  COLORREF color =
+      GetSysColor((info.state & VELMORA_STATE_DISABLED) != 0 ? COLOR_GRAYTEXT : COLOR_HIGHLIGHT);
   if (info.value2 != 0) {
     FillRectColor(dc, r, color);
     return;
@@ -170,8 +175,10 @@ LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
       int old = p->pos;
       int64_t next = static_cast<int64_t>(p->pos) + p->step;
       // Passing the end starts over from the beginning, as a repeating indicator.
-      if (next > p->high && p->high > p->low) next = p->low + (next - p->high) % (int64_t{p->high} - p->low);
-      if (next < p->low && p->high > p->low) next = p->high - (p->low - next) % (int64_t{p->high} - p->low);
+      if (next > p->high && p->high > p->low)
+        next = p->low + (next - p->high) % (int64_t{p->high} - p->low);
+      if (next < p->low && p->high > p->low)
+        next = p->high - (p->low - next) % (int64_t{p->high} - p->low);
       p->pos = Clamp(*p, next);
       return moved(old);
     }
@@ -196,7 +203,9 @@ void RegisterProgressClass() {
 
 }  // namespace platform::controls
 
-void InitCommonControls() { platform::controls::EnsureSystemClassesRegistered(); }
+void InitCommonControls() {
+  platform::controls::EnsureSystemClassesRegistered();
+}
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
   if (init == nullptr || init->dwSize != sizeof(INITCOMMONCONTROLSEX)) return FALSE;

@@ -26,7 +26,9 @@ ScrollControl* StateOf(HWND window) {
   return reinterpret_cast<ScrollControl*>(GetWindowLongPtrA(window, 0));
 }
 
-bool IsVertical(HWND window) { return (GetWindowLongPtrA(window, GWL_STYLE) & SBS_VERT) != 0; }
+bool IsVertical(HWND window) {
+  return (GetWindowLongPtrA(window, GWL_STYLE) & SBS_VERT) != 0;
+}
 
 ScrollGeometry Geometry(HWND window, const ScrollControl& s) {
   RECT client{};
@@ -52,7 +54,9 @@ void Paint(HWND window, ScrollControl& s) {
   EndPaint(window, &ps);
 }
 
-int Along(const ScrollPress& press, POINT p) { return press.vertical ? p.y : p.x; }
+int Along(const ScrollPress& press, POINT p) {
+  return press.vertical ? p.y : p.x;
+}
 
 void EndPress(HWND window, ScrollControl& s) {
   if (!s.pressing) return;
@@ -250,7 +254,9 @@ LRESULT CALLBACK ScrollBarProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
 }
 
-bool IsControlBar(int bar) { return bar == SB_CTL; }
+bool IsControlBar(int bar) {
+  return bar == SB_CTL;
+}
 
 }  // namespace
 
@@ -282,7 +288,8 @@ int SetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw) {
 BOOL GetScrollInfo(HWND window, int bar, LPSCROLLINFO info) {
   if (info == nullptr || info->cbSize != sizeof(SCROLLINFO)) return FALSE;
   if (IsControlBar(bar)) {
-    return static_cast<BOOL>(SendMessageA(window, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(info)));
+    return static_cast<BOOL>(
+        SendMessageA(window, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(info)));
   }
   ScrollData data;
   if (!GetWindowBarData(window, bar, &data)) return FALSE;
@@ -326,7 +333,8 @@ BOOL GetScrollRange(HWND window, int bar, int* minPos, int* maxPos) {
   if (minPos == nullptr || maxPos == nullptr) return FALSE;
   if (IsControlBar(bar)) {
     if (!IsWindow(window)) return FALSE;
-    SendMessageA(window, SBM_GETRANGE, reinterpret_cast<WPARAM>(minPos), reinterpret_cast<LPARAM>(maxPos));
+    SendMessageA(window, SBM_GETRANGE, reinterpret_cast<WPARAM>(minPos),
+                 reinterpret_cast<LPARAM>(maxPos));
     return TRUE;
   }
   ScrollData data;
@@ -340,7 +348,8 @@ BOOL EnableScrollBar(HWND window, UINT bar, UINT arrows) {
   if (bar == static_cast<UINT>(SB_CTL)) {
     return static_cast<BOOL>(SendMessageA(window, SBM_ENABLE_ARROWS, arrows, 0));
   }
-  return EnableWindowBarArrows(window, static_cast<int>(bar), arrows & ESB_DISABLE_BOTH) ? TRUE : FALSE;
+  return EnableWindowBarArrows(window, static_cast<int>(bar), arrows & ESB_DISABLE_BOTH) ? TRUE
+                                                                                         : FALSE;
 }
 
 BOOL ShowScrollBar(HWND window, int bar, BOOL show) {

@@ -18,7 +18,9 @@ namespace {
 // Thumbs never shrink below this, or they become impossible to grab.
 constexpr int kMinThumb = 8;
 
-int64_t Span(const ScrollData& d) { return static_cast<int64_t>(d.max) - d.min + 1; }
+int64_t Span(const ScrollData& d) {
+  return static_cast<int64_t>(d.max) - d.min + 1;
+}
 
 void Fill(HDC dc, const RECT& r, COLORREF color) {
   if (r.right <= r.left || r.bottom <= r.top) return;
@@ -41,7 +43,7 @@ void PaintArrow(HDC dc, const RECT& r, const VelmoraThemePaintInfo& info) {
   if ((info.state & VELMORA_STATE_PRESSED) != 0) face = Mix(face, RGB(0, 0, 0), 20);
   Fill(dc, r, face);
   COLORREF ink = (info.state & VELMORA_STATE_DISABLED) != 0 ? GetSysColor(COLOR_GRAYTEXT)
-                                                              : GetSysColor(COLOR_BTNTEXT);
+                                                            : GetSysColor(COLOR_BTNTEXT);
   int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
   int size = std::max(2, std::min(r.right - r.left, r.bottom - r.top) / 4);
   POINT pts[3];
@@ -105,7 +107,9 @@ void NormalizeScroll(ScrollData& d) {
   d.trackPos = std::clamp(d.trackPos, d.min, top);
 }
 
-bool CanScroll(const ScrollData& d) { return MaxScrollPos(d) > d.min; }
+bool CanScroll(const ScrollData& d) {
+  return MaxScrollPos(d) > d.min;
+}
 
 int ApplyScrollInfo(ScrollData& d, const SCROLLINFO& info) {
   if ((info.fMask & SIF_RANGE) != 0) {
@@ -154,15 +158,16 @@ ScrollGeometry LayoutScrollBar(const RECT& rect, bool vertical, const ScrollData
     return g;
   }
   int64_t span = Span(d);
-  int thumb = d.page == 0 ? thickness
-                          : static_cast<int>(static_cast<int64_t>(track) * d.page / span);
+  int thumb =
+      d.page == 0 ? thickness : static_cast<int>(static_cast<int64_t>(track) * d.page / span);
   thumb = std::clamp(thumb, std::min(kMinThumb, track), track);
   g.thumbLength = thumb;
   int64_t steps = static_cast<int64_t>(MaxScrollPos(d)) - d.min;
   int shown = d.tracking ? d.trackPos : d.pos;
-  int start = g.trackStart +
-              (steps > 0 ? static_cast<int>((track - thumb) * (static_cast<int64_t>(shown) - d.min) / steps)
-                         : 0);
+  int start =
+      g.trackStart +
+      (steps > 0 ? static_cast<int>((track - thumb) * (static_cast<int64_t>(shown) - d.min) / steps)
+                 : 0);
   g.thumb = piece(start, start + thumb);
   g.pageLess = piece(g.trackStart, start);
   g.pageMore = piece(start + thumb, g.trackEnd);
@@ -196,8 +201,8 @@ void EnsureScrollPainters() {
   });
 }
 
-void PaintScrollBar(HDC dc, const RECT& rect, bool vertical, const ScrollData& d,
-                    ScrollHit pressed, bool enabled, DWORD style) {
+void PaintScrollBar(HDC dc, const RECT& rect, bool vertical, const ScrollData& d, ScrollHit pressed,
+                    bool enabled, DWORD style) {
   EnsureScrollPainters();
   ScrollGeometry g = LayoutScrollBar(rect, vertical, d);
   const bool scrollable = enabled && CanScroll(d);
@@ -224,8 +229,8 @@ void PaintScrollBar(HDC dc, const RECT& rect, bool vertical, const ScrollData& d
 
 void SendScrollRequest(const ScrollPress& press, int code, int position) {
   if (press.target == nullptr) return;
-  SendMessageA(press.target, press.vertical ? WM_VSCROLL : WM_HSCROLL,
-               MAKEWPARAM(code, position), press.lParam);
+  SendMessageA(press.target, press.vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(code, position),
+               press.lParam);
 }
 
 int ScrollCodeFor(ScrollHit hit) {

@@ -38,7 +38,7 @@ struct ScrollGeometry {
   RECT arrowMore{};
   RECT pageLess{};
   RECT pageMore{};
-  RECT thumb{};  // empty when there is no thumb
+  RECT thumb{};        // empty when there is no thumb
   int trackStart = 0;  // along the bar's axis, in the rectangle's coordinates
   int trackEnd = 0;
   int thumbLength = 0;
@@ -59,10 +59,10 @@ void EnsureScrollPainters();
 // A press on a scroll bar in progress: what it holds and where the requests go.
 struct ScrollPress {
   ScrollHit hit = ScrollHit::None;
-  bool inside = false;      // the mouse is over the pressed piece
-  int grabOffset = 0;       // where the thumb was grabbed, from its leading edge
-  HWND target = nullptr;    // who gets WM_HSCROLL / WM_VSCROLL
-  LPARAM lParam = 0;        // the control's handle, or 0 for a window's own bars
+  bool inside = false;    // the mouse is over the pressed piece
+  int grabOffset = 0;     // where the thumb was grabbed, from its leading edge
+  HWND target = nullptr;  // who gets WM_HSCROLL / WM_VSCROLL
+  LPARAM lParam = 0;      // the control's handle, or 0 for a window's own bars
   bool vertical = false;
 };
 

@@ -49,9 +49,13 @@ BarEntry* EntryLocked(HWND handle) {
   return &entry;
 }
 
-bool ValidBar(int bar) { return bar == SB_HORZ || bar == SB_VERT; }
+bool ValidBar(int bar) {
+  return bar == SB_HORZ || bar == SB_VERT;
+}
 
-DWORD StyleBit(int bar) { return bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL; }
+DWORD StyleBit(int bar) {
+  return bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL;
+}
 
 RECT BarRect(int bar, const RECT& client) {
   const int size = ThemeScrollBarSize();

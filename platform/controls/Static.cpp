@@ -21,7 +21,9 @@ StaticData* Data(HWND hwnd) {
   return reinterpret_cast<StaticData*>(GetWindowLongPtrA(hwnd, 0));
 }
 
-DWORD Style(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
+DWORD Style(HWND hwnd) {
+  return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
+}
 
 HFONT FontOf(const StaticData* data) {
   if (data != nullptr && data->font != nullptr) return data->font;
@@ -43,8 +45,12 @@ std::string WindowText(HWND hwnd) {
   return text;
 }
 
-void FillSys(HDC dc, const RECT& r, int color) { FillRect(dc, &r, GetSysColorBrush(color)); }
-void FrameSys(HDC dc, const RECT& r, int color) { FrameRect(dc, &r, GetSysColorBrush(color)); }
+void FillSys(HDC dc, const RECT& r, int color) {
+  FillRect(dc, &r, GetSysColorBrush(color));
+}
+void FrameSys(HDC dc, const RECT& r, int color) {
+  FrameRect(dc, &r, GetSysColorBrush(color));
+}
 
 HBRUSH AskColors(HWND hwnd, HDC dc) {
   HWND parent = GetParent(hwnd);
@@ -142,9 +148,8 @@ void Paint(HWND hwnd, HDC dc) {
 
   // Frames and rectangles paint over the parent's background as they are; the others ask
   // the parent for the colours and paint its brush behind themselves.
-  bool colored = kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT ||
-                 kind == SS_SIMPLE || kind == SS_LEFTNOWORDWRAP || kind == SS_ICON ||
-                 kind == SS_BITMAP;
+  bool colored = kind == SS_LEFT || kind == SS_CENTER || kind == SS_RIGHT || kind == SS_SIMPLE ||
+                 kind == SS_LEFTNOWORDWRAP || kind == SS_ICON || kind == SS_BITMAP;
   if (colored) {
     HBRUSH brush = AskColors(hwnd, dc);
     // SS_SIMPLE keeps the parent's background under the text and paints no more.
@@ -210,7 +215,8 @@ HANDLE SetImage(HWND hwnd, StaticData* data, UINT type, HANDLE image) {
 
 LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   StaticData* data = Data(hwnd);
-  if (data == nullptr && message != WM_NCCREATE) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (data == nullptr && message != WM_NCCREATE)
+    return DefWindowProcA(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_NCCREATE: {
       SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(new StaticData));
@@ -278,8 +284,7 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return reinterpret_cast<LRESULT>(
           SetImage(hwnd, data, static_cast<UINT>(wParam), reinterpret_cast<HANDLE>(lParam)));
     case STM_GETIMAGE:
-      if (wParam == data->imageType ||
-          (wParam != IMAGE_BITMAP && data->imageType != IMAGE_BITMAP))
+      if (wParam == data->imageType || (wParam != IMAGE_BITMAP && data->imageType != IMAGE_BITMAP))
         return reinterpret_cast<LRESULT>(data->image);
       return 0;
     default:

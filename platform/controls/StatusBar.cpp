@@ -36,7 +36,9 @@ struct StatusBar {
   HFONT font = nullptr;
 };
 
-StatusBar* StateOf(HWND window) { return reinterpret_cast<StatusBar*>(GetWindowLongPtrA(window, 0)); }
+StatusBar* StateOf(HWND window) {
+  return reinterpret_cast<StatusBar*>(GetWindowLongPtrA(window, 0));
+}
 
 HFONT FontOf(const StatusBar& s) {
   return s.font != nullptr ? s.font : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -86,24 +88,28 @@ void PlaceAtBottom(HWND window, const StatusBar& s) {
       now.bottom - now.top == height) {
     return;
   }
-  SetWindowPos(window, nullptr, 0, area.bottom - height, area.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(window, nullptr, 0, area.bottom - height, area.right, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 RECT PartRect(HWND window, const StatusBar& s, int index) {
   RECT client{};
   GetClientRect(window, &client);
-  if (s.simple) return {client.left + kBorderX, client.top + kBorderY, client.right - kBorderX, client.bottom};
+  if (s.simple)
+    return {client.left + kBorderX, client.top + kBorderY, client.right - kBorderX, client.bottom};
   int left = client.left + kBorderX;
   for (int i = 0; i < index; ++i) {
     int edge = s.edges[i] < 0 ? client.right : s.edges[i];
     left = std::max(left, edge + kGap);
   }
   int right = s.edges[index] < 0 ? client.right - kBorderX : s.edges[index];
-  return {std::min<int>(left, client.right), client.top + kBorderY, std::min<int>(std::max(left, right), client.right),
-          client.bottom};
+  return {std::min<int>(left, client.right), client.top + kBorderY,
+          std::min<int>(std::max(left, right), client.right), client.bottom};
 }
 
-int PartCount(const StatusBar& s) { return static_cast<int>(s.edges.size()); }
+int PartCount(const StatusBar& s) {
+  return static_cast<int>(s.edges.size());
+}
 
 Pane* PaneAt(StatusBar& s, int index) {
   if (index == SB_SIMPLEID) return &s.simplePane;
@@ -181,7 +187,9 @@ void PaintPane(HDC dc, const RECT& r, const VelmoraThemePaintInfo& info) {
   };
   draw(all.substr(0, first), DT_LEFT);
   if (first != std::string::npos) {
-    draw(all.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1), DT_CENTER);
+    draw(
+        all.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1),
+        DT_CENTER);
   }
   if (second != std::string::npos) draw(all.substr(second + 1), DT_RIGHT);
   if (old != nullptr) SelectObject(dc, old);
@@ -198,7 +206,9 @@ void PaintGrip(HDC dc, const RECT& r, const VelmoraThemePaintInfo&) {
   }
 }
 
-LRESULT PackedLength(const Pane& p) { return MAKELPARAM(static_cast<int>(p.text.size()), static_cast<int>(p.flags)); }
+LRESULT PackedLength(const Pane& p) {
+  return MAKELPARAM(static_cast<int>(p.text.size()), static_cast<int>(p.flags));
+}
 
 LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   StatusBar* s = StateOf(window);
@@ -206,7 +216,8 @@ LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_NCCREATE: {
       auto* state = new StatusBar();
       auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-      if (create != nullptr && create->lpszName != nullptr && reinterpret_cast<uintptr_t>(create->lpszName) > 0xFFFF) {
+      if (create != nullptr && create->lpszName != nullptr &&
+          reinterpret_cast<uintptr_t>(create->lpszName) > 0xFFFF) {
         state->panes[0].text = create->lpszName;
       }
       SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(state));
@@ -251,7 +262,8 @@ LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       // The grip sizes the parent, not the bar.
       if (static_cast<LRESULT>(wParam) == HTBOTTOMRIGHT) {
         HWND parent = GetParent(window);
-        if (parent != nullptr) SendMessageA(parent, WM_SYSCOMMAND, SC_SIZE + kSizeBottomRight, lParam);
+        if (parent != nullptr)
+          SendMessageA(parent, WM_SYSCOMMAND, SC_SIZE + kSizeBottomRight, lParam);
         return 0;
       }
       return DefWindowProcA(window, message, wParam, lParam);

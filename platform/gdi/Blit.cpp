@@ -24,7 +24,9 @@ namespace {
 // no surface comes anywhere near this size.
 constexpr int64_t kCoordLimit = int64_t{1} << 30;
 
-int64_t ClampCoord(int64_t v) { return std::clamp(v, -kCoordLimit, kCoordLimit); }
+int64_t ClampCoord(int64_t v) {
+  return std::clamp(v, -kCoordLimit, kCoordLimit);
+}
 
 struct Span64 {
   int64_t lo;
@@ -32,7 +34,9 @@ struct Span64 {
   bool empty() const { return hi <= lo; }
 };
 
-Span64 Intersect(Span64 a, Span64 b) { return {std::max(a.lo, b.lo), std::min(a.hi, b.hi)}; }
+Span64 Intersect(Span64 a, Span64 b) {
+  return {std::max(a.lo, b.lo), std::min(a.hi, b.hi)};
+}
 
 // A rectangle of the given (possibly negative) extent from its origin, as a half-open span.
 Span64 Extent(int64_t origin, int64_t extent) {
@@ -232,15 +236,18 @@ BOOL BlitUnstretched(DeviceContext& dc, int64_t x, int64_t y, int64_t w, int64_t
   const int64_t dy = sy - (y + dc.surfaceOrigin.y);
   if (src != nullptr) {
     xs = Intersect(xs, {-dx - dc.surfaceOrigin.x, src->surface->width() - dx - dc.surfaceOrigin.x});
-    ys = Intersect(ys, {-dy - dc.surfaceOrigin.y, src->surface->height() - dy - dc.surfaceOrigin.y});
+    ys =
+        Intersect(ys, {-dy - dc.surfaceOrigin.y, src->surface->height() - dy - dc.surfaceOrigin.y});
   }
   int64_t mdx = 0;
   int64_t mdy = 0;
   if (mask != nullptr) {
     mdx = mask->x - (x + dc.surfaceOrigin.x);
     mdy = mask->y - (y + dc.surfaceOrigin.y);
-    xs = Intersect(xs, {-mdx - dc.surfaceOrigin.x, mask->surface->width() - mdx - dc.surfaceOrigin.x});
-    ys = Intersect(ys, {-mdy - dc.surfaceOrigin.y, mask->surface->height() - mdy - dc.surfaceOrigin.y});
+    xs = Intersect(xs,
+                   {-mdx - dc.surfaceOrigin.x, mask->surface->width() - mdx - dc.surfaceOrigin.x});
+    ys = Intersect(ys,
+                   {-mdy - dc.surfaceOrigin.y, mask->surface->height() - mdy - dc.surfaceOrigin.y});
   }
   std::vector<RECT> rects = ClipDest(dc, xs, ys);
   if (rects.empty()) return TRUE;
@@ -330,8 +337,9 @@ BOOL BlitStretched(DeviceContext& dc, int64_t x, int64_t y, int64_t w, int64_t h
         only.bottom == valid.bottom) {
       // Nothing to combine and nothing clipped: the averages go straight into place.
       const ptrdiff_t stride = bh > 1 ? (dest.Row(valid.top + 1) - dest.Row(valid.top)) / 4 : 0;
-      HalftoneStretch(*src.surface, src.colours, ax, ay, valid.left, valid.right, valid.top, valid.bottom,
-                      reinterpret_cast<uint32_t*>(dest.Row(valid.top)) + valid.left, stride);
+      HalftoneStretch(*src.surface, src.colours, ax, ay, valid.left, valid.right, valid.top,
+                      valid.bottom, reinterpret_cast<uint32_t*>(dest.Row(valid.top)) + valid.left,
+                      stride);
       return TRUE;
     }
     // Averaged first into a BGRX block, which the ROP then takes as its source.
@@ -454,7 +462,9 @@ BOOL MaskBlt(HDC destHandle, int xDest, int yDest, int width, int height, HDC sr
              int ySrc, HBITMAP maskHandle, int xMask, int yMask, DWORD rop4) {
   const uint8_t fore = RopIndex(rop4);
   const auto back = static_cast<uint8_t>(rop4 >> 24);
-  if (maskHandle == nullptr) return BitBlt(destHandle, xDest, yDest, width, height, srcHandle, xSrc, ySrc, rop4 & 0x00FFFFFF);
+  if (maskHandle == nullptr)
+    return BitBlt(destHandle, xDest, yDest, width, height, srcHandle, xSrc, ySrc,
+                  rop4 & 0x00FFFFFF);
   auto dc = DrawableDC(destHandle);
   if (!dc) return FALSE;
   auto maskBitmap = Lookup<BitmapObject>(maskHandle);
@@ -478,9 +488,9 @@ BOOL MaskBlt(HDC destHandle, int xDest, int yDest, int width, int height, HDC sr
                          usesSource ? &src : nullptr, sx, sy, fore, &mask);
 }
 
-int StretchDIBits(HDC handle, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                  int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info, UINT usage,
-                  DWORD rop) {
+int StretchDIBits(HDC handle, int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                  int ySrc, int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info,
+                  UINT usage, DWORD rop) {
   const uint8_t index = RopIndex(rop);
   auto dc = DrawableDC(handle);
   if (!dc || info == nullptr) return 0;
@@ -503,21 +513,22 @@ int StretchDIBits(HDC handle, int xDest, int yDest, int destWidth, int destHeigh
   src.colours.destText = dc->state.textColor;
   src.colours.destBk = dc->state.bkColor;
   src.colours.sourceIsMonoDevice = false;
-  if (!BlitStretched(*dc, DeviceX(*dc, xDest), DeviceY(*dc, yDest), destWidth, destHeight, src, xSrc,
-                     sy, srcWidth, srcHeight, index))
+  if (!BlitStretched(*dc, DeviceX(*dc, xDest), DeviceY(*dc, yDest), destWidth, destHeight, src,
+                     xSrc, sy, srcWidth, srcHeight, index))
     return 0;
   return lines;
 }
 
-int SetDIBitsToDevice(HDC handle, int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
-                      UINT startScan, UINT lines, const void* bits, const BITMAPINFO* info,
-                      UINT usage) {
+int SetDIBitsToDevice(HDC handle, int xDest, int yDest, DWORD width, DWORD height, int xSrc,
+                      int ySrc, UINT startScan, UINT lines, const void* bits,
+                      const BITMAPINFO* info, UINT usage) {
   auto dc = DrawableDC(handle);
   if (!dc || info == nullptr || bits == nullptr || lines == 0) return 0;
   DibFormat format;
   if (!ParseDibHeader(info, &format)) return 0;
   int firstRow = 0;
-  std::shared_ptr<Surface> band = SurfaceFromDibLines(info, bits, usage, startScan, lines, &firstRow);
+  std::shared_ptr<Surface> band =
+      SurfaceFromDibLines(info, bits, usage, startScan, lines, &firstRow);
   if (!band) return 0;
   // Widths beyond 31 bits are nonsense; they just make the rectangle reach past everything.
   const int64_t w = std::min<int64_t>(width, kCoordLimit);

@@ -29,7 +29,9 @@ HPEN InsertPen(UINT style, LONG width, COLORREF color) {
 
 using namespace platform::gdi;
 
-HBRUSH CreateSolidBrush(COLORREF color) { return InsertBrush(BS_SOLID, color, 0); }
+HBRUSH CreateSolidBrush(COLORREF color) {
+  return InsertBrush(BS_SOLID, color, 0);
+}
 
 HBRUSH CreateBrushIndirect(const LOGBRUSH* brush) {
   if (brush == nullptr) return nullptr;

@@ -1,8 +1,8 @@
 // Region objects and the clip region of DCs. Clip regions are kept in device coordinates
 // (SelectClipRgn takes device coordinates; the rectangle functions take logical ones).
 #include <algorithm>
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 
 #include "platform/gdi/DeviceContext.h"
 
@@ -15,9 +15,13 @@ RECT Ordered(int left, int top, int right, int bottom) {
               std::max(top, bottom)};
 }
 
-std::shared_ptr<RegionObject> FindRegion(HRGN handle) { return Lookup<RegionObject>(handle); }
+std::shared_ptr<RegionObject> FindRegion(HRGN handle) {
+  return Lookup<RegionObject>(handle);
+}
 
-std::shared_ptr<DeviceContext> FindDC(HDC handle) { return Lookup<DeviceContext>(handle); }
+std::shared_ptr<DeviceContext> FindDC(HDC handle) {
+  return Lookup<DeviceContext>(handle);
+}
 
 // What a DC without a clip region may draw on, in device coordinates: its whole surface.
 Region WholeDevice(const DeviceContext& dc) {
@@ -28,7 +32,9 @@ Region WholeDevice(const DeviceContext& dc) {
 }
 
 // The complexity of what the DC may now draw on, which is what the clip functions report.
-int ClipResult(const DeviceContext& dc) { return dc.ClipArea().Complexity(); }
+int ClipResult(const DeviceContext& dc) {
+  return dc.ClipArea().Complexity();
+}
 
 LONG Clamp32(int64_t v) {
   return static_cast<LONG>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
@@ -98,8 +104,9 @@ BOOL PtInRegion(HRGN handle, int x, int y) {
 BOOL RectInRegion(HRGN handle, const RECT* rect) {
   auto region = FindRegion(handle);
   if (!region || rect == nullptr) return FALSE;
-  return region->region.Intersects(Ordered(rect->left, rect->top, rect->right, rect->bottom)) ? TRUE
-                                                                                              : FALSE;
+  return region->region.Intersects(Ordered(rect->left, rect->top, rect->right, rect->bottom))
+             ? TRUE
+             : FALSE;
 }
 
 BOOL EqualRgn(HRGN a, HRGN b) {
@@ -109,7 +116,9 @@ BOOL EqualRgn(HRGN a, HRGN b) {
   return ra->region == rb->region ? TRUE : FALSE;
 }
 
-int SelectClipRgn(HDC dc, HRGN region) { return ExtSelectClipRgn(dc, region, RGN_COPY); }
+int SelectClipRgn(HDC dc, HRGN region) {
+  return ExtSelectClipRgn(dc, region, RGN_COPY);
+}
 
 int ExtSelectClipRgn(HDC handle, HRGN regionHandle, int mode) {
   auto dc = FindDC(handle);

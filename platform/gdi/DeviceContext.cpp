@@ -27,7 +27,8 @@ DcState DefaultState() {
 
 // Binds `bitmap` to the DC with the selection lock held.
 void Bind(DeviceContext& dc, const std::shared_ptr<BitmapObject>& bitmap) {
-  if (dc.state.bitmap && dc.state.bitmap->selectedInto == &dc) dc.state.bitmap->selectedInto = nullptr;
+  if (dc.state.bitmap && dc.state.bitmap->selectedInto == &dc)
+    dc.state.bitmap->selectedInto = nullptr;
   dc.state.bitmap = bitmap;
   if (bitmap && !bitmap->stock) bitmap->selectedInto = &dc;
   dc.surface = bitmap ? bitmap->surface : nullptr;
@@ -45,7 +46,8 @@ bool SelectBitmap(DeviceContext& dc, const std::shared_ptr<BitmapObject>& bitmap
 
 void ReleaseBitmap(DeviceContext& dc) {
   std::lock_guard lock(SelectionMutex());
-  if (dc.state.bitmap && dc.state.bitmap->selectedInto == &dc) dc.state.bitmap->selectedInto = nullptr;
+  if (dc.state.bitmap && dc.state.bitmap->selectedInto == &dc)
+    dc.state.bitmap->selectedInto = nullptr;
   dc.state.bitmap.reset();
   dc.surface.reset();
 }
@@ -62,7 +64,8 @@ Region DeviceContext::ClipArea() const {
   // with the surface bounds before every primitive would only copy it the slow way.
   if (visible && !state.clip) {
     const RECT b = visible->Bounds();
-    if (visible->IsEmpty() || (b.left >= 0 && b.top >= 0 && b.right <= whole.right && b.bottom <= whole.bottom)) {
+    if (visible->IsEmpty() ||
+        (b.left >= 0 && b.top >= 0 && b.right <= whole.right && b.bottom <= whole.bottom)) {
       return *visible;
     }
   }
@@ -134,7 +137,9 @@ using namespace platform::gdi;
 
 namespace {
 
-std::shared_ptr<DeviceContext> FindDC(HDC handle) { return Lookup<DeviceContext>(handle); }
+std::shared_ptr<DeviceContext> FindDC(HDC handle) {
+  return Lookup<DeviceContext>(handle);
+}
 
 }  // namespace
 
@@ -285,8 +290,10 @@ BOOL OffsetViewportOrgEx(HDC handle, int dx, int dy, LPPOINT old) {
   if (!dc) return FALSE;
   if (old != nullptr) *old = dc->state.viewportOrg;
   // Wraps like 32-bit arithmetic instead of overflowing.
-  dc->state.viewportOrg.x = static_cast<LONG>(static_cast<uint32_t>(dc->state.viewportOrg.x) + static_cast<uint32_t>(dx));
-  dc->state.viewportOrg.y = static_cast<LONG>(static_cast<uint32_t>(dc->state.viewportOrg.y) + static_cast<uint32_t>(dy));
+  dc->state.viewportOrg.x =
+      static_cast<LONG>(static_cast<uint32_t>(dc->state.viewportOrg.x) + static_cast<uint32_t>(dx));
+  dc->state.viewportOrg.y =
+      static_cast<LONG>(static_cast<uint32_t>(dc->state.viewportOrg.y) + static_cast<uint32_t>(dy));
   return TRUE;
 }
 

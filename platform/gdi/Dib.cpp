@@ -81,7 +81,8 @@ const std::vector<RGBQUAD>& PaletteForFetch(const Surface& source, int bitCount)
   }
 }
 
-void WriteColorTable(BITMAPINFO* info, const DibFormat& format, const std::vector<RGBQUAD>& palette) {
+void WriteColorTable(BITMAPINFO* info, const DibFormat& format,
+                     const std::vector<RGBQUAD>& palette) {
   for (int i = 0; i < format.colorTableEntries; ++i) {
     RGBQUAD q = i < static_cast<int>(palette.size()) ? palette[i] : RGBQUAD{0, 0, 0, 0};
     q.rgbReserved = 0;
@@ -143,7 +144,8 @@ void ClearRowTail(Surface& s, int row, int width) {
 bool SamePalette(const std::vector<RGBQUAD>& a, const std::vector<RGBQUAD>& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i].rgbRed != b[i].rgbRed || a[i].rgbGreen != b[i].rgbGreen || a[i].rgbBlue != b[i].rgbBlue)
+    if (a[i].rgbRed != b[i].rgbRed || a[i].rgbGreen != b[i].rgbGreen ||
+        a[i].rgbBlue != b[i].rgbBlue)
       return false;
   }
   return true;
@@ -203,7 +205,8 @@ bool ParseDibHeader(const void* header, DibFormat* out) {
   DefaultMasks(f.bitCount, f.masks);
   if (f.bitCount <= 8) {
     DWORD most = 1u << f.bitCount;
-    f.colorTableEntries = static_cast<int>(colorsUsed == 0 || colorsUsed > most ? most : colorsUsed);
+    f.colorTableEntries =
+        static_cast<int>(colorsUsed == 0 || colorsUsed > most ? most : colorsUsed);
   } else {
     // Deeper DIBs may carry a table to help palette devices; it only moves the bits.
     f.colorTableEntries = static_cast<int>(std::min<DWORD>(colorsUsed, 256));
@@ -264,13 +267,15 @@ std::shared_ptr<Surface> SurfaceFromDibLines(const BITMAPINFO* info, const void*
   DibFormat f;
   if (bits == nullptr || !ParseDibInfo(info, usage, &f)) return nullptr;
   if (static_cast<int64_t>(startScan) >= f.height || lines == 0) return nullptr;
-  int count = static_cast<int>(std::min<int64_t>(lines, f.height - static_cast<int64_t>(startScan)));
+  int count =
+      static_cast<int>(std::min<int64_t>(lines, f.height - static_cast<int64_t>(startScan)));
   auto surface = std::make_shared<Surface>(f.width, count, f.bitCount, f.topDown);
   surface->AttachExternal(static_cast<uint8_t*>(const_cast<void*>(bits)));
   if (f.bitCount <= 8) surface->palette() = f.colors;
   surface->SetMasks(f.masks[0], f.masks[1], f.masks[2]);
   if (firstRow != nullptr) {
-    *firstRow = f.topDown ? static_cast<int>(startScan) : f.height - static_cast<int>(startScan) - count;
+    *firstRow =
+        f.topDown ? static_cast<int>(startScan) : f.height - static_cast<int>(startScan) - count;
   }
   return surface;
 }
@@ -279,7 +284,7 @@ PixelConverter::PixelConverter(const Surface& from, const Surface& to) {
   const int fromBits = from.bitCount();
   const int toBits = to.bitCount();
   if (fromBits == toBits) {
-    bool same = fromBits <= 8 ? SamePalette(from.palette(), to.palette())
+    bool same = fromBits <= 8    ? SamePalette(from.palette(), to.palette())
                 : fromBits == 24 ? true
                                  : std::equal(from.masks(), from.masks() + 3, to.masks());
     if (same) {
@@ -323,10 +328,12 @@ void PixelConverter::CopyRow(const Surface& from, int fromRow, Surface& to, int 
     }
     case Mode::IndexTable:
       if (from.bitCount() == 8 && to.bitCount() == 32) {
-        for (int x = 0; x < width; ++x) std::memcpy(out + 4 * static_cast<size_t>(x), &table_[in[x]], 4);
+        for (int x = 0; x < width; ++x)
+          std::memcpy(out + 4 * static_cast<size_t>(x), &table_[in[x]], 4);
         return;
       }
-      for (int x = 0; x < width; ++x) to.WriteRaw(x, toRow, table_[from.ReadRaw(x, fromRow) & 0xFF]);
+      for (int x = 0; x < width; ++x)
+        to.WriteRaw(x, toRow, table_[from.ReadRaw(x, fromRow) & 0xFF]);
       return;
     case Mode::Bgrx32To24:
       for (int x = 0; x < width; ++x) {
@@ -472,9 +479,10 @@ int GetDIBits(HDC dc, HBITMAP handle, UINT start, UINT lines, LPVOID bits, BITMA
       Store<LONG>(info, kHeight, topDown ? -source.height() : source.height());
       Store<WORD>(info, kPlanes, 1);
       Store<DWORD>(info, kCompression, compression);
-      Store<DWORD>(info, kSizeImage,
-                   static_cast<DWORD>(static_cast<size_t>(DibStride(source.width(), requestedBits)) *
-                                      static_cast<size_t>(source.height())));
+      Store<DWORD>(
+          info, kSizeImage,
+          static_cast<DWORD>(static_cast<size_t>(DibStride(source.width(), requestedBits)) *
+                             static_cast<size_t>(source.height())));
     }
   }
 
@@ -499,9 +507,10 @@ int GetDIBits(HDC dc, HBITMAP handle, UINT start, UINT lines, LPVOID bits, BITMA
   std::lock_guard lock(source.lock());
   if (target.bitCount <= 8) {
     const std::vector<RGBQUAD>& palette = PaletteForFetch(source, target.bitCount);
-    target.colors.assign(palette.begin(),
-                         palette.begin() + std::min<size_t>(palette.size(),
-                                                            static_cast<size_t>(target.colorTableEntries)));
+    target.colors.assign(
+        palette.begin(),
+        palette.begin() +
+            std::min<size_t>(palette.size(), static_cast<size_t>(target.colorTableEntries)));
     WriteColorTable(info, target, target.colors);
   }
   if (bits == nullptr) return source.height();

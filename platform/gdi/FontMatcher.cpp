@@ -22,12 +22,12 @@ struct Alias {
 // these families are metric- or style-alike stand-ins that we install. fontconfig names
 // the Arphic families per region, and the mainland one matches GB2312 text.
 constexpr Alias kAliases[] = {
-    {"\xE5\xAE\x8B\xE4\xBD\x93", "AR PL UMing CN"},                // 宋体
-    {"\xE6\x96\xB0\xE5\xAE\x8B\xE4\xBD\x93", "AR PL UMing CN"},    // 新宋体
+    {"\xE5\xAE\x8B\xE4\xBD\x93", "AR PL UMing CN"},              // 宋体
+    {"\xE6\x96\xB0\xE5\xAE\x8B\xE4\xBD\x93", "AR PL UMing CN"},  // 新宋体
     {"SimSun", "AR PL UMing CN"},
     {"NSimSun", "AR PL UMing CN"},
-    {"\xE6\xA5\xB7\xE4\xBD\x93", "AR PL UKai CN"},                 // 楷体
-    {"\xE6\xA5\xB7\xE4\xBD\x93_GB2312", "AR PL UKai CN"},          // 楷体_GB2312
+    {"\xE6\xA5\xB7\xE4\xBD\x93", "AR PL UKai CN"},         // 楷体
+    {"\xE6\xA5\xB7\xE4\xBD\x93_GB2312", "AR PL UKai CN"},  // 楷体_GB2312
     {"KaiTi", "AR PL UKai CN"},
     {"KaiTi_GB2312", "AR PL UKai CN"},
     {"Calibri", "Carlito"},
@@ -45,7 +45,8 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 bool IsAscii(std::string_view s) {
-  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return std::all_of(s.begin(), s.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::mutex& MatcherLock() {
@@ -60,7 +61,8 @@ bool EnsureFontconfig() {
 
 std::string PatternString(FcPattern* pattern, const char* object, int n = 0) {
   FcChar8* value = nullptr;
-  if (FcPatternGetString(pattern, object, n, &value) != FcResultMatch || value == nullptr) return {};
+  if (FcPatternGetString(pattern, object, n, &value) != FcResultMatch || value == nullptr)
+    return {};
   return reinterpret_cast<const char*>(value);
 }
 
@@ -87,7 +89,8 @@ void FillFontFile(FcPattern* pattern, FontFile* out) {
   // fontconfig's own synthesis rules mark a regular face as bold or slanted when that was
   // asked for; such a face still needs emboldening or shearing by us.
   FcBool embolden = FcFalse;
-  if (FcPatternGetBool(pattern, FC_EMBOLDEN, 0, &embolden) == FcResultMatch && embolden) out->bold = false;
+  if (FcPatternGetBool(pattern, FC_EMBOLDEN, 0, &embolden) == FcResultMatch && embolden)
+    out->bold = false;
   FcMatrix* matrix = nullptr;
   if (FcPatternGetMatrix(pattern, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix != nullptr &&
       matrix->xy != 0) {
@@ -167,8 +170,8 @@ std::vector<FontFamily> ListFontFamilies() {
   std::lock_guard guard(MatcherLock());
   if (!EnsureFontconfig()) return families;
   FcPattern* pattern = FcPatternCreate();
-  FcObjectSet* objects =
-      FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_SCALABLE, nullptr);
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_FILE, FC_INDEX, FC_WEIGHT,
+                                          FC_SLANT, FC_SCALABLE, nullptr);
   FcFontSet* set = (pattern && objects) ? FcFontList(nullptr, pattern, objects) : nullptr;
   std::map<std::string, FontFamily> byName;
   if (set != nullptr) {
@@ -192,7 +195,8 @@ std::vector<FontFamily> ListFontFamilies() {
     // Regular first, so that a family's first style is its plain face.
     std::stable_sort(family.styles.begin(), family.styles.end(),
                      [](const FontFamilyStyle& a, const FontFamilyStyle& b) {
-                       return std::tie(a.file.bold, a.file.italic) < std::tie(b.file.bold, b.file.italic);
+                       return std::tie(a.file.bold, a.file.italic) <
+                              std::tie(b.file.bold, b.file.italic);
                      });
     families.push_back(std::move(family));
   }
@@ -210,5 +214,7 @@ std::vector<FontFamily> ListFontFamilies() {
 // fontconfig loses a few blocks while parsing its configuration files (unreachable from
 // the start, so no call of ours can free them); sanitizer builds would otherwise fail
 // every process that draws text. Defined here so that it comes along with font matching.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
 #endif

@@ -13,10 +13,10 @@ inline constexpr const char kFallbackFamily[] = "WenQuanYi Micro Hei";
 
 struct FontFile {
   std::string path;
-  int index = 0;       // face index inside a collection
-  std::string family;  // UTF-8, as fontconfig names it
-  bool bold = false;   // the face itself is bold (no emboldening needed)
-  bool italic = false; // the face itself is italic or oblique
+  int index = 0;        // face index inside a collection
+  std::string family;   // UTF-8, as fontconfig names it
+  bool bold = false;    // the face itself is bold (no emboldening needed)
+  bool italic = false;  // the face itself is italic or oblique
 };
 
 // The family we ask fontconfig for when a program names `gbkFace` (UTF-8). Names we map

@@ -13,7 +13,9 @@ constexpr int kLeadFirst = 0x81, kLeadLast = 0xFE;
 constexpr int kTrailFirst = 0x40, kTrailLast = 0xFE;
 constexpr int kTrailCount = kTrailLast - kTrailFirst + 1;
 
-bool IsTrail(unsigned char c) { return c >= kTrailFirst && c <= kTrailLast && c != 0x7F; }
+bool IsTrail(unsigned char c) {
+  return c >= kTrailFirst && c <= kTrailLast && c != 0x7F;
+}
 
 // Every double-byte character decoded once: layout looks characters up often and one
 // iconv round trip per character would dominate measuring short texts.
@@ -57,7 +59,8 @@ std::vector<TextChar> SplitGbk(const char* text, size_t length) {
       chars.push_back({ch, static_cast<int>(i), 2});
       i += 2;
     } else {
-      chars.push_back({b == 0x80 ? U'\u20AC' : U'?', static_cast<int>(i), 1});  // 0x80 is the euro sign in 936
+      chars.push_back(
+          {b == 0x80 ? U'\u20AC' : U'?', static_cast<int>(i), 1});  // 0x80 is the euro sign in 936
       ++i;
     }
   }

@@ -30,7 +30,8 @@ class HandleTable {
     std::lock_guard lock(mutex_);
     if (!retired_.empty() && ++insertsSinceSweep_ >= kReuseThreshold) SweepRetired(&released);
     uint32_t slot;
-    if (freeSlots_.size() > kReuseThreshold || (!freeSlots_.empty() && slots_.size() >= kCapacity)) {
+    if (freeSlots_.size() > kReuseThreshold ||
+        (!freeSlots_.empty() && slots_.size() >= kCapacity)) {
       slot = freeSlots_.front();
       freeSlots_.pop_front();
     } else if (slots_.size() < kCapacity) {
@@ -189,13 +190,21 @@ int GetBitmapObject(const BitmapObject& bitmap, int size, void* buffer) {
 
 }  // namespace
 
-HGDIOBJ InsertObject(std::shared_ptr<GdiObject> object) { return Table().Insert(std::move(object)); }
+HGDIOBJ InsertObject(std::shared_ptr<GdiObject> object) {
+  return Table().Insert(std::move(object));
+}
 
-std::shared_ptr<GdiObject> LookupObject(HGDIOBJ handle) { return Table().Lookup(handle); }
+std::shared_ptr<GdiObject> LookupObject(HGDIOBJ handle) {
+  return Table().Lookup(handle);
+}
 
-std::shared_ptr<GdiObject> RemoveObject(HGDIOBJ handle) { return Table().Remove(handle); }
+std::shared_ptr<GdiObject> RemoveObject(HGDIOBJ handle) {
+  return Table().Remove(handle);
+}
 
-HGDIOBJ HandleOf(const GdiObject* object) { return Table().HandleOf(object); }
+HGDIOBJ HandleOf(const GdiObject* object) {
+  return Table().HandleOf(object);
+}
 
 std::shared_ptr<GdiObject> RemoveObjectWhenUnused(HGDIOBJ handle) {
   return Table().RemoveWhenUnused(handle);
@@ -333,4 +342,6 @@ DWORD GetObjectType(HGDIOBJ handle) {
   }
 }
 
-HGDIOBJ GetStockObject(int index) { return StockObjectHandle(index); }
+HGDIOBJ GetStockObject(int index) {
+  return StockObjectHandle(index);
+}

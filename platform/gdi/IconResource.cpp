@@ -9,9 +9,13 @@
 namespace platform::gdi {
 namespace {
 
-uint16_t ReadWord(const BYTE* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t ReadWord(const BYTE* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
-uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
+uint32_t Expand5(uint32_t v) {
+  return (v << 3) | (v >> 2);
+}
 
 uint32_t ReadBigEndian(const BYTE* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
@@ -20,7 +24,8 @@ uint32_t ReadBigEndian(const BYTE* p) {
 // Pixels a mask cannot say anything about any more: where there is no AND mask, the alpha
 // channel is the only account of what is transparent.
 void MaskFromAlpha(IconPixels* pixels) {
-  for (size_t i = 0; i < pixels->bgra.size(); ++i) pixels->mask[i] = (pixels->bgra[i] >> 24) == 0 ? 1 : 0;
+  for (size_t i = 0; i < pixels->bgra.size(); ++i)
+    pixels->mask[i] = (pixels->bgra[i] >> 24) == 0 ? 1 : 0;
 }
 
 // Icon images stored as PNG (how large icons are kept nowadays). The size comes from the

@@ -41,7 +41,9 @@ std::shared_ptr<IconObject> MakeIconObject(const IconPixels& pixels, bool isIcon
   return icon;
 }
 
-inline bool MaskBit(const Surface& mask, int x, int y) { return (mask.Row(y)[x >> 3] >> (7 - (x & 7))) & 1; }
+inline bool MaskBit(const Surface& mask, int x, int y) {
+  return (mask.Row(y)[x >> 3] >> (7 - (x & 7))) & 1;
+}
 
 inline uint32_t Blend(uint32_t dst, uint32_t src, uint32_t a) {
   uint32_t out = 0;
@@ -56,7 +58,8 @@ inline uint32_t Blend(uint32_t dst, uint32_t src, uint32_t a) {
 bool PlainBgrx(const Surface& s) {
   if (s.bitCount() != 32) return false;
   const DWORD* m = s.masks();
-  return (m[0] == 0 && m[1] == 0 && m[2] == 0) || (m[0] == 0xFF0000 && m[1] == 0xFF00 && m[2] == 0xFF);
+  return (m[0] == 0 && m[1] == 0 && m[2] == 0) ||
+         (m[0] == 0xFF0000 && m[1] == 0xFF00 && m[2] == 0xFF);
 }
 
 // Reads a bitmap's pixels for an icon: colours as 0xAARRGGBB (alpha only from 32-bit
@@ -76,7 +79,9 @@ void ReadColors(Surface& s, int top, int width, int height, std::vector<uint32_t
   }
 }
 
-HICON Insert(const std::shared_ptr<IconObject>& icon) { return icon != nullptr ? InsertObject(icon) : nullptr; }
+HICON Insert(const std::shared_ptr<IconObject>& icon) {
+  return icon != nullptr ? InsertObject(icon) : nullptr;
+}
 
 std::shared_ptr<BitmapObject> NewBitmap(int width, int height, int bitCount) {
   auto surface = Surface::Create(width, height, bitCount, true);
@@ -108,9 +113,10 @@ HICON LoadStandard(HINSTANCE instance, LPCSTR name, bool cursor) {
 
 }  // namespace
 
-HICON CreateIconFromResourceEx(const BYTE* bits, DWORD size, BOOL icon, DWORD version, int cx, int cy,
-                               UINT flags) {
-  if (bits == nullptr || version < 0x00020000 || version > 0x00030000 || cx < 0 || cy < 0) return nullptr;
+HICON CreateIconFromResourceEx(const BYTE* bits, DWORD size, BOOL icon, DWORD version, int cx,
+                               int cy, UINT flags) {
+  if (bits == nullptr || version < 0x00020000 || version > 0x00030000 || cx < 0 || cy < 0)
+    return nullptr;
   if (cx > kMaxIconSide || cy > kMaxIconSide) return nullptr;
   IconPixels pixels;
   if (!ParseIconResource(bits, size, icon != FALSE, &pixels)) return nullptr;
@@ -171,16 +177,18 @@ HICON CreateIconIndirect(PICONINFO info) {
   }
   pixels.mask.resize(maskColors.size());
   uint32_t alphaSeen = 0;
-  for (size_t i = 0; i < maskColors.size(); ++i) pixels.mask[i] = (maskColors[i] & 0xFFFFFF) == 0xFFFFFF ? 1 : 0;
+  for (size_t i = 0; i < maskColors.size(); ++i)
+    pixels.mask[i] = (maskColors[i] & 0xFFFFFF) == 0xFFFFFF ? 1 : 0;
   if (colorSurface != nullptr && PlainBgrx(*colorSurface)) {
     for (uint32_t p : pixels.bgra) alphaSeen |= p >> 24;
   } else {
     for (uint32_t& p : pixels.bgra) p &= 0xFFFFFF;
   }
   pixels.hasAlpha = alphaSeen != 0;
-  pixels.hotspot = info->fIcon ? POINT{width / 2, height / 2}
-                               : POINT{static_cast<LONG>(std::min<DWORD>(info->xHotspot, width - 1)),
-                                       static_cast<LONG>(std::min<DWORD>(info->yHotspot, height - 1))};
+  pixels.hotspot = info->fIcon
+                       ? POINT{width / 2, height / 2}
+                       : POINT{static_cast<LONG>(std::min<DWORD>(info->xHotspot, width - 1)),
+                               static_cast<LONG>(std::min<DWORD>(info->yHotspot, height - 1))};
   return Insert(MakeIconObject(pixels, info->fIcon != FALSE));
 }
 
@@ -191,7 +199,8 @@ BOOL GetIconInfo(HICON handle, PICONINFO info) {
   auto color = NewBitmap(icon->width, icon->height, 32);
   if (mask == nullptr || color == nullptr) return FALSE;
   for (int y = 0; y < icon->height; ++y) {
-    std::memcpy(mask->surface->Row(y), icon->mask->Row(y), static_cast<size_t>(icon->mask->stride()));
+    std::memcpy(mask->surface->Row(y), icon->mask->Row(y),
+                static_cast<size_t>(icon->mask->stride()));
     std::memcpy(color->surface->Row(y), icon->color->Row(y), static_cast<size_t>(icon->width) * 4);
   }
   HBITMAP maskHandle = InsertObject(mask);
@@ -289,7 +298,9 @@ BOOL DestroyIcon(HICON handle) {
   return TRUE;
 }
 
-BOOL DestroyCursor(HCURSOR cursor) { return DestroyIcon(cursor); }
+BOOL DestroyCursor(HCURSOR cursor) {
+  return DestroyIcon(cursor);
+}
 
 HICON CopyIcon(HICON handle) {
   auto icon = Lookup<IconObject>(handle);
@@ -299,6 +310,10 @@ HICON CopyIcon(HICON handle) {
   return InsertObject(copy);
 }
 
-HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) { return LoadStandard(instance, name, true); }
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+  return LoadStandard(instance, name, true);
+}
 
-HICON LoadIconA(HINSTANCE instance, LPCSTR name) { return LoadStandard(instance, name, false); }
+HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
+  return LoadStandard(instance, name, false);
+}

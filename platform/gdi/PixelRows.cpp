@@ -93,7 +93,8 @@ void WriteRawRow(Surface& surface, int x, int y, int count, const uint32_t* in) 
       for (; i < count && ((x + i) & 7) != 0; ++i) {
         int c = x + i;
         uint8_t bit = static_cast<uint8_t>(0x80 >> (c & 7));
-        row[c >> 3] = static_cast<uint8_t>((in[i] & 1) ? (row[c >> 3] | bit) : (row[c >> 3] & ~bit));
+        row[c >> 3] =
+            static_cast<uint8_t>((in[i] & 1) ? (row[c >> 3] | bit) : (row[c >> 3] & ~bit));
       }
       for (; i + 8 <= count; i += 8) {
         uint8_t b = 0;
@@ -103,7 +104,8 @@ void WriteRawRow(Surface& surface, int x, int y, int count, const uint32_t* in) 
       for (; i < count; ++i) {
         int c = x + i;
         uint8_t bit = static_cast<uint8_t>(0x80 >> (c & 7));
-        row[c >> 3] = static_cast<uint8_t>((in[i] & 1) ? (row[c >> 3] | bit) : (row[c >> 3] & ~bit));
+        row[c >> 3] =
+            static_cast<uint8_t>((in[i] & 1) ? (row[c >> 3] | bit) : (row[c >> 3] & ~bit));
       }
       return;
     }
@@ -154,7 +156,9 @@ bool SameMasks(const Surface& a, const Surface& b) {
 }
 
 // Raw values of 24-bit and BGRX surfaces are the same 0x00RRGGBB.
-bool IsRgb24Layout(const Surface& s) { return s.bitCount() == 24 || IsBgrx32(s); }
+bool IsRgb24Layout(const Surface& s) {
+  return s.bitCount() == 24 || IsBgrx32(s);
+}
 
 }  // namespace
 
@@ -192,7 +196,8 @@ RawConverter::RawConverter(const Surface& source, const Surface& dest, const Mon
   if (db == 1) {
     // Compared in the source's own format: the background colour as that format holds it.
     kind_ = Kind::ToMono;
-    compareMask_ = sb == 24 ? 0xFFFFFFu : (source.masks()[0] | source.masks()[1] | source.masks()[2]);
+    compareMask_ =
+        sb == 24 ? 0xFFFFFFu : (source.masks()[0] | source.masks()[1] | source.masks()[2]);
     compareValue_ = source.ColorToRaw(colours.sourceBk & 0xFFFFFF) & compareMask_;
     return;
   }
@@ -236,7 +241,8 @@ void RawConverter::Convert(uint32_t* values, int count) {
       for (int i = 0; i < count; ++i) values[i] = table_[values[i] & 0xFF];
       return;
     case Kind::ToMono:
-      for (int i = 0; i < count; ++i) values[i] = (values[i] & compareMask_) == compareValue_ ? 1u : 0u;
+      for (int i = 0; i < count; ++i)
+        values[i] = (values[i] & compareMask_) == compareValue_ ? 1u : 0u;
       return;
     case Kind::RgbMask:
       for (int i = 0; i < count; ++i) values[i] &= 0xFFFFFFu;

@@ -35,7 +35,8 @@ VELMORA_FAST_TLS thread_local std::shared_ptr<DeviceContext> tLastOwner;
 
 inline DeviceContext* ResolveDC(HDC handle) {
   DeviceContext* dc = tLastDC;
-  if (handle == tLastHandle && dc != nullptr && !dc->deleted.load(std::memory_order_relaxed) && dc->surface) {
+  if (handle == tLastHandle && dc != nullptr && !dc->deleted.load(std::memory_order_relaxed) &&
+      dc->surface) {
     if (dc->refresh) dc->refresh(*dc);
     return dc;
   }
@@ -43,7 +44,8 @@ inline DeviceContext* ResolveDC(HDC handle) {
 }
 
 // The surface pixel behind a logical point, if it may be read or drawn.
-[[gnu::always_inline]] inline bool VisiblePixel(const DeviceContext& dc, int x, int y, int* sx, int* sy) {
+[[gnu::always_inline]] inline bool VisiblePixel(const DeviceContext& dc, int x, int y, int* sx,
+                                                int* sy) {
   const Surface* s = dc.surface.get();
   if (s == nullptr) return false;
   const int64_t dx = int64_t{x} - dc.state.windowOrg.x + dc.state.viewportOrg.x;
@@ -107,7 +109,9 @@ COLORREF GetPixel(HDC handle, int x, int y) {
   return s.RawToColor(s.ReadRaw(sx, sy));
 }
 
-COLORREF SetPixel(HDC handle, int x, int y, COLORREF color) { return Plot(handle, x, y, color); }
+COLORREF SetPixel(HDC handle, int x, int y, COLORREF color) {
+  return Plot(handle, x, y, color);
+}
 
 BOOL SetPixelV(HDC handle, int x, int y, COLORREF color) {
   return Plot(handle, x, y, color) != CLR_INVALID ? TRUE : FALSE;

@@ -11,20 +11,27 @@
 
 namespace platform::gdi {
 
-constexpr uint8_t RopIndex(DWORD rop) { return static_cast<uint8_t>(rop >> 16); }
+constexpr uint8_t RopIndex(DWORD rop) {
+  return static_cast<uint8_t>(rop >> 16);
+}
 
 // Whether the truth table depends on an operand at all; an operand that does not matter
 // need not be valid (BitBlt with PATCOPY takes no source DC).
-constexpr bool RopUsesPattern(uint8_t index) { return (((index >> 4) ^ index) & 0x0F) != 0; }
-constexpr bool RopUsesSource(uint8_t index) { return (((index >> 2) ^ index) & 0x33) != 0; }
-constexpr bool RopUsesDest(uint8_t index) { return (((index >> 1) ^ index) & 0x55) != 0; }
+constexpr bool RopUsesPattern(uint8_t index) {
+  return (((index >> 4) ^ index) & 0x0F) != 0;
+}
+constexpr bool RopUsesSource(uint8_t index) {
+  return (((index >> 2) ^ index) & 0x33) != 0;
+}
+constexpr bool RopUsesDest(uint8_t index) {
+  return (((index >> 1) ^ index) & 0x55) != 0;
+}
 
 // The raster operation as data: its formula in reverse Polish over P, S and D with
 // n (not), a (and), o (or) and x (xor); "0" and "1" for the constants.
 const char* RopFormula(uint8_t index);
 // Evaluates such a formula bitwise over raw values (0 for a malformed formula).
-uint32_t EvaluateRopFormula(const char* formula, uint32_t pattern, uint32_t source,
-                            uint32_t dest);
+uint32_t EvaluateRopFormula(const char* formula, uint32_t pattern, uint32_t source, uint32_t dest);
 
 // The per-pixel evaluator straight from the truth table.
 uint32_t EvaluateRop3(uint8_t index, uint32_t pattern, uint32_t source, uint32_t dest);

@@ -37,7 +37,9 @@ struct GlyphKey {
   bool operator==(const GlyphKey& o) const { return font == o.font && ch == o.ch; }
 };
 struct GlyphKeyHash {
-  size_t operator()(const GlyphKey& k) const { return std::hash<uint64_t>()(k.font * 0x9E3779B97F4A7C15ull ^ k.ch); }
+  size_t operator()(const GlyphKey& k) const {
+    return std::hash<uint64_t>()(k.font * 0x9E3779B97F4A7C15ull ^ k.ch);
+  }
 };
 
 // FreeType faces are not thread-safe, so everything that touches one happens under this
@@ -130,8 +132,9 @@ void SetSize(FT_Face face, double emPixels) {
 
 std::string KeyOf(const LOGFONTA& lf) {
   char key[96];
-  int n = std::snprintf(key, sizeof key, "%d/%d/%d/%d/%d/%d/%d/", lf.lfHeight, lf.lfWidth, lf.lfEscapement,
-                        lf.lfWeight, lf.lfItalic ? 1 : 0, lf.lfUnderline ? 1 : 0, lf.lfStrikeOut ? 1 : 0);
+  int n = std::snprintf(key, sizeof key, "%d/%d/%d/%d/%d/%d/%d/", lf.lfHeight, lf.lfWidth,
+                        lf.lfEscapement, lf.lfWeight, lf.lfItalic ? 1 : 0, lf.lfUnderline ? 1 : 0,
+                        lf.lfStrikeOut ? 1 : 0);
   std::string s(key, static_cast<size_t>(std::max(n, 0)));
   s.append(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
   return s;
@@ -181,7 +184,8 @@ std::shared_ptr<const Glyph> RenderGlyph(const RealizedFont& font, char32_t ch) 
   }
   if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return glyph;
   const FT_Bitmap& bitmap = slot->bitmap;
-  if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.width == 0 || bitmap.rows == 0) return glyph;
+  if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.width == 0 || bitmap.rows == 0)
+    return glyph;
   glyph->left = slot->bitmap_left;
   glyph->top = slot->bitmap_top;
   glyph->width = static_cast<int>(bitmap.width);
@@ -189,8 +193,9 @@ std::shared_ptr<const Glyph> RenderGlyph(const RealizedFont& font, char32_t ch) 
   glyph->coverage.resize(static_cast<size_t>(glyph->width) * glyph->height);
   const int pitch = bitmap.pitch;
   for (int y = 0; y < glyph->height; ++y) {
-    const unsigned char* row = pitch >= 0 ? bitmap.buffer + static_cast<ptrdiff_t>(y) * pitch
-                                          : bitmap.buffer + static_cast<ptrdiff_t>(glyph->height - 1 - y) * -pitch;
+    const unsigned char* row =
+        pitch >= 0 ? bitmap.buffer + static_cast<ptrdiff_t>(y) * pitch
+                   : bitmap.buffer + static_cast<ptrdiff_t>(glyph->height - 1 - y) * -pitch;
     std::memcpy(glyph->coverage.data() + static_cast<size_t>(y) * glyph->width, row, glyph->width);
   }
   return glyph;
@@ -198,7 +203,8 @@ std::shared_ptr<const Glyph> RenderGlyph(const RealizedFont& font, char32_t ch) 
 
 BYTE FamilyBits(const std::string& family, bool fixed) {
   if (fixed) return FF_MODERN;
-  if (family.find("Ming") != std::string::npos || family.find("Serif") != std::string::npos) return FF_ROMAN;
+  if (family.find("Ming") != std::string::npos || family.find("Serif") != std::string::npos)
+    return FF_ROMAN;
   if (family.find("Kai") != std::string::npos) return FF_SCRIPT;
   return FF_SWISS;
 }
@@ -209,8 +215,8 @@ std::shared_ptr<RealizedFont> Realize(FontSystem& system, const LOGFONTA& reques
   const bool wantBold = lf.lfWeight >= FW_SEMIBOLD;
   const bool wantItalic = lf.lfItalic != 0;
   FontFile file;
-  if (!MatchFont(std::string_view(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE)), wantBold, wantItalic,
-                 &file)) {
+  if (!MatchFont(std::string_view(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE)), wantBold,
+                 wantItalic, &file)) {
     return nullptr;
   }
   auto face = system.OpenFace(file);
@@ -224,7 +230,8 @@ std::shared_ptr<RealizedFont> Realize(FontSystem& system, const LOGFONTA& reques
   font->family = file.family;
   font->face = face;
   FontFile fallbackFile;
-  if (file.family != kFallbackFamily && MatchExactFamily(kFallbackFamily, false, false, &fallbackFile)) {
+  if (file.family != kFallbackFamily &&
+      MatchExactFamily(kFallbackFamily, false, false, &fallbackFile)) {
     font->fallback = system.OpenFace(fallbackFile);
   }
   FT_Face ft = face->face;
@@ -251,7 +258,8 @@ std::shared_ptr<RealizedFont> Realize(FontSystem& system, const LOGFONTA& reques
 
   auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
   double naturalAverage = 0;
-  if (os2 != nullptr && os2->version != 0xFFFF && os2->xAvgCharWidth > 0) naturalAverage = os2->xAvgCharWidth * scale;
+  if (os2 != nullptr && os2->version != 0xFFFF && os2->xAvgCharWidth > 0)
+    naturalAverage = os2->xAvgCharWidth * scale;
   if (naturalAverage <= 0) {
     SetSize(ft, em);
     FT_UInt x = FT_Get_Char_Index(ft, 'x');
@@ -261,7 +269,8 @@ std::shared_ptr<RealizedFont> Realize(FontSystem& system, const LOGFONTA& reques
     if (naturalAverage <= 0) naturalAverage = em / 2;
   }
   LONG width = lf.lfWidth < 0 ? -lf.lfWidth : lf.lfWidth;
-  if (width > 0) font->xScale = std::clamp(std::min<double>(width, kMaxEmPixels) / naturalAverage, 0.05, 20.0);
+  if (width > 0)
+    font->xScale = std::clamp(std::min<double>(width, kMaxEmPixels) / naturalAverage, 0.05, 20.0);
 
   // The face's own tables have the last word on its style.
   const bool faceBold = (ft->style_flags & FT_STYLE_FLAG_BOLD) ||
@@ -274,13 +283,16 @@ std::shared_ptr<RealizedFont> Realize(FontSystem& system, const LOGFONTA& reques
   font->underline = lf.lfUnderline != 0;
   font->strikeOut = lf.lfStrikeOut != 0;
   int boldExtra = font->syntheticBold ? std::max(1, static_cast<int>(std::lround(em / 24))) : 0;
-  font->aveCharWidth = std::max(1, static_cast<int>(std::lround(naturalAverage * font->xScale)) + boldExtra);
-  font->maxCharWidth =
-      std::max(font->aveCharWidth, static_cast<int>(std::lround(ft->max_advance_width * scale * font->xScale)) + boldExtra);
+  font->aveCharWidth =
+      std::max(1, static_cast<int>(std::lround(naturalAverage * font->xScale)) + boldExtra);
+  font->maxCharWidth = std::max(
+      font->aveCharWidth,
+      static_cast<int>(std::lround(ft->max_advance_width * scale * font->xScale)) + boldExtra);
   font->fixedPitch = FT_IS_FIXED_WIDTH(ft);
   font->charSet = FT_Get_Char_Index(ft, 0x4E2D) != 0 ? GB2312_CHARSET : ANSI_CHARSET;  // 中
-  font->pitchAndFamily = static_cast<BYTE>((font->fixedPitch ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR |
-                                           TMPF_TRUETYPE | FamilyBits(file.family, font->fixedPitch));
+  font->pitchAndFamily =
+      static_cast<BYTE>((font->fixedPitch ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE |
+                        FamilyBits(file.family, font->fixedPitch));
 
   int underlineThickness = static_cast<int>(std::lround(ft->underline_thickness * scale));
   font->underlineThickness = std::max(1, underlineThickness);
@@ -342,8 +354,9 @@ std::shared_ptr<const RealizedFont> RealizeFont(const LOGFONTA& logFont) {
   if (font == nullptr) return nullptr;
   constexpr size_t kRealizedLimit = 128;
   if (system.realized.size() >= kRealizedLimit) {
-    auto oldest = std::min_element(system.realized.begin(), system.realized.end(),
-                                   [](const auto& a, const auto& b) { return a.second.first < b.second.first; });
+    auto oldest = std::min_element(
+        system.realized.begin(), system.realized.end(),
+        [](const auto& a, const auto& b) { return a.second.first < b.second.first; });
     system.realized.erase(oldest);
   }
   system.realized[key] = {++system.realizeClock, font};

@@ -28,9 +28,9 @@ struct FontFaceHandle;  // the FreeType side, private to RealizedFont.cpp
 
 class RealizedFont {
  public:
-  LOGFONTA logFont{};  // as selected, with the face name terminated
-  std::string family;  // UTF-8 name of the face that draws
-  double emPixels = 0; // character height (em square) in pixels
+  LOGFONTA logFont{};   // as selected, with the face name terminated
+  std::string family;   // UTF-8 name of the face that draws
+  double emPixels = 0;  // character height (em square) in pixels
   int ascent = 0;
   int descent = 0;
   int internalLeading = 0;
@@ -56,7 +56,8 @@ class RealizedFont {
 
   // Glyphs for the given characters, in order (a missing glyph is the face's default
   // glyph; control characters are empty and take no room).
-  void Glyphs(const char32_t* chars, size_t count, std::vector<std::shared_ptr<const Glyph>>* out) const;
+  void Glyphs(const char32_t* chars, size_t count,
+              std::vector<std::shared_ptr<const Glyph>>* out) const;
   std::shared_ptr<const Glyph> GlyphFor(char32_t ch) const;
 
   // Internal to the realizer.

@@ -15,7 +15,9 @@ LONG Sub(LONG a, int b) {
   return static_cast<LONG>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
 
-bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool Empty(const RECT& r) {
+  return r.right <= r.left || r.bottom <= r.top;
+}
 
 }  // namespace
 
@@ -31,7 +33,9 @@ BOOL SetRectEmpty(LPRECT rect) {
   return TRUE;
 }
 
-BOOL IsRectEmpty(const RECT* rect) { return rect == nullptr || Empty(*rect) ? TRUE : FALSE; }
+BOOL IsRectEmpty(const RECT* rect) {
+  return rect == nullptr || Empty(*rect) ? TRUE : FALSE;
+}
 
 BOOL OffsetRect(LPRECT rect, int dx, int dy) {
   if (rect == nullptr) return FALSE;
@@ -77,8 +81,8 @@ BOOL UnionRect(LPRECT out, const RECT* a, const RECT* b) {
   } else if (emptyB) {
     *out = *a;
   } else {
-    *out = RECT{std::min(a->left, b->left), std::min(a->top, b->top),
-                std::max(a->right, b->right), std::max(a->bottom, b->bottom)};
+    *out = RECT{std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
+                std::max(a->bottom, b->bottom)};
   }
   return TRUE;
 }

@@ -29,7 +29,8 @@ void BandSpans(const std::vector<RECT>& rects, size_t* index, LONG y, std::vecto
   *index = i;
   if (i >= rects.size() || rects[i].top > y) return;
   LONG top = rects[i].top;
-  for (; i < rects.size() && rects[i].top == top; ++i) spans->push_back({rects[i].left, rects[i].right});
+  for (; i < rects.size() && rects[i].top == top; ++i)
+    spans->push_back({rects[i].left, rects[i].right});
 }
 
 bool Apply(int mode, bool inA, bool inB) {
@@ -82,7 +83,9 @@ void CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, int mo
 
 }  // namespace
 
-Region::Region(const RECT& r) { SetRect(r); }
+Region::Region(const RECT& r) {
+  SetRect(r);
+}
 
 void Region::SetRect(const RECT& r) {
   rects_.clear();
@@ -132,8 +135,9 @@ void Region::Offset(int dx, int dy) {
     r.bottom = ClampCoordinate(int64_t{r.bottom} + dy);
   }
   // Clamping at the limit can squash rectangles to nothing; drop those and re-band.
-  bool degenerate = std::any_of(rects_.begin(), rects_.end(),
-                                [](const RECT& r) { return r.right <= r.left || r.bottom <= r.top; });
+  bool degenerate = std::any_of(rects_.begin(), rects_.end(), [](const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+  });
   if (degenerate) {
     std::vector<RECT> kept;
     for (const RECT& r : rects_) {
@@ -176,7 +180,8 @@ Region Region::Combine(const Region& a, const Region& b, int mode) {
     if (spans.empty()) continue;
     // A band that continues the previous one with the same spans extends it, which keeps
     // the representation unique (needed for EqualRgn and the region's complexity).
-    bool continues = !result.rects_.empty() && result.rects_.back().bottom == y0 && spans == previous;
+    bool continues =
+        !result.rects_.empty() && result.rects_.back().bottom == y0 && spans == previous;
     if (continues) {
       for (size_t i = previousStart; i < result.rects_.size(); ++i) result.rects_[i].bottom = y1;
       continue;
@@ -188,9 +193,13 @@ Region Region::Combine(const Region& a, const Region& b, int mode) {
   return result;
 }
 
-void Region::IntersectWith(const RECT& r) { *this = Combine(*this, Region(r), RGN_AND); }
+void Region::IntersectWith(const RECT& r) {
+  *this = Combine(*this, Region(r), RGN_AND);
+}
 
-void Region::Subtract(const RECT& r) { *this = Combine(*this, Region(r), RGN_DIFF); }
+void Region::Subtract(const RECT& r) {
+  *this = Combine(*this, Region(r), RGN_DIFF);
+}
 
 void Region::ClipRect(const RECT& q, std::vector<RECT>* out) const {
   if (q.right <= q.left || q.bottom <= q.top) return;
@@ -207,7 +216,8 @@ bool Region::operator==(const Region& other) const {
   for (size_t i = 0; i < rects_.size(); ++i) {
     const RECT& p = rects_[i];
     const RECT& q = other.rects_[i];
-    if (p.left != q.left || p.top != q.top || p.right != q.right || p.bottom != q.bottom) return false;
+    if (p.left != q.left || p.top != q.top || p.right != q.right || p.bottom != q.bottom)
+      return false;
   }
   return true;
 }

@@ -21,7 +21,9 @@ constexpr int64_t kCoordLimit = int64_t{1} << 30;
 constexpr uint8_t kPatCopy = 0xF0;
 constexpr uint8_t kDstInvert = 0x55;
 
-int64_t ClampCoord(int64_t v) { return std::clamp(v, -kCoordLimit, kCoordLimit); }
+int64_t ClampCoord(int64_t v) {
+  return std::clamp(v, -kCoordLimit, kCoordLimit);
+}
 
 int64_t DevX(const DeviceContext& dc, int64_t x) {
   return x - dc.state.windowOrg.x + dc.state.viewportOrg.x;
@@ -154,11 +156,16 @@ const DashPattern* DashFor(int style) {
   static const DashPattern kDashDot{{9, 6, 3, 6}, 4, 24};
   static const DashPattern kDashDotDot{{9, 3, 3, 3, 3, 3}, 6, 24};
   switch (style) {
-    case PS_DASH: return &kDash;
-    case PS_DOT: return &kDot;
-    case PS_DASHDOT: return &kDashDot;
-    case PS_DASHDOTDOT: return &kDashDotDot;
-    default: return nullptr;
+    case PS_DASH:
+      return &kDash;
+    case PS_DOT:
+      return &kDot;
+    case PS_DASHDOT:
+      return &kDashDot;
+    case PS_DASHDOTDOT:
+      return &kDashDotDot;
+    default:
+      return nullptr;
   }
 }
 
@@ -201,8 +208,8 @@ bool BrushRaw(const DeviceContext& dc, const Painter& painter, uint32_t* raw) {
 // Pixel k along the major axis sits at the rounded exact position, so any run of the
 // line can be produced without walking from its start: only the part within the visible
 // columns or rows is visited. `phase` is the dash position of the first pixel.
-void ThinLine(Painter& painter, const PenInfo& pen, int64_t x0, int64_t y0, int64_t x1,
-              int64_t y1, int64_t phase) {
+void ThinLine(Painter& painter, const PenInfo& pen, int64_t x0, int64_t y0, int64_t x1, int64_t y1,
+              int64_t phase) {
   const int64_t adx = std::llabs(x1 - x0);
   const int64_t ady = std::llabs(y1 - y0);
   const int64_t sx = x1 >= x0 ? 1 : -1;
@@ -249,7 +256,8 @@ void WideLine(Coverage& cover, const Painter& painter, int64_t width, int64_t x0
   // Unit normal scaled to the half width: the band's corners are the ends +- n.
   const double nx = len > 0 ? -(by - ay) / len * r : 0;
   const double ny = len > 0 ? (bx - ax) / len * r : 0;
-  const double corners[4][2] = {{ax + nx, ay + ny}, {bx + nx, by + ny}, {bx - nx, by - ny}, {ax - nx, ay - ny}};
+  const double corners[4][2] = {
+      {ax + nx, ay + ny}, {bx + nx, by + ny}, {bx - nx, by - ny}, {ax - nx, ay - ny}};
   for (int64_t y = top; y < bottom; ++y) {
     const double yc = static_cast<double>(y) - kNudge;
     double lo = INFINITY, hi = -INFINITY;
@@ -278,19 +286,23 @@ void WideLine(Coverage& cover, const Painter& painter, int64_t width, int64_t x0
       }
     }
     if (lo > hi) continue;
-    const auto first = static_cast<int64_t>(std::ceil(std::max(lo + kNudge, static_cast<double>(painter.minX()) - 1)));
-    const auto last = static_cast<int64_t>(std::floor(std::min(hi + kNudge, static_cast<double>(painter.maxX()) + 1)));
+    const auto first = static_cast<int64_t>(
+        std::ceil(std::max(lo + kNudge, static_cast<double>(painter.minX()) - 1)));
+    const auto last = static_cast<int64_t>(
+        std::floor(std::min(hi + kNudge, static_cast<double>(painter.maxX()) + 1)));
     cover.Add(y, std::max(first, painter.minX()), std::min(last + 1, painter.maxX()));
   }
 }
 
 // Polyline in device coordinates; the dash pattern runs on across the vertices.
-void StrokePath(Painter& painter, const PenInfo& pen, const std::vector<std::pair<int64_t, int64_t>>& pts) {
+void StrokePath(Painter& painter, const PenInfo& pen,
+                const std::vector<std::pair<int64_t, int64_t>>& pts) {
   if (pen.null || pts.size() < 2) return;
   if (pen.width > 1) {
     Coverage cover;
     for (size_t i = 0; i + 1 < pts.size(); ++i)
-      WideLine(cover, painter, pen.width, pts[i].first, pts[i].second, pts[i + 1].first, pts[i + 1].second);
+      WideLine(cover, painter, pen.width, pts[i].first, pts[i].second, pts[i + 1].first,
+               pts[i + 1].second);
     cover.Paint(painter, pen.rop, pen.raw);
     return;
   }
@@ -346,7 +358,8 @@ void FillDevRect(Painter& painter, const DevRect& r, uint8_t rop, uint32_t raw) 
 }
 
 // The ring between `outer` and `inner` (inner lies within outer, possibly empty).
-void FillRing(Painter& painter, const DevRect& outer, const DevRect& inner, uint8_t rop, uint32_t raw) {
+void FillRing(Painter& painter, const DevRect& outer, const DevRect& inner, uint8_t rop,
+              uint32_t raw) {
   const int64_t y0 = std::max(outer.top, painter.minY());
   const int64_t y1 = std::min(outer.bottom, painter.maxY());
   const bool hollow = inner.left < inner.right && inner.top < inner.bottom;
@@ -379,7 +392,8 @@ DevRect Deflate(const DevRect& r, int64_t by) {
 // Pixels of the ellipse inscribed in `box`, row by row: the pixels whose centres lie
 // inside it. Returns false for rows it does not reach.
 bool EllipseRow(const DevRect& box, int64_t y, int64_t* x0, int64_t* x1) {
-  if (box.right <= box.left || box.bottom <= box.top || y < box.top || y >= box.bottom) return false;
+  if (box.right <= box.left || box.bottom <= box.top || y < box.top || y >= box.bottom)
+    return false;
   const double a = static_cast<double>(box.right - box.left) / 2;
   const double b = static_cast<double>(box.bottom - box.top) / 2;
   const double cx = static_cast<double>(box.left) + a;
@@ -396,9 +410,10 @@ bool EllipseRow(const DevRect& box, int64_t y, int64_t* x0, int64_t* x1) {
 // Ellipse: the brush inside, the pen on the outline. A one-pixel outline is the pixels of
 // the ellipse with a 4-neighbour outside it, which keeps it closed and one pixel thin; a
 // wider one is what lies between the ellipse and one inset by the pen width.
-void DrawEllipse(Painter& painter, const DevRect& box, const PenInfo& pen, bool hasBrush, uint32_t brushRaw,
-                 uint8_t rop) {
-  const DevRect outer = pen.null ? DevRect{box.left, box.top, box.right - 1, box.bottom - 1} : OutlineBox(box, pen);
+void DrawEllipse(Painter& painter, const DevRect& box, const PenInfo& pen, bool hasBrush,
+                 uint32_t brushRaw, uint8_t rop) {
+  const DevRect outer =
+      pen.null ? DevRect{box.left, box.top, box.right - 1, box.bottom - 1} : OutlineBox(box, pen);
   const DevRect innerBox = pen.width > 1 ? Deflate(outer, pen.width) : DevRect{0, 0, 0, 0};
   const int64_t y0 = std::max(outer.top, painter.minY());
   const int64_t y1 = std::min(outer.bottom, painter.maxY());
@@ -457,14 +472,17 @@ void FillPolygon(Painter& painter, const std::vector<std::pair<int64_t, int64_t>
     }
     std::sort(xs.begin(), xs.end());
     for (size_t i = 0; i + 1 < xs.size(); i += 2) {
-      const auto a = static_cast<int64_t>(std::ceil(std::max(xs[i], static_cast<double>(painter.minX()) - 1)));
-      const auto b = static_cast<int64_t>(std::ceil(std::min(xs[i + 1], static_cast<double>(painter.maxX()) + 1)));
+      const auto a =
+          static_cast<int64_t>(std::ceil(std::max(xs[i], static_cast<double>(painter.minX()) - 1)));
+      const auto b = static_cast<int64_t>(
+          std::ceil(std::min(xs[i + 1], static_cast<double>(painter.maxX()) + 1)));
       painter.Span(y, a, b, rop, raw);
     }
   }
 }
 
-std::vector<std::pair<int64_t, int64_t>> DevicePoints(const DeviceContext& dc, const POINT* points, int count) {
+std::vector<std::pair<int64_t, int64_t>> DevicePoints(const DeviceContext& dc, const POINT* points,
+                                                      int count) {
   std::vector<std::pair<int64_t, int64_t>> pts;
   pts.reserve(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) pts.emplace_back(DevX(dc, points[i].x), DevY(dc, points[i].y));
@@ -526,7 +544,8 @@ BOOL Polyline(HDC handle, const POINT* points, int count) {
   auto dc = DrawableDC(handle);
   if (!dc || points == nullptr || count < 2 || count > kMaxPoints) return FALSE;
   const auto pts = DevicePoints(*dc, points, count);
-  const int64_t width = dc->state.pen ? std::clamp<int64_t>(dc->state.pen->logPen.lopnWidth.x, 1, kMaxPenWidth) : 1;
+  const int64_t width =
+      dc->state.pen ? std::clamp<int64_t>(dc->state.pen->logPen.lopnWidth.x, 1, kMaxPenWidth) : 1;
   const Box box = BoxOf(pts, width);
   Painter painter(*dc, box.left, box.top, box.right, box.bottom);
   if (painter.empty()) return TRUE;
@@ -538,7 +557,8 @@ BOOL Polygon(HDC handle, const POINT* points, int count) {
   auto dc = DrawableDC(handle);
   if (!dc || points == nullptr || count < 2 || count > kMaxPoints) return FALSE;
   auto pts = DevicePoints(*dc, points, count);
-  const int64_t width = dc->state.pen ? std::clamp<int64_t>(dc->state.pen->logPen.lopnWidth.x, 1, kMaxPenWidth) : 1;
+  const int64_t width =
+      dc->state.pen ? std::clamp<int64_t>(dc->state.pen->logPen.lopnWidth.x, 1, kMaxPenWidth) : 1;
   const Box box = BoxOf(pts, width);
   Painter painter(*dc, box.left, box.top, box.right, box.bottom);
   if (painter.empty()) return TRUE;
@@ -555,7 +575,8 @@ BOOL Rectangle(HDC handle, int left, int top, int right, int bottom) {
   if (!dc) return FALSE;
   const DevRect r = ToDevice(*dc, left, top, right, bottom);
   if (r.right <= r.left || r.bottom <= r.top) return TRUE;
-  const int64_t width = dc->state.pen ? std::clamp<int64_t>(dc->state.pen->logPen.lopnWidth.x, 1, kMaxPenWidth) : 1;
+  const int64_t width =
+      dc->state.pen ? std::clamp<int64_t>(dc->state.pen->logPen.lopnWidth.x, 1, kMaxPenWidth) : 1;
   Painter painter(*dc, r.left - width, r.top - width, r.right + width, r.bottom + width);
   if (painter.empty()) return TRUE;
   const PenInfo pen = PenOf(*dc, painter);
@@ -564,7 +585,8 @@ BOOL Rectangle(HDC handle, int left, int top, int right, int bottom) {
   const bool hasBrush = BrushRaw(*dc, painter, &brushRaw);
   if (pen.null) {
     // Without an outline the fill is one pixel smaller in both directions.
-    if (hasBrush) FillDevRect(painter, DevRect{r.left, r.top, r.right - 1, r.bottom - 1}, rop, brushRaw);
+    if (hasBrush)
+      FillDevRect(painter, DevRect{r.left, r.top, r.right - 1, r.bottom - 1}, rop, brushRaw);
     return TRUE;
   }
   const DevRect outer = OutlineBox(r, pen);
@@ -572,10 +594,10 @@ BOOL Rectangle(HDC handle, int left, int top, int right, int bottom) {
   if (hasBrush) FillDevRect(painter, inner, rop, brushRaw);
   if (DashFor(pen.style) != nullptr) {
     const std::vector<std::pair<int64_t, int64_t>> ring = {{r.left, r.top},
-                                                            {r.right - 1, r.top},
-                                                            {r.right - 1, r.bottom - 1},
-                                                            {r.left, r.bottom - 1},
-                                                            {r.left, r.top}};
+                                                           {r.right - 1, r.top},
+                                                           {r.right - 1, r.bottom - 1},
+                                                           {r.left, r.bottom - 1},
+                                                           {r.left, r.top}};
     if (r.right - r.left == 1 || r.bottom - r.top == 1) {
       FillDevRect(painter, r, pen.rop, pen.raw);
     } else {
@@ -592,7 +614,8 @@ BOOL Ellipse(HDC handle, int left, int top, int right, int bottom) {
   if (!dc) return FALSE;
   const DevRect r = ToDevice(*dc, left, top, right, bottom);
   if (r.right <= r.left || r.bottom <= r.top) return TRUE;
-  const int64_t width = dc->state.pen ? std::clamp<int64_t>(dc->state.pen->logPen.lopnWidth.x, 1, kMaxPenWidth) : 1;
+  const int64_t width =
+      dc->state.pen ? std::clamp<int64_t>(dc->state.pen->logPen.lopnWidth.x, 1, kMaxPenWidth) : 1;
   Painter painter(*dc, r.left - width, r.top - width, r.right + width, r.bottom + width);
   if (painter.empty()) return TRUE;
   PenInfo pen = PenOf(*dc, painter);
@@ -654,8 +677,10 @@ BOOL DrawFocusRect(HDC handle, const RECT* rect) {
   auto dot = [&](int64_t x, int64_t y) {
     if (((x + y) & 1) == 0) painter.Pixel(x, y, kDstInvert, 0);
   };
-  const int64_t x0 = std::max(r.left, painter.minX() - 1), x1 = std::min(r.right, painter.maxX() + 1);
-  const int64_t y0 = std::max(r.top + 1, painter.minY() - 1), y1 = std::min(r.bottom - 1, painter.maxY() + 1);
+  const int64_t x0 = std::max(r.left, painter.minX() - 1),
+                x1 = std::min(r.right, painter.maxX() + 1);
+  const int64_t y0 = std::max(r.top + 1, painter.minY() - 1),
+                y1 = std::min(r.bottom - 1, painter.maxY() + 1);
   for (int64_t x = x0; x < x1; ++x) {
     dot(x, r.top);
     if (r.bottom - 1 != r.top) dot(x, r.bottom - 1);
@@ -719,7 +744,8 @@ BOOL DrawEdge(HDC handle, LPRECT rect, UINT edge, UINT flags) {
     if (flags & BF_BOTTOM) --rc.bottom;
     if (flags & BF_RIGHT) --rc.right;
   }
-  if (flags & BF_MIDDLE) fill(rc.left, rc.top, rc.right, rc.bottom, (mono || flat) ? COLOR_WINDOW : COLOR_BTNFACE);
+  if (flags & BF_MIDDLE)
+    fill(rc.left, rc.top, rc.right, rc.bottom, (mono || flat) ? COLOR_WINDOW : COLOR_BTNFACE);
   if (flags & BF_ADJUST) *rect = rc;
   return TRUE;
 }

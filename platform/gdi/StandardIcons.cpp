@@ -59,8 +59,8 @@ Shape Arc(double cx, double cy, double r, double a0, double a1, double halfWidth
     const int steps = 24;
     for (int i = 0; i < steps; ++i) {
       double t0 = a0 + (a1 - a0) * i / steps, t1 = a0 + (a1 - a0) * (i + 1) / steps;
-      d = std::min(d, SegmentDistance(x, y, cx + r * std::cos(t0), cy + r * std::sin(t0), cx + r * std::cos(t1),
-                                      cy + r * std::sin(t1)));
+      d = std::min(d, SegmentDistance(x, y, cx + r * std::cos(t0), cy + r * std::sin(t0),
+                                      cx + r * std::cos(t1), cy + r * std::sin(t1)));
     }
     return d - halfWidth;
   };
@@ -135,7 +135,9 @@ class Canvas {
       uint32_t a = static_cast<uint32_t>(std::lround(p.a * 255));
       uint32_t value = 0;
       if (a > 0) {
-        auto channel = [&](double v) { return static_cast<uint32_t>(std::clamp(std::lround(v / p.a), 0L, 255L)); };
+        auto channel = [&](double v) {
+          return static_cast<uint32_t>(std::clamp(std::lround(v / p.a), 0L, 255L));
+        };
         value = (a << 24) | (channel(p.r) << 16) | (channel(p.g) << 8) | channel(p.b);
       }
       out.bgra[i] = value;
@@ -159,17 +161,18 @@ Shape QuestionMark(double cx, double top, double scale, double halfWidth) {
   const double r = 4.5 * scale;
   const double cy = top + r;
   return Union({Arc(cx, cy, r, kPi * 1.05, kPi * 2.45, halfWidth),
-                Capsule(cx + r * std::cos(kPi * 2.45), cy + r * std::sin(kPi * 2.45), cx, cy + r + 2.5 * scale,
-                        halfWidth),
+                Capsule(cx + r * std::cos(kPi * 2.45), cy + r * std::sin(kPi * 2.45), cx,
+                        cy + r + 2.5 * scale, halfWidth),
                 Disc(cx, cy + r + 6.5 * scale, halfWidth * 1.1)});
 }
 
 const Points kArrow = {{1, 1}, {1, 23}, {6.5, 18}, {10.5, 27}, {14, 25.5}, {10, 17}, {17, 17}};
-const Points kDoubleArrow = {{2, 16}, {9, 9}, {9, 13.5}, {23, 13.5}, {23, 9}, {30, 16},
-                             {23, 23}, {23, 18.5}, {9, 18.5}, {9, 23}};
-const Points kFourWayArrow = {{16, 1.5}, {21.5, 7}, {18, 7}, {18, 14}, {25, 14}, {25, 10.5}, {30.5, 16}, {25, 21.5},
-                              {25, 18}, {18, 18}, {18, 25}, {21.5, 25}, {16, 30.5}, {10.5, 25}, {14, 25}, {14, 18},
-                              {7, 18}, {7, 21.5}, {1.5, 16}, {7, 10.5}, {7, 14}, {14, 14}, {14, 7}, {10.5, 7}};
+const Points kDoubleArrow = {{2, 16},  {9, 9},   {9, 13.5},  {23, 13.5}, {23, 9},
+                             {30, 16}, {23, 23}, {23, 18.5}, {9, 18.5},  {9, 23}};
+const Points kFourWayArrow = {{16, 1.5},  {21.5, 7},  {18, 7},  {18, 14}, {25, 14}, {25, 10.5},
+                              {30.5, 16}, {25, 21.5}, {25, 18}, {18, 18}, {18, 25}, {21.5, 25},
+                              {16, 30.5}, {10.5, 25}, {14, 25}, {14, 18}, {7, 18},  {7, 21.5},
+                              {1.5, 16},  {7, 10.5},  {7, 14},  {14, 14}, {14, 7},  {10.5, 7}};
 
 IconPixels DrawCursor(unsigned id) {
   Canvas canvas;
@@ -180,14 +183,24 @@ IconPixels DrawCursor(unsigned id) {
       hotspot = {1, 1};
       break;
     case 32513: {  // IDC_IBEAM
-      Shape beam = Union({Capsule(16.5, 6, 16.5, 26, 0.7), Capsule(13, 5, 15.5, 6, 0.7), Capsule(17.5, 6, 20, 5, 0.7),
-                          Capsule(13, 27, 15.5, 26, 0.7), Capsule(17.5, 26, 20, 27, 0.7)});
+      Shape beam = Union({Capsule(16.5, 6, 16.5, 26, 0.7), Capsule(13, 5, 15.5, 6, 0.7),
+                          Capsule(17.5, 6, 20, 5, 0.7), Capsule(13, 27, 15.5, 26, 0.7),
+                          Capsule(17.5, 26, 20, 27, 0.7)});
       canvas.Fill(Grow(beam, 1.0), kWhite);
       canvas.Fill(beam, kBlack);
       break;
     }
     case 32514: {  // IDC_WAIT
-      canvas.Outlined(Polygon({{8, 3}, {24, 3}, {24, 7}, {18, 16}, {24, 25}, {24, 29}, {8, 29}, {8, 25}, {14, 16}, {8, 7}}),
+      canvas.Outlined(Polygon({{8, 3},
+                               {24, 3},
+                               {24, 7},
+                               {18, 16},
+                               {24, 25},
+                               {24, 29},
+                               {8, 29},
+                               {8, 25},
+                               {14, 16},
+                               {8, 7}}),
                       kBlack, kWhite);
       canvas.Fill(Polygon({{11.5, 8}, {20.5, 8}, {16, 14}}), 0x2060C0);
       canvas.Fill(Polygon({{16, 20}, {21, 27}, {11, 27}}), 0x2060C0);
@@ -201,8 +214,9 @@ IconPixels DrawCursor(unsigned id) {
       break;
     }
     case 32516:  // IDC_UPARROW
-      canvas.Outlined(Polygon({{16, 1}, {25, 11}, {19.5, 11}, {19.5, 30}, {12.5, 30}, {12.5, 11}, {7, 11}}), kBlack,
-                      kWhite);
+      canvas.Outlined(
+          Polygon({{16, 1}, {25, 11}, {19.5, 11}, {19.5, 30}, {12.5, 30}, {12.5, 11}, {7, 11}}),
+          kBlack, kWhite);
       hotspot = {16, 1};
       break;
     case 32642:  // IDC_SIZENWSE
@@ -227,8 +241,9 @@ IconPixels DrawCursor(unsigned id) {
       break;
     }
     case 32649: {  // IDC_HAND
-      Shape hand = Union({Capsule(12, 4, 12, 18, 2.6), Capsule(16.5, 13, 16.5, 19, 2.3), Capsule(21, 14, 21, 20, 2.3),
-                          Capsule(25, 16, 25, 21, 2.1), Polygon({{9.4, 17}, {27, 18}, {26, 27}, {22, 30}, {13, 30}, {9.4, 25}}),
+      Shape hand = Union({Capsule(12, 4, 12, 18, 2.6), Capsule(16.5, 13, 16.5, 19, 2.3),
+                          Capsule(21, 14, 21, 20, 2.3), Capsule(25, 16, 25, 21, 2.1),
+                          Polygon({{9.4, 17}, {27, 18}, {26, 27}, {22, 30}, {13, 30}, {9.4, 25}}),
                           Capsule(6, 19, 9.8, 24, 2.2)});
       canvas.Outlined(hand, kBlack, kWhite, 1.1);
       hotspot = {12, 1};
@@ -259,7 +274,9 @@ IconPixels DrawIconImage(unsigned id) {
     case 32513: {  // IDI_ERROR
       canvas.Fill(Disc(16, 16, 14.5), 0x9C1010);
       canvas.Fill(Disc(16, 16, 13.5), 0xDC3232);
-      canvas.Fill(Union({Capsule(10.5, 10.5, 21.5, 21.5, 2.1), Capsule(21.5, 10.5, 10.5, 21.5, 2.1)}), kWhite);
+      canvas.Fill(
+          Union({Capsule(10.5, 10.5, 21.5, 21.5, 2.1), Capsule(21.5, 10.5, 10.5, 21.5, 2.1)}),
+          kWhite);
       break;
     }
     case 32514:  // IDI_QUESTION

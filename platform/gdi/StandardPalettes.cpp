@@ -4,7 +4,9 @@ namespace platform::gdi {
 
 namespace {
 
-RGBQUAD Quad(BYTE r, BYTE g, BYTE b) { return RGBQUAD{b, g, r, 0}; }
+RGBQUAD Quad(BYTE r, BYTE g, BYTE b) {
+  return RGBQUAD{b, g, r, 0};
+}
 
 std::vector<RGBQUAD> MakeVga() {
   return {Quad(0, 0, 0),       Quad(128, 0, 0),   Quad(0, 128, 0),   Quad(128, 128, 0),
@@ -18,8 +20,8 @@ std::vector<RGBQUAD> MakeHalftone() {
   for (int r = 0; r < 6; ++r) {
     for (int g = 0; g < 6; ++g) {
       for (int b = 0; b < 6; ++b) {
-        palette.push_back(Quad(static_cast<BYTE>(r * 51), static_cast<BYTE>(g * 51),
-                               static_cast<BYTE>(b * 51)));
+        palette.push_back(
+            Quad(static_cast<BYTE>(r * 51), static_cast<BYTE>(g * 51), static_cast<BYTE>(b * 51)));
       }
     }
   }

@@ -93,7 +93,9 @@ StockSet& Stock() {
 
 }  // namespace
 
-std::shared_ptr<BitmapObject> StockBitmap() { return Stock().bitmap; }
+std::shared_ptr<BitmapObject> StockBitmap() {
+  return Stock().bitmap;
+}
 
 std::shared_ptr<PaletteObject> StockPalette() {
   return std::static_pointer_cast<PaletteObject>(Stock().objects[DEFAULT_PALETTE]);

@@ -140,15 +140,17 @@ void VerticalSumScalar(const uint8_t* const* rows, const uint32_t* weights, int 
 #if defined(__x86_64__) || defined(__i386__)
 #define VELMORA_HALFTONE_AVX2 1
 
-__attribute__((target("avx2"))) size_t VerticalSumAvx2(const uint8_t* const* rows, const int32_t* pairs,
-                                                       int n, size_t i, size_t bytes, uint32_t* acc) {
+__attribute__((target("avx2"))) size_t VerticalSumAvx2(const uint8_t* const* rows,
+                                                       const int32_t* pairs, int n, size_t i,
+                                                       size_t bytes, uint32_t* acc) {
   const __m256i zero = _mm256_setzero_si256();
   for (; i + 32 <= bytes; i += 32) {
     __m256i s0 = zero, s1 = zero, s2 = zero, s3 = zero;
     for (int t = 0; t < n; t += 2) {
       const __m256i w = _mm256_set1_epi32(pairs[t / 2]);
       __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[t] + i));
-      __m256i vb = t + 1 < n ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[t + 1] + i)) : zero;
+      __m256i vb =
+          t + 1 < n ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[t + 1] + i)) : zero;
       __m256i aLo = _mm256_unpacklo_epi8(va, zero), aHi = _mm256_unpackhi_epi8(va, zero);
       __m256i bLo = _mm256_unpacklo_epi8(vb, zero), bHi = _mm256_unpackhi_epi8(vb, zero);
       s0 = _mm256_add_epi32(s0, _mm256_madd_epi16(_mm256_unpacklo_epi16(aLo, bLo), w));
@@ -173,8 +175,8 @@ bool HaveAvx2() {
 }
 #endif
 
-size_t VerticalSumSse2(const uint8_t* const* rows, const int32_t* pairs, int n, size_t i, size_t bytes,
-                       uint32_t* acc) {
+size_t VerticalSumSse2(const uint8_t* const* rows, const int32_t* pairs, int n, size_t i,
+                       size_t bytes, uint32_t* acc) {
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
   for (; i + 16 <= bytes; i += 16) {
@@ -182,7 +184,8 @@ size_t VerticalSumSse2(const uint8_t* const* rows, const int32_t* pairs, int n, 
     for (int t = 0; t < n; t += 2) {
       const __m128i w = _mm_set1_epi32(pairs[t / 2]);
       __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[t] + i));
-      __m128i vb = t + 1 < n ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[t + 1] + i)) : zero;
+      __m128i vb =
+          t + 1 < n ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[t + 1] + i)) : zero;
       __m128i aLo = _mm_unpacklo_epi8(va, zero), aHi = _mm_unpackhi_epi8(va, zero);
       __m128i bLo = _mm_unpacklo_epi8(vb, zero), bHi = _mm_unpackhi_epi8(vb, zero);
       // Interleaving the two rows lets one multiply-add give wa*a + wb*b per byte.
@@ -207,8 +210,8 @@ size_t VerticalSumSse2(const uint8_t* const* rows, const int32_t* pairs, int n, 
   return i;
 }
 
-void VerticalSum(const uint8_t* const* rows, const uint32_t* weights, const int32_t* pairs, int n, size_t bytes,
-                 uint32_t* acc) {
+void VerticalSum(const uint8_t* const* rows, const uint32_t* weights, const int32_t* pairs, int n,
+                 size_t bytes, uint32_t* acc) {
   size_t done = 0;
 #ifdef VELMORA_HALFTONE_AVX2
   if (HaveAvx2()) done = VerticalSumAvx2(rows, pairs, n, done, bytes, acc);
@@ -221,8 +224,8 @@ void VerticalSum(const uint8_t* const* rows, const uint32_t* weights, const int3
 // the weighted sum of the four channels of its source columns, scaled by `scale` and
 // rounded. Single precision is exact enough: the column sums stay below 2^24 and a few
 // dozen products cannot move the result by a tenth of a level.
-void HorizontalPass(const uint32_t* acc, int c0, const AxisTaps& h, const std::vector<float>& weights, float scale,
-                    int count, uint32_t* out) {
+void HorizontalPass(const uint32_t* acc, int c0, const AxisTaps& h,
+                    const std::vector<float>& weights, float scale, int count, uint32_t* out) {
   for (int k = 0; k < count; ++k) {
     const uint32_t* p = acc + 4 * static_cast<size_t>(h.first[k] - c0);
     const float* w = weights.data() + h.offset[k];
@@ -297,7 +300,8 @@ void HalftoneStretch(const Surface& source, const MonoColours& colours, const St
     const uint32_t* wv = v.weight.data() + v.offset[rk];
     if (fast) {
       for (int t = 0; t < n; ++t)
-        rows[t] = reinterpret_cast<const uint8_t*>(reader.Read(c0, firstRow + t, span, scratch[t].data()));
+        rows[t] = reinterpret_cast<const uint8_t*>(
+            reader.Read(c0, firstRow + t, span, scratch[t].data()));
       for (int t = 0; t < n; t += 2)
         pairs[t / 2] = static_cast<int32_t>(((t + 1 < n ? wv[t + 1] : 0u) << 16) | wv[t]);
       VerticalSum(rows.data(), wv, pairs.data(), n, bytes, acc.data());
@@ -305,13 +309,15 @@ void HalftoneStretch(const Surface& source, const MonoColours& colours, const St
       // Too many rows for 16-bit weights: accumulate one row at a time in 32 bits.
       std::fill(acc.begin(), acc.end(), 0u);
       for (int t = 0; t < n; ++t) {
-        auto a = reinterpret_cast<const uint8_t*>(reader.Read(c0, firstRow + t, span, scratch[0].data()));
+        auto a = reinterpret_cast<const uint8_t*>(
+            reader.Read(c0, firstRow + t, span, scratch[0].data()));
         for (size_t i = 0; i < bytes; ++i) acc[i] += wv[t] * a[i];
       }
       // Sums reach 255 * 2^24; brought below 2^24 so that they stay exact as floats.
       for (uint32_t& a : acc) a >>= kFineBits - kFloatBits;
     }
-    HorizontalPass(acc.data(), c0, h, hWeights, scale, x1 - x0, out + static_cast<ptrdiff_t>(rk) * outStride);
+    HorizontalPass(acc.data(), c0, h, hWeights, scale, x1 - x0,
+                   out + static_cast<ptrdiff_t>(rk) * outStride);
   }
 }
 

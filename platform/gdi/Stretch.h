@@ -17,7 +17,7 @@ namespace platform::gdi {
 struct StretchAxis {
   int64_t destStart = 0;  // first destination pixel (surface coordinates)
   int64_t destCount = 1;
-  int64_t srcStart = 0;   // first source pixel (surface coordinates)
+  int64_t srcStart = 0;  // first source pixel (surface coordinates)
   int64_t srcCount = 1;
   bool mirror = false;
 

@@ -68,7 +68,10 @@ int DibStride(int width, int bitCount) {
 }
 
 Surface::Surface(int width, int height, int bitCount, bool topDown)
-    : width_(width), height_(height), bitCount_(bitCount), stride_(DibStride(width, bitCount)),
+    : width_(width),
+      height_(height),
+      bitCount_(bitCount),
+      stride_(DibStride(width, bitCount)),
       topDown_(topDown) {
   switch (bitCount) {
     case 1:
@@ -123,12 +126,14 @@ void Surface::TrackDamage(std::function<void()> onFirstDamage) {
 }
 
 void Surface::AddDamage(const RECT& area) {
-  const RECT clipped{std::max<LONG>(area.left, 0), std::max<LONG>(area.top, 0), std::min<LONG>(area.right, width_),
-                     std::min<LONG>(area.bottom, height_)};
+  const RECT clipped{std::max<LONG>(area.left, 0), std::max<LONG>(area.top, 0),
+                     std::min<LONG>(area.right, width_), std::min<LONG>(area.bottom, height_)};
   if (damage_->rects.Add(clipped) && damage_->onFirstDamage) damage_->onFirstDamage();
 }
 
-std::vector<RECT> Surface::TakeDamage() { return damage_ != nullptr ? damage_->rects.Take() : std::vector<RECT>{}; }
+std::vector<RECT> Surface::TakeDamage() {
+  return damage_ != nullptr ? damage_->rects.Take() : std::vector<RECT>{};
+}
 
 uint32_t Surface::RawMask() const {
   return bitCount_ >= 32 ? 0xFFFFFFFFu : ((1u << bitCount_) - 1);

@@ -44,7 +44,9 @@ class Surface {
   size_t byteSize() const { return static_cast<size_t>(stride_) * static_cast<size_t>(height_); }
 
   // The row that shows picture line y (0 = top), whatever the memory order.
-  uint8_t* Row(int y) { return bits_ + static_cast<size_t>(topDown_ ? y : height_ - 1 - y) * stride_; }
+  uint8_t* Row(int y) {
+    return bits_ + static_cast<size_t>(topDown_ ? y : height_ - 1 - y) * stride_;
+  }
   const uint8_t* Row(int y) const {
     return bits_ + static_cast<size_t>(topDown_ ? y : height_ - 1 - y) * stride_;
   }

@@ -59,13 +59,15 @@ class SurfaceMutex {
          now = serving_.load(std::memory_order_acquire)) {
       const timespec limit{0, kSleepLimitNs};
       // Returns at once when `serving_` has already moved on from `now`.
-      syscall(SYS_futex, reinterpret_cast<uint32_t*>(&serving_), FUTEX_WAIT_PRIVATE, now, &limit, nullptr, 0);
+      syscall(SYS_futex, reinterpret_cast<uint32_t*>(&serving_), FUTEX_WAIT_PRIVATE, now, &limit,
+              nullptr, 0);
     }
     sleepers_.fetch_sub(1, std::memory_order_relaxed);
   }
 
   [[gnu::noinline]] void WakeSleepers() {
-    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&serving_), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr, nullptr, 0);
+    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&serving_), FUTEX_WAKE_PRIVATE, INT_MAX, nullptr,
+            nullptr, 0);
   }
 
   // Tickets wrap around; only equality is ever compared.
@@ -74,6 +76,7 @@ class SurfaceMutex {
   std::atomic<uint32_t> sleepers_{0};
 };
 
-static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t), "the futex works on the counter itself");
+static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t),
+              "the futex works on the counter itself");
 
 }  // namespace platform::gdi

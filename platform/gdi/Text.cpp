@@ -20,7 +20,9 @@ namespace {
 // the device arithmetic would overflow.
 constexpr LONG kMaxCoordinate = 1 << 27;
 
-bool InRange(LONG v) { return v > -kMaxCoordinate && v < kMaxCoordinate; }
+bool InRange(LONG v) {
+  return v > -kMaxCoordinate && v < kMaxCoordinate;
+}
 
 bool RectInRange(const RECT& r) {
   return InRange(r.left) && InRange(r.top) && InRange(r.right) && InRange(r.bottom);
@@ -83,7 +85,8 @@ BOOL OutputText(DeviceContext& dc, int x, int y, UINT options, const RECT* rect,
   if (rect != nullptr) deviceRect = DeviceRect(dc, *rect);
   {
     TextPainter painter(dc, clipped ? &deviceRect : nullptr);
-    if (rect != nullptr && (options & ETO_OPAQUE)) painter.FillDeviceRect(deviceRect, dc.state.bkColor);
+    if (rect != nullptr && (options & ETO_OPAQUE))
+      painter.FillDeviceRect(deviceRect, dc.state.bkColor);
     const COLORREF background = dc.state.bkColor;
     painter.PaintRun(*font, run, baseX, baseY, dc.state.textColor,
                      dc.state.bkMode == OPAQUE ? &background : nullptr);
@@ -144,8 +147,8 @@ HFONT CreateFontIndirectA(const LOGFONTA* font) {
 }
 
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
-                  DWORD quality, DWORD pitchAndFamily, LPCSTR faceName) {
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
+                  DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR faceName) {
   LOGFONTA lf{};
   lf.lfHeight = height;
   lf.lfWidth = width;
@@ -179,7 +182,8 @@ BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR te
 
 BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size) {
   auto context = LookupDC(dc);
-  if (context == nullptr || size == nullptr || length < 0 || (text == nullptr && length > 0)) return FALSE;
+  if (context == nullptr || size == nullptr || length < 0 || (text == nullptr && length > 0))
+    return FALSE;
   auto font = SelectedFont(*context);
   if (font == nullptr) return FALSE;
   TextRun run = MeasureRun(*font, SplitGbk(text, static_cast<size_t>(length)));
@@ -205,7 +209,8 @@ int GetTextFaceA(HDC dc, int size, LPSTR face) {
   name.assign(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
   if (name.empty()) {
     // No name asked for: report the face that actually draws.
-    if (auto font = SelectedFont(*context)) name = platform::kernel::Utf8ToGbk(font->family, false).value_or("");
+    if (auto font = SelectedFont(*context))
+      name = platform::kernel::Utf8ToGbk(font->family, false).value_or("");
   }
   if (face == nullptr) return static_cast<int>(name.size()) + 1;
   if (size <= 0) return 0;
@@ -223,7 +228,8 @@ int GetTextFaceA(HDC dc, int size, LPSTR face) {
   return static_cast<int>(whole);
 }
 
-int EnumFontFamiliesExA(HDC dc, LPLOGFONTA font, FONTENUMPROCA proc, LPARAM param, DWORD /*flags*/) {
+int EnumFontFamiliesExA(HDC dc, LPLOGFONTA font, FONTENUMPROCA proc, LPARAM param,
+                        DWORD /*flags*/) {
   auto context = LookupDC(dc);
   if (context == nullptr || font == nullptr || proc == nullptr) return 0;
   const BYTE charSet = font->lfCharSet;
@@ -265,17 +271,21 @@ int EnumFontFamiliesExA(HDC dc, LPLOGFONTA font, FONTENUMPROCA proc, LPARAM para
       lf.lfHeight = realized->height();
       lf.lfWidth = realized->aveCharWidth;
       lf.lfCharSet = reportedCharSet;
-      lf.lfOutPrecision = 3;  // OUT_STROKE_PRECIS, as TrueType faces report
+      lf.lfOutPrecision = 3;   // OUT_STROKE_PRECIS, as TrueType faces report
       lf.lfClipPrecision = 2;  // CLIP_STROKE_PRECIS
       lf.lfQuality = 1;        // DRAFT_QUALITY
-      lf.lfPitchAndFamily = static_cast<BYTE>((realized->fixedPitch ? FIXED_PITCH : VARIABLE_PITCH) |
-                                              (realized->pitchAndFamily & 0xF0));
+      lf.lfPitchAndFamily =
+          static_cast<BYTE>((realized->fixedPitch ? FIXED_PITCH : VARIABLE_PITCH) |
+                            (realized->pitchAndFamily & 0xF0));
       std::string styleName = platform::kernel::Utf8ToGbk(style.style, false).value_or("");
       std::string fullName = gbkName + (styleName.empty() ? "" : " " + styleName);
-      std::strncpy(reinterpret_cast<char*>(elf.elfFullName), fullName.c_str(), sizeof elf.elfFullName - 1);
-      std::strncpy(reinterpret_cast<char*>(elf.elfStyle), styleName.c_str(), sizeof elf.elfStyle - 1);
+      std::strncpy(reinterpret_cast<char*>(elf.elfFullName), fullName.c_str(),
+                   sizeof elf.elfFullName - 1);
+      std::strncpy(reinterpret_cast<char*>(elf.elfStyle), styleName.c_str(),
+                   sizeof elf.elfStyle - 1);
       std::strncpy(reinterpret_cast<char*>(elf.elfScript),
-                   reportedCharSet == GB2312_CHARSET ? "CHINESE_GB2312" : "Western", sizeof elf.elfScript - 1);
+                   reportedCharSet == GB2312_CHARSET ? "CHINESE_GB2312" : "Western",
+                   sizeof elf.elfScript - 1);
       // The callback receives the extended structures, whose first members are the plain ones.
       result = proc(&elf.elfLogFont, &ntm.tm, TRUETYPE_FONTTYPE, param);
       if (result == 0) return 0;

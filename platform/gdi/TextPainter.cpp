@@ -33,7 +33,8 @@ constexpr int64_t kMaxRunWidth = int64_t{1} << 27;
 bool IsPlainBgrx(const Surface& s) {
   if (s.bitCount() != 32) return false;
   const DWORD* m = s.masks();
-  return (m[0] == 0 && m[1] == 0 && m[2] == 0) || (m[0] == 0xFF0000 && m[1] == 0xFF00 && m[2] == 0xFF);
+  return (m[0] == 0 && m[1] == 0 && m[2] == 0) ||
+         (m[0] == 0xFF0000 && m[1] == 0xFF00 && m[2] == 0xFF);
 }
 
 }  // namespace
@@ -54,7 +55,8 @@ std::shared_ptr<const RealizedFont> SelectedFont(const DeviceContext& dc) {
   return RealizeFont(DefaultGuiLogFont());
 }
 
-TextRun MeasureRun(const RealizedFont& font, std::vector<TextChar> chars, const INT* dx, size_t dxCount) {
+TextRun MeasureRun(const RealizedFont& font, std::vector<TextChar> chars, const INT* dx,
+                   size_t dxCount) {
   TextRun run;
   run.chars = std::move(chars);
   std::vector<char32_t> codes(run.chars.size());
@@ -85,8 +87,8 @@ TextPainter::TextPainter(DeviceContext& dc, const RECT* deviceClip) {
   origin_ = dc.surfaceOrigin;
   Region area = dc.ClipArea();
   if (deviceClip != nullptr) {
-    RECT r = {deviceClip->left + origin_.x, deviceClip->top + origin_.y, deviceClip->right + origin_.x,
-              deviceClip->bottom + origin_.y};
+    RECT r = {deviceClip->left + origin_.x, deviceClip->top + origin_.y,
+              deviceClip->right + origin_.x, deviceClip->bottom + origin_.y};
     area.IntersectWith(r);
   }
   clip_ = area.rects();
@@ -103,8 +105,8 @@ void TextPainter::Touch(const RECT& r) {
     touched_ = r;
     return;
   }
-  touched_ = {std::min(touched_.left, r.left), std::min(touched_.top, r.top), std::max(touched_.right, r.right),
-              std::max(touched_.bottom, r.bottom)};
+  touched_ = {std::min(touched_.left, r.left), std::min(touched_.top, r.top),
+              std::max(touched_.right, r.right), std::max(touched_.bottom, r.bottom)};
 }
 
 void TextPainter::FillSurfaceRect(const RECT& rect, uint32_t raw) {
@@ -126,12 +128,13 @@ void TextPainter::FillSurfaceRect(const RECT& rect, uint32_t raw) {
 
 void TextPainter::FillDeviceRect(const RECT& rect, COLORREF color) {
   if (!CanDraw()) return;
-  RECT r = {rect.left + origin_.x, rect.top + origin_.y, rect.right + origin_.x, rect.bottom + origin_.y};
+  RECT r = {rect.left + origin_.x, rect.top + origin_.y, rect.right + origin_.x,
+            rect.bottom + origin_.y};
   FillSurfaceRect(r, surface_->ColorToRaw(color));
 }
 
-void TextPainter::FillBox(const RealizedFont& font, double ox, double oy, int u0, int u1, int v0, int v1,
-                          COLORREF color) {
+void TextPainter::FillBox(const RealizedFont& font, double ox, double oy, int u0, int u1, int v0,
+                          int v1, COLORREF color) {
   if (u0 >= u1 || v0 >= v1) return;
   if (!font.rotated) {
     int x = static_cast<int>(std::lround(ox)), y = static_cast<int>(std::lround(oy));
@@ -171,7 +174,8 @@ void TextPainter::FillBox(const RealizedFont& font, double ox, double oy, int u0
 void TextPainter::DrawGlyph(const Glyph& glyph, int x, int y, COLORREF color) {
   if (glyph.width <= 0 || glyph.height <= 0) return;
   Surface& s = *surface_;
-  const RECT box = {x + origin_.x, y + origin_.y, x + origin_.x + glyph.width, y + origin_.y + glyph.height};
+  const RECT box = {x + origin_.x, y + origin_.y, x + origin_.x + glyph.width,
+                    y + origin_.y + glyph.height};
   const uint32_t raw = s.ColorToRaw(color);
   const bool bgrx = IsPlainBgrx(s);
   const uint32_t src = bgrx ? raw & 0xFFFFFF : ColorToBgrx(color);
@@ -210,10 +214,12 @@ void TextPainter::DrawGlyph(const Glyph& glyph, int x, int y, COLORREF color) {
   }
 }
 
-void TextPainter::PaintRun(const RealizedFont& font, const TextRun& run, double x, double y, COLORREF text,
-                           const COLORREF* background, const std::vector<bool>* marks) {
+void TextPainter::PaintRun(const RealizedFont& font, const TextRun& run, double x, double y,
+                           COLORREF text, const COLORREF* background,
+                           const std::vector<bool>* marks) {
   if (!CanDraw()) return;
-  if (background != nullptr) FillBox(font, x, y, 0, run.width, -font.ascent, font.descent, *background);
+  if (background != nullptr)
+    FillBox(font, x, y, 0, run.width, -font.ascent, font.descent, *background);
   const double c = std::cos(font.escapementRadians), s = std::sin(font.escapementRadians);
   int pen = 0;
   for (size_t i = 0; i < run.glyphs.size(); ++i) {
@@ -234,10 +240,12 @@ void TextPainter::PaintRun(const RealizedFont& font, const TextRun& run, double 
     pen += run.advances[i];
   }
   if (font.underline) {
-    FillBox(font, x, y, 0, run.width, font.underlineOffset, font.underlineOffset + font.underlineThickness, text);
+    FillBox(font, x, y, 0, run.width, font.underlineOffset,
+            font.underlineOffset + font.underlineThickness, text);
   }
   if (font.strikeOut) {
-    FillBox(font, x, y, 0, run.width, font.strikeOutOffset, font.strikeOutOffset + font.strikeOutThickness, text);
+    FillBox(font, x, y, 0, run.width, font.strikeOutOffset,
+            font.strikeOutOffset + font.strikeOutThickness, text);
   }
 }
 

@@ -50,7 +50,8 @@ class TextPainter {
 
  private:
   // A box in the run's frame: u along the baseline from (ox, oy), v downward across it.
-  void FillBox(const RealizedFont& font, double ox, double oy, int u0, int u1, int v0, int v1, COLORREF color);
+  void FillBox(const RealizedFont& font, double ox, double oy, int u0, int u1, int v0, int v1,
+               COLORREF color);
   void DrawGlyph(const Glyph& glyph, int x, int y, COLORREF color);
   void FillSurfaceRect(const RECT& rect, uint32_t raw);
   // Grows the bounds of what this painter drew.
@@ -58,8 +59,8 @@ class TextPainter {
 
   std::shared_ptr<Surface> surface_;
   std::unique_lock<SurfaceMutex> lock_;
-  std::vector<RECT> clip_;  // surface coordinates
-  POINT origin_{0, 0};      // device -> surface
+  std::vector<RECT> clip_;    // surface coordinates
+  POINT origin_{0, 0};        // device -> surface
   RECT touched_{0, 0, 0, 0};  // surface coordinates; empty until something is drawn
 };
 

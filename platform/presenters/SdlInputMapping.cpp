@@ -9,9 +9,13 @@ namespace {
 
 constexpr int VK_OEM_102 = 0xE2;  // the extra key beside left Shift on ISO keyboards
 
-KeyTranslation Key(int vk, int scan, bool extended = false) { return {vk, scan, extended}; }
+KeyTranslation Key(int vk, int scan, bool extended = false) {
+  return {vk, scan, extended};
+}
 
-bool IsKeypad(SDL_Scancode s) { return s >= SDL_SCANCODE_KP_DIVIDE && s <= SDL_SCANCODE_KP_PERIOD; }
+bool IsKeypad(SDL_Scancode s) {
+  return s >= SDL_SCANCODE_KP_DIVIDE && s <= SDL_SCANCODE_KP_PERIOD;
+}
 
 // Keypad digits and the decimal key: what Num Lock off makes of them.
 KeyTranslation KeypadKey(SDL_Scancode s, bool numLock) {
@@ -21,10 +25,10 @@ KeyTranslation KeypadKey(SDL_Scancode s, bool numLock) {
     int scan;
   };
   static constexpr Pad kDigits[] = {
-      {VK_NUMPAD0 + 1, VK_END, 0x4F},  {VK_NUMPAD0 + 2, VK_DOWN, 0x50},
-      {VK_NUMPAD0 + 3, VK_NEXT, 0x51}, {VK_NUMPAD0 + 4, VK_LEFT, 0x4B},
+      {VK_NUMPAD0 + 1, VK_END, 0x4F},   {VK_NUMPAD0 + 2, VK_DOWN, 0x50},
+      {VK_NUMPAD0 + 3, VK_NEXT, 0x51},  {VK_NUMPAD0 + 4, VK_LEFT, 0x4B},
       {VK_NUMPAD0 + 5, VK_CLEAR, 0x4C}, {VK_NUMPAD0 + 6, VK_RIGHT, 0x4D},
-      {VK_NUMPAD0 + 7, VK_HOME, 0x47}, {VK_NUMPAD0 + 8, VK_UP, 0x48},
+      {VK_NUMPAD0 + 7, VK_HOME, 0x47},  {VK_NUMPAD0 + 8, VK_UP, 0x48},
       {VK_NUMPAD0 + 9, VK_PRIOR, 0x49}, {VK_NUMPAD0, VK_INSERT, 0x52},
       {VK_DECIMAL, VK_DELETE, 0x53},
   };

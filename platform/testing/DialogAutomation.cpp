@@ -64,9 +64,13 @@ std::vector<FontDialogRecord> TakeFontDialogLog() {
   return log;
 }
 
-void ClearDialogDriver() { SetDialogDriver(nullptr); }
+void ClearDialogDriver() {
+  SetDialogDriver(nullptr);
+}
 
-int PumpDialogMessages() { return platform::controls::PumpModalDialogMessages(); }
+int PumpDialogMessages() {
+  return platform::controls::PumpModalDialogMessages();
+}
 
 std::optional<std::optional<std::string>> TakeScriptedFileAnswer() {
   std::lock_guard lock(Script().mutex);

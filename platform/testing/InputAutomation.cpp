@@ -32,34 +32,59 @@ KeyCode ScanCodeOf(int vk) {
   if (vk == '0') return {0x0B, false};
   if (vk >= VK_F1 && vk <= VK_F10) return {0x3B + (vk - VK_F1), false};
   switch (vk) {
-    case VK_ESCAPE: return {0x01, false};
-    case VK_BACK: return {0x0E, false};
-    case VK_TAB: return {0x0F, false};
-    case VK_RETURN: return {0x1C, false};
-    case VK_SPACE: return {0x39, false};
+    case VK_ESCAPE:
+      return {0x01, false};
+    case VK_BACK:
+      return {0x0E, false};
+    case VK_TAB:
+      return {0x0F, false};
+    case VK_RETURN:
+      return {0x1C, false};
+    case VK_SPACE:
+      return {0x39, false};
     case VK_SHIFT:
-    case VK_LSHIFT: return {0x2A, false};
-    case VK_RSHIFT: return {0x36, false};
+    case VK_LSHIFT:
+      return {0x2A, false};
+    case VK_RSHIFT:
+      return {0x36, false};
     case VK_CONTROL:
-    case VK_LCONTROL: return {0x1D, false};
-    case VK_RCONTROL: return {0x1D, true};
+    case VK_LCONTROL:
+      return {0x1D, false};
+    case VK_RCONTROL:
+      return {0x1D, true};
     case VK_MENU:
-    case VK_LMENU: return {0x38, false};
-    case VK_RMENU: return {0x38, true};
-    case VK_CAPITAL: return {0x3A, false};
-    case 0x7A: return {0x57, false};  // F11
-    case VK_F12: return {0x58, false};
-    case VK_UP: return {0x48, true};
-    case VK_DOWN: return {0x50, true};
-    case VK_LEFT: return {0x4B, true};
-    case VK_RIGHT: return {0x4D, true};
-    case VK_HOME: return {0x47, true};
-    case VK_END: return {0x4F, true};
-    case VK_PRIOR: return {0x49, true};
-    case VK_NEXT: return {0x51, true};
-    case VK_INSERT: return {0x52, true};
-    case VK_DELETE: return {0x53, true};
-    default: return {0, false};
+    case VK_LMENU:
+      return {0x38, false};
+    case VK_RMENU:
+      return {0x38, true};
+    case VK_CAPITAL:
+      return {0x3A, false};
+    case 0x7A:
+      return {0x57, false};  // F11
+    case VK_F12:
+      return {0x58, false};
+    case VK_UP:
+      return {0x48, true};
+    case VK_DOWN:
+      return {0x50, true};
+    case VK_LEFT:
+      return {0x4B, true};
+    case VK_RIGHT:
+      return {0x4D, true};
+    case VK_HOME:
+      return {0x47, true};
+    case VK_END:
+      return {0x4F, true};
+    case VK_PRIOR:
+      return {0x49, true};
+    case VK_NEXT:
+      return {0x51, true};
+    case VK_INSERT:
+      return {0x52, true};
+    case VK_DELETE:
+      return {0x53, true};
+    default:
+      return {0, false};
   }
 }
 
@@ -78,9 +103,15 @@ Image ImageOfSurface(const gdi::Surface& surface) {
 
 }  // namespace
 
-void MouseMove(POINT screen) { platform::user::InputMouseMove(screen); }
-void MouseDown(POINT screen, MouseButton button) { platform::user::InputMouseButton(button, true, screen); }
-void MouseUp(POINT screen, MouseButton button) { platform::user::InputMouseButton(button, false, screen); }
+void MouseMove(POINT screen) {
+  platform::user::InputMouseMove(screen);
+}
+void MouseDown(POINT screen, MouseButton button) {
+  platform::user::InputMouseButton(button, true, screen);
+}
+void MouseUp(POINT screen, MouseButton button) {
+  platform::user::InputMouseButton(button, false, screen);
+}
 
 void ClickAt(POINT screen, MouseButton button) {
   MouseMove(screen);
@@ -102,7 +133,9 @@ void DoubleClick(POINT screen, MouseButton button) {
   MouseUp(screen, button);
 }
 
-void Wheel(POINT screen, int delta) { platform::user::InputMouseWheel(delta, screen); }
+void Wheel(POINT screen, int delta) {
+  platform::user::InputMouseWheel(delta, screen);
+}
 
 void KeyDown(int virtualKey) {
   KeyCode code = ScanCodeOf(virtualKey);
@@ -126,7 +159,9 @@ bool TypeUtf8(const std::string& utf8) {
   return true;
 }
 
-void TypeGbk(const std::string& gbk) { platform::user::InputText(gbk); }
+void TypeGbk(const std::string& gbk) {
+  platform::user::InputText(gbk);
+}
 
 Image CaptureWindow(HWND window) {
   RECT rect{};
@@ -185,7 +220,8 @@ bool WritePng(const Image& image, const std::string& path) {
   png.width = static_cast<png_uint_32>(image.width);
   png.height = static_cast<png_uint_32>(image.height);
   png.format = PNG_FORMAT_RGB;
-  const bool ok = png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), image.width * 3, nullptr) != 0;
+  const bool ok =
+      png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), image.width * 3, nullptr) != 0;
   png_image_free(&png);
   return ok;
 }

@@ -9,11 +9,11 @@
 
 namespace platform::testing {
 
-using platform::user::ShellExecuteMode;
-using platform::user::ShellExecuteRecord;
 using platform::user::GetShellExecuteMode;
 using platform::user::SetShellExecuteMode;
 using platform::user::SetShellOpener;
+using platform::user::ShellExecuteMode;
+using platform::user::ShellExecuteRecord;
 using platform::user::ShellOpener;
 
 // Calls recorded since the last take, oldest first.

@@ -83,9 +83,9 @@ ATOM Register(const WNDCLASSEXA& in, bool system) {
   std::lock_guard lock(UserLock());
   bool global = (in.style & CS_GLOBALCLASS) != 0;
   std::shared_ptr<WindowClass> clash =
-      system ? FindInScope(in.lpszClassName, nullptr, Scope::System)
-             : global ? FindInScope(in.lpszClassName, nullptr, Scope::Global)
-                      : FindInScope(in.lpszClassName, in.hInstance, Scope::Local);
+      system   ? FindInScope(in.lpszClassName, nullptr, Scope::System)
+      : global ? FindInScope(in.lpszClassName, nullptr, Scope::Global)
+               : FindInScope(in.lpszClassName, in.hInstance, Scope::Local);
   if (clash) {
     SetLastError(ERROR_CLASS_ALREADY_EXISTS);
     return 0;
@@ -126,7 +126,9 @@ std::shared_ptr<WindowClass> ClassOfWindow(HWND window) {
 
 }  // namespace
 
-bool IsAtomName(LPCSTR name) { return reinterpret_cast<uintptr_t>(name) <= 0xFFFF; }
+bool IsAtomName(LPCSTR name) {
+  return reinterpret_cast<uintptr_t>(name) <= 0xFFFF;
+}
 
 std::shared_ptr<WindowClass> FindClassLocked(LPCSTR name, HINSTANCE instance) {
   if (name == nullptr) return nullptr;
@@ -139,7 +141,9 @@ std::shared_ptr<WindowClass> FindClassLocked(LPCSTR name, HINSTANCE instance) {
   return FindInScope(name, instance, Scope::AnyLocal);
 }
 
-ATOM RegisterSystemClass(const WNDCLASSEXA& wndClass) { return Register(wndClass, true); }
+ATOM RegisterSystemClass(const WNDCLASSEXA& wndClass) {
+  return Register(wndClass, true);
+}
 
 }  // namespace platform::user
 

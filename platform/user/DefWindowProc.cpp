@@ -56,7 +56,9 @@ bool IsMouseMessage(UINT message) {
          (message >= WM_NCMOUSEMOVE && message <= WM_NCMBUTTONDBLCLK);
 }
 
-bool IsLeftButtonUp(UINT message) { return message == WM_LBUTTONUP || message == WM_NCLBUTTONUP; }
+bool IsLeftButtonUp(UINT message) {
+  return message == WM_LBUTTONUP || message == WM_NCLBUTTONUP;
+}
 
 // Runs a nested loop while the left button is held: mouse messages go to `onMouse` (with
 // their screen position) instead of to windows, everything else is dispatched as usual.
@@ -114,7 +116,8 @@ void MoveSizeLoop(HWND window, LRESULT hit, POINT start) {
   RECT origin;
   MINMAXINFO limits{};
   if (!PlacementRect(window, &origin, &limits)) return;
-  if (hit != HTCAPTION) SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  if (hit != HTCAPTION)
+    SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
   // Captured before the window hears of the loop, so the mouse is ours wherever it goes.
   SetCapture(window);
   SendMessageA(window, WM_ENTERSIZEMOVE, 0, 0);
@@ -356,10 +359,12 @@ void LimitTracking(HWND window, WINDOWPOS* pos) {
     info.ptMaxTrackSize = {kMaxCoordinate, kMaxCoordinate};
   }
   SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-  pos->cx = Clamp(pos->cx, static_cast<int>(info.ptMinTrackSize.x),
-                  std::max(static_cast<int>(info.ptMinTrackSize.x), static_cast<int>(info.ptMaxTrackSize.x)));
-  pos->cy = Clamp(pos->cy, static_cast<int>(info.ptMinTrackSize.y),
-                  std::max(static_cast<int>(info.ptMinTrackSize.y), static_cast<int>(info.ptMaxTrackSize.y)));
+  pos->cx = Clamp(
+      pos->cx, static_cast<int>(info.ptMinTrackSize.x),
+      std::max(static_cast<int>(info.ptMinTrackSize.x), static_cast<int>(info.ptMaxTrackSize.x)));
+  pos->cy = Clamp(
+      pos->cy, static_cast<int>(info.ptMinTrackSize.y),
+      std::max(static_cast<int>(info.ptMinTrackSize.y), static_cast<int>(info.ptMaxTrackSize.y)));
 }
 
 LRESULT SetText(HWND window, LPCSTR text) {
@@ -520,14 +525,14 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
           break;
         // [menu bar]
         case HTMENU:
-          platform::controls::TrackBarFromMouse(window, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          platform::controls::TrackBarFromMouse(window,
+                                                {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
           break;
         // [window scroll bars]
         case HTVSCROLL:
         case HTHSCROLL:
-          platform::controls::TrackWindowScrollBar(
-              window, wParam == HTVSCROLL ? SB_VERT : SB_HORZ,
-              {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+          platform::controls::TrackWindowScrollBar(window, wParam == HTVSCROLL ? SB_VERT : SB_HORZ,
+                                                   {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
           break;
         default:
           break;
@@ -611,8 +616,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
       return CtlColor(message, wParam);
     case WM_SETICON:
     case WM_GETICON:
-      return Icons(window, message, wParam == kIconSmall2 && message == WM_SETICON ? ICON_SMALL : wParam,
-                   lParam);
+      return Icons(window, message,
+                   wParam == kIconSmall2 && message == WM_SETICON ? ICON_SMALL : wParam, lParam);
     case WM_MOUSEWHEEL:
     case WM_CONTEXTMENU: {
       // Unhandled by a child, these go up to whoever can use them.

@@ -151,7 +151,9 @@ std::shared_ptr<Theme>& ThemeSlot() {
 
 }  // namespace
 
-std::shared_ptr<Theme> CreateDefaultTheme() { return std::make_shared<DefaultTheme>(); }
+std::shared_ptr<Theme> CreateDefaultTheme() {
+  return std::make_shared<DefaultTheme>();
+}
 
 std::shared_ptr<Theme> CurrentTheme() {
   std::lock_guard lock(ThemeMutex());
@@ -168,7 +170,8 @@ void InstallTheme(std::shared_ptr<Theme> theme) {
     std::lock_guard lock(UserLock());
     for (Window* w : State().topLevel) frames.push_back(w->handle);
   }
-  for (HWND w : frames) RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+  for (HWND w : frames)
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 }  // namespace platform::user

@@ -31,7 +31,9 @@ InstallState& Installs() {
   return *state;
 }
 
-bool InRange(int32_t value, int low, int high) { return value >= low && value <= high; }
+bool InRange(int32_t value, int low, int high) {
+  return value >= low && value <= high;
+}
 
 bool SaneMetrics(const VelmoraThemeMetrics& m) {
   // Programs lay their dialogs out against the fixed frame; the rest only has to leave
@@ -42,7 +44,6 @@ bool SaneMetrics(const VelmoraThemeMetrics& m) {
          InRange(m.captionButtonWidth, 12, 96) && InRange(m.scrollBarSize, 8, 48);
 }
 
-
 class OutsideTheme final : public Theme {
  public:
   OutsideTheme(const ThemeMetrics& metrics, std::shared_ptr<const OutsidePainter> painter)
@@ -50,7 +51,8 @@ class OutsideTheme final : public Theme {
 
   const ThemeMetrics& Metrics() const override { return metrics_; }
 
-  void PaintFrame(HDC dc, const RECT& window, const RECT& client, const FrameState& state) override {
+  void PaintFrame(HDC dc, const RECT& window, const RECT& client,
+                  const FrameState& state) override {
     VelmoraThemePaintInfo info = Describe(state);
     info.inner = client;
     if (!Ask(dc, VELMORA_PART_FRAME, window, info)) builtIn_->PaintFrame(dc, window, client, state);
@@ -65,10 +67,18 @@ class OutsideTheme final : public Theme {
                           const FrameState& frame) override {
     VelmoraThemePaintInfo info = Describe(frame);
     switch (which) {
-      case CaptionButton::Close: info.value = 0; break;
-      case CaptionButton::Maximize: info.value = 1; break;
-      case CaptionButton::Restore: info.value = 2; break;
-      case CaptionButton::Minimize: info.value = 3; break;
+      case CaptionButton::Close:
+        info.value = 0;
+        break;
+      case CaptionButton::Maximize:
+        info.value = 1;
+        break;
+      case CaptionButton::Restore:
+        info.value = 2;
+        break;
+      case CaptionButton::Minimize:
+        info.value = 3;
+        break;
     }
     if (state == ButtonState::Hot) info.state |= VELMORA_STATE_HOT;
     if (state == ButtonState::Pressed) info.state |= VELMORA_STATE_PRESSED | VELMORA_STATE_HOT;
@@ -134,7 +144,8 @@ BOOL VelmoraInstallTheme(const VelmoraTheme* theme) {
     if (theme == nullptr) {
       SetOutsidePainter(nullptr);
       if (s.haveBuiltInColors) {
-        platform::gdi::SetSysColors(s.builtInColors.data(), static_cast<int>(s.builtInColors.size()));
+        platform::gdi::SetSysColors(s.builtInColors.data(),
+                                    static_cast<int>(s.builtInColors.size()));
       }
       InstallTheme(nullptr);
     } else {
@@ -158,12 +169,14 @@ BOOL VelmoraInstallTheme(const VelmoraTheme* theme) {
         metrics.toolCaptionHeight = m.toolCaptionHeight;
         metrics.menuBarHeight = m.menuBarHeight;
         metrics.captionButtonWidth = m.captionButtonWidth;
-        metrics.toolCaptionButtonWidth = std::min(metrics.toolCaptionButtonWidth, m.captionButtonWidth);
+        metrics.toolCaptionButtonWidth =
+            std::min(metrics.toolCaptionButtonWidth, m.captionButtonWidth);
         painter->scrollBarSize = m.scrollBarSize;
       }
       if (!s.haveBuiltInColors) {
         s.builtInColors.resize(kSysColorCount);
-        for (int i = 0; i < kSysColorCount; ++i) s.builtInColors[static_cast<size_t>(i)] = GetSysColor(i);
+        for (int i = 0; i < kSysColorCount; ++i)
+          s.builtInColors[static_cast<size_t>(i)] = GetSysColor(i);
         s.haveBuiltInColors = true;
       }
       // Colours the theme leaves out are the built-in ones, not the previous theme's.

@@ -93,7 +93,7 @@ void Deactivate(HWND old, HWND next) {
   }
   Notify(old, WM_NCACTIVATE, FALSE, 0);
   Notify(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, minimized ? 1 : 0),
-               reinterpret_cast<LPARAM>(next));
+         reinterpret_cast<LPARAM>(next));
 }
 
 }  // namespace
@@ -126,8 +126,7 @@ HWND ActivateTopLevel(HWND handle, WORD how) {
   if (old == nullptr) SendActivateApp(true);
   SetWindowPos(target, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   Notify(target, WM_NCACTIVATE, TRUE, 0);
-  Notify(target, WM_ACTIVATE, MAKEWPARAM(how, minimized ? 1 : 0),
-               reinterpret_cast<LPARAM>(old));
+  Notify(target, WM_ACTIVATE, MAKEWPARAM(how, minimized ? 1 : 0), reinterpret_cast<LPARAM>(old));
   // A window that handled WM_ACTIVATE itself without taking the focus still must not leave
   // it in the window it replaced.
   HWND stale = nullptr;
@@ -204,7 +203,9 @@ void ActivateAnotherWindow(HWND leaving) {
   SendActivateApp(false);
 }
 
-void ActivateFromClick(HWND window) { ActivateTopLevel(window, WA_CLICKACTIVE); }
+void ActivateFromClick(HWND window) {
+  ActivateTopLevel(window, WA_CLICKACTIVE);
+}
 
 }  // namespace platform::user
 

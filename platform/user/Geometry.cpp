@@ -167,7 +167,8 @@ MoveOutcome ApplyMoveLocked(Window& window, WINDOWPOS* pos, const Move& move) {
   outcome.wasVisible = IsReallyVisible(window);
   window.window = move.newWindow;
   window.client = move.newClient;
-  if ((pos->flags & SWP_NOZORDER) == 0) outcome.restacked = PlaceInZOrder(window, pos->hwndInsertAfter);
+  if ((pos->flags & SWP_NOZORDER) == 0)
+    outcome.restacked = PlaceInZOrder(window, pos->hwndInsertAfter);
   outcome.shown = (pos->flags & SWP_SHOWWINDOW) != 0 && (window.style & WS_VISIBLE) == 0;
   outcome.hidden = (pos->flags & SWP_HIDEWINDOW) != 0 && (window.style & WS_VISIBLE) != 0;
   if (outcome.shown) window.style |= WS_VISIBLE;
@@ -356,7 +357,8 @@ BOOL ShowWindow(HWND handle, int command) {
   RECT placement{};
   if (target == Target::Maximize) {
     MINMAXINFO info = MaximizedPlacement(handle);
-    placement = Sized(info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxSize.x, info.ptMaxSize.y);
+    placement =
+        Sized(info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxSize.x, info.ptMaxSize.y);
   }
   {
     std::lock_guard lock(UserLock());

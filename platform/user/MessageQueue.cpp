@@ -386,7 +386,9 @@ BOOL GetInputState() {
   PumpIfUiThread(*queue);
   std::lock_guard lock(queue->mutex);
   return std::any_of(queue->input.begin(), queue->input.end(),
-                     [](const MSG& msg) { return (InputBits(msg.message) & (QS_KEY | QS_MOUSEBUTTON)) != 0; })
+                     [](const MSG& msg) {
+                       return (InputBits(msg.message) & (QS_KEY | QS_MOUSEBUTTON)) != 0;
+                     })
              ? TRUE
              : FALSE;
 }
@@ -459,9 +461,10 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
     DWORD slice = INFINITE;
     if (until != UINT64_MAX) {
       // In virtual time the clock is moved below instead of waiting for it.
-      slice = kernel::IsVirtualClock()
-                  ? 0
-                  : static_cast<DWORD>(std::min<uint64_t>(until > now ? until - now : 0, INFINITE - 1));
+      slice =
+          kernel::IsVirtualClock()
+              ? 0
+              : static_cast<DWORD>(std::min<uint64_t>(until > now ? until - now : 0, INFINITE - 1));
     }
     const DWORD result = kernel::WaitForObjectsOr(count, handles, waitAll, ui ? 0 : slice, ready);
     if (result != WAIT_TIMEOUT) {

@@ -25,11 +25,15 @@ PressedButton& Pressed() {
   return pressed;
 }
 
-bool InCorner(int along, int length, int grip) { return along < grip || along >= length - grip; }
+bool InCorner(int along, int length, int grip) {
+  return along < grip || along >= length - grip;
+}
 
 }  // namespace
 
-bool HasMenuBar(const Window& window) { return !window.IsChild() && window.menu != nullptr; }
+bool HasMenuBar(const Window& window) {
+  return !window.IsChild() && window.menu != nullptr;
+}
 
 RECT InsetsOf(const Window& window) {
   RECT insets = NonClientInsets(window.style, window.exStyle, HasMenuBar(window));
@@ -168,9 +172,9 @@ void PaintNonClient(HWND handle, HDC dc, bool active) {
     state.active = active;
     state.maximized = w->maximized;
     state.title = w->text;
-    state.icon = w->iconSmall != nullptr  ? w->iconSmall
+    state.icon = w->iconSmall != nullptr        ? w->iconSmall
                  : w->cls->iconSmall != nullptr ? w->cls->iconSmall
-                                              : nullptr;
+                                                : nullptr;
     pressed = Pressed();
   }
   // Nothing outside the client area: nothing to draw.

@@ -1,6 +1,8 @@
 // Update regions and the paint cycle: what a window is owed (client area, frame, erase,
 // internal paint), how invalidation spreads to child windows, and the messages that settle
 // it (WM_NCPAINT, WM_ERASEBKGND, WM_PAINT).
+#include "platform/user/Painting.h"
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -11,7 +13,6 @@
 #include "platform/gdi/GdiObjects.h"
 #include "platform/kernel32.h"
 #include "platform/user/MessageQueue.h"
-#include "platform/user/Painting.h"
 #include "platform/user/WindowDC.h"
 #include "platform/user/WindowManager.h"
 
@@ -19,18 +20,20 @@ namespace platform::user {
 
 namespace {
 
-RECT ClientBounds(const Window& w) { return {0, 0, w.client.right - w.client.left, w.client.bottom - w.client.top}; }
+RECT ClientBounds(const Window& w) {
+  return {0, 0, w.client.right - w.client.left, w.client.bottom - w.client.top};
+}
 
 // The window rectangle in the window's own client coordinates (its frame lies outside the
 // client bounds).
 RECT WindowBoundsInClient(const Window& w) {
-  return {w.window.left - w.client.left, w.window.top - w.client.top, w.window.right - w.client.left,
-          w.window.bottom - w.client.top};
+  return {w.window.left - w.client.left, w.window.top - w.client.top,
+          w.window.right - w.client.left, w.window.bottom - w.client.top};
 }
 
 bool HasFrame(const Window& w) {
-  return w.window.left != w.client.left || w.window.top != w.client.top || w.window.right != w.client.right ||
-         w.window.bottom != w.client.bottom;
+  return w.window.left != w.client.left || w.window.top != w.client.top ||
+         w.window.right != w.client.right || w.window.bottom != w.client.bottom;
 }
 
 bool CanBeSeen(const Window& w) {
@@ -39,7 +42,9 @@ bool CanBeSeen(const Window& w) {
   return !w.destroyed && IsReallyVisible(w) && !top->minimized;
 }
 
-bool OwesPaint(const Window& w) { return !w.update.IsEmpty() || w.internalPaint || w.framePending; }
+bool OwesPaint(const Window& w) {
+  return !w.update.IsEmpty() || w.internalPaint || w.framePending;
+}
 
 bool ChildrenFollow(const Window& w, UINT flags) {
   if ((flags & RDW_ALLCHILDREN) != 0) return true;
@@ -64,7 +69,8 @@ void RedrawLocked(Window& w, const std::optional<gdi::Region>& area, UINT flags,
   if ((flags & RDW_INVALIDATE) != 0) {
     // A window that cannot be seen gathers nothing: showing it repaints it whole.
     if (seen) {
-      gdi::Region added = area ? gdi::Region::Combine(*area, gdi::Region(client), RGN_AND) : gdi::Region(client);
+      gdi::Region added =
+          area ? gdi::Region::Combine(*area, gdi::Region(client), RGN_AND) : gdi::Region(client);
       bool owed = false;
       if (!added.IsEmpty()) {
         w.update = gdi::Region::Combine(w.update, added, RGN_OR);
@@ -117,7 +123,8 @@ void RedrawLocked(Window& w, const std::optional<gdi::Region>& area, UINT flags,
     // A child wholly covered gets the same treatment as a whole-window request.
     std::optional<gdi::Region> childArea;
     if (area) childArea = std::move(part);
-    RedrawLocked(*child, childArea, flags, parentPaintsOver && (flags & RDW_INVALIDATE) != 0, result);
+    RedrawLocked(*child, childArea, flags, parentPaintsOver && (flags & RDW_INVALIDATE) != 0,
+                 result);
   }
 }
 
@@ -436,7 +443,8 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
   if (dc == nullptr) return nullptr;
   paint->hdc = dc;
   if (erase) {
-    paint->fErase = SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) == 0 ? TRUE : FALSE;
+    paint->fErase =
+        SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) == 0 ? TRUE : FALSE;
   } else {
     paint->fErase = eraseFailed ? TRUE : FALSE;
   }

@@ -60,12 +60,13 @@ HDC CreateScreenDc() {
     ComposeLocked(surface);
     binding->generation = State().generation;
   }
-  HDC dc = gdi::CreateWindowDC(surface, {0, 0}, std::nullopt, [binding](gdi::DeviceContext& target) {
-    std::lock_guard lock(UserLock());
-    if (binding->generation == State().generation) return;
-    binding->generation = State().generation;
-    ComposeLocked(target.surface);
-  });
+  HDC dc =
+      gdi::CreateWindowDC(surface, {0, 0}, std::nullopt, [binding](gdi::DeviceContext& target) {
+        std::lock_guard lock(UserLock());
+        if (binding->generation == State().generation) return;
+        binding->generation = State().generation;
+        ComposeLocked(target.surface);
+      });
   if (dc != nullptr) RegisterDc(dc, nullptr, DcKind::Screen);
   return dc;
 }

@@ -37,7 +37,8 @@ std::string ToUtf8(LPCSTR gbk) {
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
       return false;
     }
   }
@@ -91,9 +92,11 @@ bool IsDirectory(const std::string& path) {
 int StartOpener(const std::string& target, const std::string& workingDirectory) {
   const std::string opener = platform::user::ShellOpener();
   posix_spawn_file_actions_t actions;
-  if (posix_spawn_file_actions_init(&actions) != 0) return Fail(SE_ERR_OOM, ERROR_NOT_ENOUGH_MEMORY);
+  if (posix_spawn_file_actions_init(&actions) != 0)
+    return Fail(SE_ERR_OOM, ERROR_NOT_ENOUGH_MEMORY);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  if (!workingDirectory.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+  if (!workingDirectory.empty())
+    posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   // The opener must not inherit signals the program blocks or ignores.
@@ -149,19 +152,21 @@ int Launch(LPCSTR file, LPCSTR directory) {
   struct stat info {};
   if (::stat(path->c_str(), &info) != 0) {
     const bool folderExists = IsDirectory(platform::kernel::ParentDirectory(*path));
-    return folderExists ? Fail(SE_ERR_FNF, ERROR_FILE_NOT_FOUND) : Fail(SE_ERR_PNF, ERROR_PATH_NOT_FOUND);
+    return folderExists ? Fail(SE_ERR_FNF, ERROR_FILE_NOT_FOUND)
+                        : Fail(SE_ERR_PNF, ERROR_PATH_NOT_FOUND);
   }
   return StartOpener(*path, workingDirectory);
 }
 
 }  // namespace
 
-HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
-                        int showCommand) {
+HINSTANCE ShellExecuteA(HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters,
+                        LPCSTR directory, int showCommand) {
   using platform::user::ShellExecuteMode;
   const ShellExecuteMode mode = platform::user::GetShellExecuteMode();
-  const bool record = mode == ShellExecuteMode::Record ||
-                      (mode == ShellExecuteMode::Automatic && !platform::user::ActivePresenter().ShowsNativeWindows());
+  const bool record =
+      mode == ShellExecuteMode::Record || (mode == ShellExecuteMode::Automatic &&
+                                           !platform::user::ActivePresenter().ShowsNativeWindows());
   int result = kSuccess;
   if (file == nullptr || *file == '\0') {
     result = Fail(SE_ERR_FNF, ERROR_FILE_NOT_FOUND);

@@ -3,11 +3,10 @@
 // themes at any moment, and a piece must be painted entirely by one of them.
 #include "platform/user/ThemeParts.h"
 
-#include "platform/controls/SystemClasses.h"
-
 #include <array>
 #include <mutex>
 
+#include "platform/controls/SystemClasses.h"
 #include "platform/user/ThemeHook.h"
 
 namespace platform::user {
@@ -28,7 +27,9 @@ PainterRegistry& Registry() {
   return *registry;
 }
 
-bool ValidPart(int part) { return part > 0 && part < kPartSlots; }
+bool ValidPart(int part) {
+  return part > 0 && part < kPartSlots;
+}
 
 }  // namespace
 

@@ -71,10 +71,10 @@ class ThreadQueue {
 
 // Which messages a GetMessage or PeekMessage call asks for.
 struct MessageFilter {
-  bool threadOnly = false;     // window filter -1: messages posted to the thread alone
-  bool anyWindow = true;       // no window filter
-  std::vector<HWND> windows;   // the filter window and its descendants
-  HWND window = nullptr;       // the filter window itself
+  bool threadOnly = false;    // window filter -1: messages posted to the thread alone
+  bool anyWindow = true;      // no window filter
+  std::vector<HWND> windows;  // the filter window and its descendants
+  HWND window = nullptr;      // the filter window itself
   UINT min = 0;
   UINT max = 0;
 

@@ -68,8 +68,9 @@ bool TakeTimerMessageLocked(ThreadQueue& queue, const MessageFilter& filter, boo
     if (earliest == nullptr || timer.due < earliest->due) earliest = &timer;
   }
   if (earliest == nullptr) return false;
-  *out = MSG{earliest->window, WM_TIMER, earliest->id, reinterpret_cast<LPARAM>(earliest->proc),
-             static_cast<DWORD>(now), POINT{0, 0}};
+  *out = MSG{
+      earliest->window,        WM_TIMER,   earliest->id, reinterpret_cast<LPARAM>(earliest->proc),
+      static_cast<DWORD>(now), POINT{0, 0}};
   if (remove) {
     // Keep the timer's phase; whole periods missed are skipped.
     const uint64_t late = now - earliest->due;
@@ -116,7 +117,8 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     }
     // A thread timer is replaced only when the id names one of the thread's timers;
     // any other id gets a fresh one.
-    auto existing = window != nullptr || id != 0 ? FindTimer(*queue, window, id) : queue->timers.end();
+    auto existing =
+        window != nullptr || id != 0 ? FindTimer(*queue, window, id) : queue->timers.end();
     if (existing != queue->timers.end()) {
       existing->elapse = elapse;
       existing->proc = proc;

@@ -19,7 +19,9 @@ namespace platform::user {
 
 namespace {
 
-RECT OffsetRect(RECT r, POINT by) { return {r.left + by.x, r.top + by.y, r.right + by.x, r.bottom + by.y}; }
+RECT OffsetRect(RECT r, POINT by) {
+  return {r.left + by.x, r.top + by.y, r.right + by.x, r.bottom + by.y};
+}
 
 POINT ClientOriginLocked(const Window& window);
 
@@ -31,7 +33,8 @@ POINT WindowOriginLocked(const Window& window) {
 
 POINT ClientOriginLocked(const Window& window) {
   POINT o = WindowOriginLocked(window);
-  return {o.x + window.client.left - window.window.left, o.y + window.client.top - window.window.top};
+  return {o.x + window.client.left - window.window.left,
+          o.y + window.client.top - window.window.top};
 }
 
 bool SameRect(const RECT& a, const RECT& b) {
@@ -82,7 +85,8 @@ struct DcBinding {
   bool Current(const gdi::DeviceContext& dc) const {
     const gdi::Surface* s = surface.load(std::memory_order_relaxed);
     return s != nullptr && s == dc.surface.get() &&
-           generation.load(std::memory_order_relaxed) == State().generation.load(std::memory_order_acquire);
+           generation.load(std::memory_order_relaxed) ==
+               State().generation.load(std::memory_order_acquire);
   }
 };
 
@@ -137,13 +141,15 @@ HWND TopLevelHandleLocked(HWND window) {
 }  // namespace
 
 RECT WindowRectInSurfaceLocked(const Window& window) {
-  return OffsetRect({0, 0, window.window.right - window.window.left, window.window.bottom - window.window.top},
-                    WindowOriginLocked(window));
+  return OffsetRect(
+      {0, 0, window.window.right - window.window.left, window.window.bottom - window.window.top},
+      WindowOriginLocked(window));
 }
 
 RECT ClientRectInSurfaceLocked(const Window& window) {
-  return OffsetRect({0, 0, window.client.right - window.client.left, window.client.bottom - window.client.top},
-                    ClientOriginLocked(window));
+  return OffsetRect(
+      {0, 0, window.client.right - window.client.left, window.client.bottom - window.client.top},
+      ClientOriginLocked(window));
 }
 
 gdi::Region VisibleRegionLocked(const Window& window, DWORD flags) {
@@ -152,7 +158,8 @@ gdi::Region VisibleRegionLocked(const Window& window, DWORD flags) {
   if ((flags & DCX_PARENTCLIP) != 0 && window.parent != nullptr) {
     // The parent's visible region, whatever the parent's own child clipping says.
     const Window& parent = *window.parent;
-    return VisibleRegionLocked(parent, (parent.style & WS_CLIPSIBLINGS) != 0 ? DCX_CLIPSIBLINGS : 0);
+    return VisibleRegionLocked(parent,
+                               (parent.style & WS_CLIPSIBLINGS) != 0 ? DCX_CLIPSIBLINGS : 0);
   }
   gdi::Region visible((flags & DCX_WINDOW) != 0 ? WindowRectInSurfaceLocked(window)
                                                 : ClientRectInSurfaceLocked(window));
@@ -381,12 +388,14 @@ BOOL PrintWindow(HWND window, HDC dc, UINT flags) {
     const Window* top = w;
     while (top->parent != nullptr) top = top->parent;
     surface = top->surface;
-    area = (flags & PW_CLIENTONLY) != 0 ? ClientRectInSurfaceLocked(*w) : WindowRectInSurfaceLocked(*w);
+    area = (flags & PW_CLIENTONLY) != 0 ? ClientRectInSurfaceLocked(*w)
+                                        : WindowRectInSurfaceLocked(*w);
   }
   if (!surface || area.right <= area.left || area.bottom <= area.top) return TRUE;
   HDC source = SurfaceReadDc(surface, {area.left, area.top});
   if (source == nullptr) return FALSE;
-  BOOL copied = BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, source, 0, 0, SRCCOPY);
+  BOOL copied =
+      BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, source, 0, 0, SRCCOPY);
   DeleteDC(source);
   return copied;
 }
@@ -433,8 +442,8 @@ void PrintWindowTree(HWND window, HDC dc, LPARAM flags) {
         int saved = SaveDC(dc);
         ExcludeClipRect(dc, clientOffset.x, clientOffset.y, clientOffset.x + clientSize.cx,
                         clientOffset.y + clientSize.cy);
-        BitBlt(dc, 0, 0, windowArea.right - windowArea.left, windowArea.bottom - windowArea.top, source, 0, 0,
-               SRCCOPY);
+        BitBlt(dc, 0, 0, windowArea.right - windowArea.left, windowArea.bottom - windowArea.top,
+               source, 0, 0, SRCCOPY);
         RestoreDC(dc, saved);
         DeleteDC(source);
       }
@@ -443,8 +452,10 @@ void PrintWindowTree(HWND window, HDC dc, LPARAM flags) {
   if ((flags & (PRF_ERASEBKGND | PRF_CLIENT | PRF_CHILDREN)) == 0) return;
   POINT old{};
   OffsetViewportOrgEx(dc, clientOffset.x, clientOffset.y, &old);
-  if ((flags & PRF_ERASEBKGND) != 0) SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-  if ((flags & PRF_CLIENT) != 0) SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
+  if ((flags & PRF_ERASEBKGND) != 0)
+    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  if ((flags & PRF_CLIENT) != 0)
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), flags);
   if ((flags & PRF_CHILDREN) != 0) {
     for (const auto& [child, at] : children) {
       if (!IsWindow(child)) continue;
@@ -500,13 +511,15 @@ BOOL ScrollWindow(HWND window, int dx, int dy, const RECT* scroll, const RECT* c
       }
       for (const RECT& r : moved.rects()) {
         for (int y = r.top; y < r.bottom; ++y) {
-          const uint32_t* src = &copy[static_cast<size_t>(y - dy - from.top) * width + (r.left - dx - from.left)];
+          const uint32_t* src =
+              &copy[static_cast<size_t>(y - dy - from.top) * width + (r.left - dx - from.left)];
           std::memcpy(surface.Row(y + origin.y) + static_cast<size_t>(r.left + origin.x) * 4, src,
                       static_cast<size_t>(r.right - r.left) * 4);
         }
       }
       const RECT b = moved.Bounds();
-      surface.NoteDrawn({b.left + origin.x, b.top + origin.y, b.right + origin.x, b.bottom + origin.y});
+      surface.NoteDrawn(
+          {b.left + origin.x, b.top + origin.y, b.right + origin.x, b.bottom + origin.y});
     }
     // What was uncovered, and what could not be copied because its source was hidden.
     gdi::Region target = source;
@@ -535,7 +548,8 @@ BOOL ScrollWindow(HWND window, int dx, int dy, const RECT* scroll, const RECT* c
   }
   // Scrolling the whole client area carries the child windows along.
   for (const auto& [child, at] : children) {
-    SetWindowPos(child, nullptr, at.left + dx, at.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(child, nullptr, at.left + dx, at.top + dy, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   return TRUE;
 }

@@ -231,8 +231,8 @@ LONG SetWindowLongA(HWND handle, int index, LONG value) {
       }
     }
     // Addresses are unsigned: a 32-bit one above 2 GB must not grow into a negative one.
-    return static_cast<LONG>(
-        WriteLong(handle, index, static_cast<LONG_PTR>(static_cast<uint32_t>(value)), sizeof(LONG)));
+    return static_cast<LONG>(WriteLong(
+        handle, index, static_cast<LONG_PTR>(static_cast<uint32_t>(value)), sizeof(LONG)));
   }
   LONG_PTR widened = index == GWL_STYLE || index == GWL_EXSTYLE
                          ? static_cast<LONG_PTR>(static_cast<DWORD>(value))
@@ -256,8 +256,8 @@ int GetWindowTextA(HWND handle, LPSTR buffer, int size) {
   }
   if (buffer == nullptr || size <= 0) return 0;
   buffer[0] = '\0';
-  return static_cast<int>(
-      SendMessageA(handle, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
+  return static_cast<int>(SendMessageA(handle, WM_GETTEXT, static_cast<WPARAM>(size),
+                                       reinterpret_cast<LPARAM>(buffer)));
 }
 
 int GetWindowTextLengthA(HWND handle) {

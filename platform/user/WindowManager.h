@@ -76,17 +76,17 @@ struct Window {
   DWORD style = 0;
   DWORD exStyle = 0;
   HINSTANCE instance = nullptr;
-  LONG_PTR id = 0;  // GWLP_ID of a child window
+  LONG_PTR id = 0;       // GWLP_ID of a child window
   HMENU menu = nullptr;  // menu bar of a top-level window
   LONG_PTR userData = 0;
   std::vector<uint8_t> extra;  // cbWndExtra bytes
-  std::string text;  // GBK
+  std::string text;            // GBK
   std::vector<std::pair<std::string, HANDLE>> props;
   HICON iconBig = nullptr;
   HICON iconSmall = nullptr;
 
-  Window* parent = nullptr;  // null for top-level windows (their parent is the desktop)
-  Window* owner = nullptr;   // top-level windows only
+  Window* parent = nullptr;       // null for top-level windows (their parent is the desktop)
+  Window* owner = nullptr;        // top-level windows only
   std::vector<Window*> children;  // z-order, topmost first
 
   RECT window{};  // window rectangle, parent-client (child) or screen (top-level) coordinates
@@ -96,9 +96,9 @@ struct Window {
   std::shared_ptr<ThreadQueue> queue;
 
   // Painting state.
-  gdi::Region update;         // client coordinates
-  bool erasePending = false;  // WM_ERASEBKGND owed by the next BeginPaint
-  bool framePending = false;  // WM_NCPAINT owed
+  gdi::Region update;          // client coordinates
+  bool erasePending = false;   // WM_ERASEBKGND owed by the next BeginPaint
+  bool framePending = false;   // WM_NCPAINT owed
   bool internalPaint = false;  // RDW_INTERNALPAINT: WM_PAINT owed even with an empty region
   bool inPaint = false;        // between BeginPaint and EndPaint
   bool eraseFailed = false;    // WM_ERASEBKGND sent early returned 0: BeginPaint reports fErase
@@ -107,13 +107,13 @@ struct Window {
   // Show state.
   bool minimized = false;
   bool maximized = false;
-  RECT normalRect{};  // where SW_RESTORE puts a minimised or maximised window
+  RECT normalRect{};              // where SW_RESTORE puts a minimised or maximised window
   bool restoreMaximized = false;  // minimised from the maximised state: SW_RESTORE maximises
 
-  bool created = false;     // WM_NCCREATE accepted
-  bool destroying = false;  // DestroyWindow under way
+  bool created = false;          // WM_NCCREATE accepted
+  bool destroying = false;       // DestroyWindow under way
   bool destroyNotified = false;  // WM_DESTROY sent (once, however destroys nest)
-  bool destroyed = false;   // handle released; the object may still be referenced
+  bool destroyed = false;        // handle released; the object may still be referenced
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
   bool IsTopLevel() const { return parent == nullptr; }

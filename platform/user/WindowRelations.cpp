@@ -49,7 +49,9 @@ bool Alive(HWND handle) {
 
 using namespace platform::user;
 
-HWND GetDesktopWindow() { return DesktopHandle(); }
+HWND GetDesktopWindow() {
+  return DesktopHandle();
+}
 
 BOOL IsWindow(HWND handle) {
   std::lock_guard lock(UserLock());
@@ -172,8 +174,8 @@ HWND GetWindow(HWND handle, UINT command) {
   if (command == GW_OWNER) return w->owner != nullptr ? w->owner->handle : nullptr;
   if (command == GW_ENABLEDPOPUP) {
     for (Window* other : State().topLevel) {
-      if (other->owner == w && (other->style & WS_POPUP) != 0 &&
-          (other->style & WS_VISIBLE) != 0 && (other->style & WS_DISABLED) == 0) {
+      if (other->owner == w && (other->style & WS_POPUP) != 0 && (other->style & WS_VISIBLE) != 0 &&
+          (other->style & WS_DISABLED) == 0) {
         return other->handle;
       }
     }

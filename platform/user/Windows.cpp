@@ -162,9 +162,11 @@ void KeepOwnedAboveOwners(std::vector<Window*>& list) {
     for (size_t i = 0; i < list.size(); ++i) {
       Window* owned = list[i];
       if (owned->owner == nullptr) continue;
-      auto owner = std::find(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(i), owned->owner);
+      auto owner =
+          std::find(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(i), owned->owner);
       if (owner == list.begin() + static_cast<std::ptrdiff_t>(i)) continue;  // owner is below
-      if ((owned->exStyle & WS_EX_TOPMOST) == 0 && ((*owner)->exStyle & WS_EX_TOPMOST) != 0) continue;
+      if ((owned->exStyle & WS_EX_TOPMOST) == 0 && ((*owner)->exStyle & WS_EX_TOPMOST) != 0)
+        continue;
       size_t at = static_cast<size_t>(owner - list.begin());
       list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
       list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), owned);
@@ -189,14 +191,18 @@ WindowManagerState& State() {
   return *state;
 }
 
-std::recursive_mutex& UserLock() { return State().lock; }
+std::recursive_mutex& UserLock() {
+  return State().lock;
+}
 
 HWND DesktopHandle() {
   std::lock_guard lock(UserLock());
   return Table().desktop->handle;
 }
 
-bool IsDesktop(const Window& window) { return &window == Table().desktop.get(); }
+bool IsDesktop(const Window& window) {
+  return &window == Table().desktop.get();
+}
 
 Window* FindWindowLocked(HWND window) {
   if (window == nullptr) return nullptr;
@@ -345,11 +351,17 @@ bool PlaceInZOrder(Window& window, HWND insertAfter) {
   return siblings != before || window.exStyle != exBefore;
 }
 
-void Touch() { ++State().generation; }
+void Touch() {
+  ++State().generation;
+}
 
-void NotifyTopLevel(HWND topLevel) { ActivePresenter().TopLevelChanged(topLevel); }
+void NotifyTopLevel(HWND topLevel) {
+  ActivePresenter().TopLevelChanged(topLevel);
+}
 
-int Clamp(int value, int low, int high) { return std::min(std::max(value, low), high); }
+int Clamp(int value, int low, int high) {
+  return std::min(std::max(value, low), high);
+}
 
 int ClampedSum(int a, int b) {
   int64_t sum = int64_t{a} + b;
@@ -531,9 +543,9 @@ using namespace platform::user;
 
 // Builds the window hidden, runs its creation messages (each of which may destroy it, or
 // refuse creation), then shows it if asked.
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
-                     int y, int width, int height, HWND parentHandle, HMENU menu,
-                     HINSTANCE instance, LPVOID param) {
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parentHandle, HMENU menu, HINSTANCE instance,
+                     LPVOID param) {
   std::shared_ptr<ThreadQueue> queue = CurrentQueue();
   std::shared_ptr<Window> window;
   int showAtEnd = -1;

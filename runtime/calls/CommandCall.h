@@ -42,21 +42,45 @@ inline ArgRecord PointerOf(TypeCode type, const void* p) {
 }
 
 // An optional argument left out: all words zero.
-inline ArgRecord Omitted() { return {}; }
+inline ArgRecord Omitted() {
+  return {};
+}
 
-inline ArgRecord Byte(uint8_t v) { return Typed(kTypeByte, v); }
-inline ArgRecord Short(int16_t v) { return Typed(kTypeShort, v); }
-inline ArgRecord Int(int32_t v) { return Typed(kTypeInt, v); }
-inline ArgRecord Long(int64_t v) { return Typed(kTypeLong, v); }
-inline ArgRecord Float(float v) { return Typed(kTypeFloat, v); }
-inline ArgRecord Double(double v) { return Typed(kTypeDouble, v); }
+inline ArgRecord Byte(uint8_t v) {
+  return Typed(kTypeByte, v);
+}
+inline ArgRecord Short(int16_t v) {
+  return Typed(kTypeShort, v);
+}
+inline ArgRecord Int(int32_t v) {
+  return Typed(kTypeInt, v);
+}
+inline ArgRecord Long(int64_t v) {
+  return Typed(kTypeLong, v);
+}
+inline ArgRecord Float(float v) {
+  return Typed(kTypeFloat, v);
+}
+inline ArgRecord Double(double v) {
+  return Typed(kTypeDouble, v);
+}
 // The runtime's true is 1.
-inline ArgRecord Bool(bool v) { return Typed<int32_t>(kTypeBool, v ? 1 : 0); }
-inline ArgRecord DateTime(double days) { return Typed(kTypeDateTime, days); }
-inline ArgRecord Text(const char* text) { return PointerOf(kTypeText, text); }
+inline ArgRecord Bool(bool v) {
+  return Typed<int32_t>(kTypeBool, v ? 1 : 0);
+}
+inline ArgRecord DateTime(double days) {
+  return Typed(kTypeDateTime, days);
+}
+inline ArgRecord Text(const char* text) {
+  return PointerOf(kTypeText, text);
+}
 // A byte-set block {1, n, bytes}, or null for the empty byte set.
-inline ArgRecord Bytes(const void* block) { return PointerOf(kTypeByteSet, block); }
-inline ArgRecord Subroutine(const void* code) { return PointerOf(kTypeSubroutine, code); }
+inline ArgRecord Bytes(const void* block) {
+  return PointerOf(kTypeByteSet, block);
+}
+inline ArgRecord Subroutine(const void* code) {
+  return PointerOf(kTypeSubroutine, code);
+}
 // An array block of the given element kind.
 inline ArgRecord Array(TypeCode element, const void* block) {
   return PointerOf(kArrayFlag | element, block);
@@ -74,10 +98,18 @@ inline ArgRecord Unit(uint32_t windowId, uint32_t unitId, TypeCode unitType) {
 inline ArgRecord ByRef(void* variable, TypeCode kind) {
   return PointerOf(kByRefFlag | kind, variable);
 }
-inline ArgRecord ByRef(int32_t* variable) { return ByRef(variable, kTypeInt); }
-inline ArgRecord ByRef(int64_t* variable) { return ByRef(variable, kTypeLong); }
-inline ArgRecord ByRef(double* variable) { return ByRef(variable, kTypeDouble); }
-inline ArgRecord ByRef(char** variable) { return ByRef(variable, kTypeText); }
+inline ArgRecord ByRef(int32_t* variable) {
+  return ByRef(variable, kTypeInt);
+}
+inline ArgRecord ByRef(int64_t* variable) {
+  return ByRef(variable, kTypeLong);
+}
+inline ArgRecord ByRef(double* variable) {
+  return ByRef(variable, kTypeDouble);
+}
+inline ArgRecord ByRef(char** variable) {
+  return ByRef(variable, kTypeText);
+}
 
 }  // namespace Arg
 

@@ -75,7 +75,9 @@ FrameworkWindow* AsFrameworkWindow(intptr_t value) {
 
 }  // namespace
 
-void SetPictureBitmapService(PictureBitmapService service) { g_pictureBitmap.store(service); }
+void SetPictureBitmapService(PictureBitmapService service) {
+  g_pictureBitmap.store(service);
+}
 
 intptr_t RuntimeNotify(int32_t code, intptr_t arg1, intptr_t arg2) {
   switch (code) {

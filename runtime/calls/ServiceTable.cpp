@@ -11,8 +11,12 @@ namespace rt {
 
 namespace {
 
-void RaiseNumberedError(int32_t code) { RaiseRuntimeError(code); }
-void EndProgramService(int32_t exitCode) { EndProgramAndExit(exitCode); }
+void RaiseNumberedError(int32_t code) {
+  RaiseRuntimeError(code);
+}
+void EndProgramService(int32_t exitCode) {
+  EndProgramAndExit(exitCode);
+}
 
 ServiceTable MakeServiceTable() {
   ServiceTable t{};
@@ -44,8 +48,12 @@ int32_t VariableFromHandle(HANDLE h) {
 
 }  // namespace
 
-const ServiceTable& Services() { return Table(); }
-ServiceTable& MutableServices() { return Table(); }
+const ServiceTable& Services() {
+  return Table();
+}
+ServiceTable& MutableServices() {
+  return Table();
+}
 
 ArgRecord CallCommand(CommandRoutine routine, int32_t count, ArgRecord* args) {
   ArgRecord result{};
@@ -95,10 +103,9 @@ char* FindFileEntry(const char* pattern, uint32_t attributeMask, int32_t allNonD
 intptr_t AuxDispatch(int32_t index, intptr_t a, intptr_t b, intptr_t c, intptr_t d) {
   switch (index) {
     case kAuxFindFile:
-      return reinterpret_cast<intptr_t>(FindFileEntry(reinterpret_cast<const char*>(a),
-                                                      static_cast<uint32_t>(b),
-                                                      static_cast<int32_t>(c),
-                                                      reinterpret_cast<int32_t*>(d)));
+      return reinterpret_cast<intptr_t>(
+          FindFileEntry(reinterpret_cast<const char*>(a), static_cast<uint32_t>(b),
+                        static_cast<int32_t>(c), reinterpret_cast<int32_t*>(d)));
     case kAuxEndFind:
       if (static_cast<int32_t>(a) != 0) FindClose(HandleFromVariable(static_cast<int32_t>(a)));
       return 0;

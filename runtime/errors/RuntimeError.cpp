@@ -23,10 +23,10 @@ std::atomic<ErrorInterceptRoutine> g_intercept{nullptr};
 std::atomic<bool> g_interceptRunning{false};
 
 const char* const kNumberedMessages[] = {
-    msg::kIndexOutOfRange,   msg::kNotNumericData,      msg::kDimensionMismatch,
-    msg::kIndexBelowOne,     msg::kTypeMismatch,        msg::kDllStackError,
+    msg::kIndexOutOfRange,     msg::kNotNumericData,      msg::kDimensionMismatch,
+    msg::kIndexBelowOne,       msg::kTypeMismatch,        msg::kDllStackError,
     msg::kSubExpressionNoData, msg::kOnlyEqualityCompare, msg::kChoiceIndex,
-    msg::kRedimSize,         msg::kArgumentKind,
+    msg::kRedimSize,           msg::kArgumentKind,
 };
 
 bool DebuggerAttached() {
@@ -45,7 +45,9 @@ const char* NumberedErrorMessage(int32_t code) {
   return kNumberedMessages[code - 1];
 }
 
-void SetErrorIntercept(ErrorInterceptRoutine routine) { g_intercept.store(routine); }
+void SetErrorIntercept(ErrorInterceptRoutine routine) {
+  g_intercept.store(routine);
+}
 
 void FormatRuntimeErrorText(const char* message, int32_t code, char* out, size_t outSize) {
   std::string text = msg::kErrorHead;
@@ -95,6 +97,8 @@ void ReportRuntimeError(const char* message, int32_t code) {
   ExitProcess(static_cast<UINT>(-1));
 }
 
-void RaiseRuntimeError(int32_t code) { ReportRuntimeError(NumberedErrorMessage(code), code); }
+void RaiseRuntimeError(int32_t code) {
+  ReportRuntimeError(NumberedErrorMessage(code), code);
+}
 
 }  // namespace rt

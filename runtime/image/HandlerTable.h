@@ -30,8 +30,8 @@ constexpr int32_t HandlerOffset(uint32_t index) {
 // The handler at code base + offset, or null for the "no handler" offset −1.
 inline EventHandler ResolveHandler(const void* codeBase, int32_t offset) {
   if (offset == -1 || codeBase == nullptr) return nullptr;
-  const auto* entry = reinterpret_cast<const HandlerEntry*>(
-      static_cast<const uint8_t*>(codeBase) + offset);
+  const auto* entry =
+      reinterpret_cast<const HandlerEntry*>(static_cast<const uint8_t*>(codeBase) + offset);
   return entry->handler;
 }
 

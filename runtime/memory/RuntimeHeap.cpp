@@ -104,8 +104,8 @@ void MakeArrayPrivate(int32_t elementSize, void** variable) {
   const auto* block = static_cast<const uint8_t*>(*variable);
   ArrayShape shape = ReadArrayShape(block);
   if (shape.dimensions == 0) shape.headerBytes = kEmptyArrayBytes;  // malformed: keep a head
-  size_t bytes = shape.headerBytes + static_cast<size_t>(elementSize < 0 ? 0 : elementSize) *
-                                         shape.elementCount;
+  size_t bytes = shape.headerBytes +
+                 static_cast<size_t>(elementSize < 0 ? 0 : elementSize) * shape.elementCount;
   auto* copy = static_cast<uint8_t*>(AllocMemSized(bytes));
   // Never read past the constant data, even for a head that promises more than is there.
   size_t available = static_cast<size_t>(end - block);

@@ -23,7 +23,9 @@ void AddConstantRange(const void* start, size_t size);
 void ClearConstantRanges();
 // The end of the constant range holding p, or null when p is not constant.
 const uint8_t* ConstantRangeEnd(const void* p);
-inline bool IsConstant(const void* p) { return ConstantRangeEnd(p) != nullptr; }
+inline bool IsConstant(const void* p) {
+  return ConstantRangeEnd(p) != nullptr;
+}
 
 // Makes the array held in *variable private when it lies in constant data.
 void MakeArrayPrivate(int32_t elementSize, void** variable);

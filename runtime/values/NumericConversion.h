@@ -31,26 +31,52 @@ inline int32_t TruncateToInt32(double d) {
 inline bool NumericToInt32(TypeCode kind, uint64_t value, int32_t* out) {
   using detail::FromWord;
   switch (kind) {
-    case kTypeByte: *out = FromWord<uint8_t>(value); return true;
-    case kTypeShort: *out = FromWord<int16_t>(value); return true;
-    case kTypeInt: *out = FromWord<int32_t>(value); return true;
-    case kTypeLong: *out = static_cast<int32_t>(static_cast<uint32_t>(value)); return true;
-    case kTypeFloat: *out = TruncateToInt32(FromWord<float>(value)); return true;
-    case kTypeDouble: *out = TruncateToInt32(FromWord<double>(value)); return true;
-    default: return false;
+    case kTypeByte:
+      *out = FromWord<uint8_t>(value);
+      return true;
+    case kTypeShort:
+      *out = FromWord<int16_t>(value);
+      return true;
+    case kTypeInt:
+      *out = FromWord<int32_t>(value);
+      return true;
+    case kTypeLong:
+      *out = static_cast<int32_t>(static_cast<uint32_t>(value));
+      return true;
+    case kTypeFloat:
+      *out = TruncateToInt32(FromWord<float>(value));
+      return true;
+    case kTypeDouble:
+      *out = TruncateToInt32(FromWord<double>(value));
+      return true;
+    default:
+      return false;
   }
 }
 
 inline bool NumericToDouble(TypeCode kind, uint64_t value, double* out) {
   using detail::FromWord;
   switch (kind) {
-    case kTypeByte: *out = FromWord<uint8_t>(value); return true;
-    case kTypeShort: *out = FromWord<int16_t>(value); return true;
-    case kTypeInt: *out = FromWord<int32_t>(value); return true;
-    case kTypeLong: *out = static_cast<double>(FromWord<int64_t>(value)); return true;
-    case kTypeFloat: *out = FromWord<float>(value); return true;
-    case kTypeDouble: *out = FromWord<double>(value); return true;
-    default: return false;
+    case kTypeByte:
+      *out = FromWord<uint8_t>(value);
+      return true;
+    case kTypeShort:
+      *out = FromWord<int16_t>(value);
+      return true;
+    case kTypeInt:
+      *out = FromWord<int32_t>(value);
+      return true;
+    case kTypeLong:
+      *out = static_cast<double>(FromWord<int64_t>(value));
+      return true;
+    case kTypeFloat:
+      *out = FromWord<float>(value);
+      return true;
+    case kTypeDouble:
+      *out = FromWord<double>(value);
+      return true;
+    default:
+      return false;
   }
 }
 

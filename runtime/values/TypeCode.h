@@ -45,10 +45,18 @@ inline constexpr TypeCode kByRefFlag = 0x20000000;
 inline constexpr TypeCode kArrayFlag = 0x10000000;
 inline constexpr TypeCode kFlagMask = kByRefFlag | kArrayFlag;
 
-constexpr TypeCode BaseKind(TypeCode t) { return t & ~kFlagMask; }
-constexpr bool IsByRef(TypeCode t) { return (t & kByRefFlag) != 0; }
-constexpr bool IsArray(TypeCode t) { return (t & kArrayFlag) != 0; }
-constexpr bool IsBuiltin(TypeCode t) { return (t & 0x80000000u) != 0; }
+constexpr TypeCode BaseKind(TypeCode t) {
+  return t & ~kFlagMask;
+}
+constexpr bool IsByRef(TypeCode t) {
+  return (t & kByRefFlag) != 0;
+}
+constexpr bool IsArray(TypeCode t) {
+  return (t & kArrayFlag) != 0;
+}
+constexpr bool IsBuiltin(TypeCode t) {
+  return (t & 0x80000000u) != 0;
+}
 
 constexpr bool IsNumericKind(TypeCode kind) {
   return kind == kTypeByte || kind == kTypeShort || kind == kTypeInt || kind == kTypeLong ||
@@ -58,19 +66,25 @@ constexpr bool IsNumericKind(TypeCode kind) {
 // Bytes a value of this kind takes in a variable or an array element (0 when unknown).
 constexpr uint32_t KindSize(TypeCode kind) {
   switch (kind) {
-    case kTypeByte: return 1;
-    case kTypeShort: return 2;
+    case kTypeByte:
+      return 1;
+    case kTypeShort:
+      return 2;
     case kTypeInt:
     case kTypeFloat:
-    case kTypeBool: return 4;
+    case kTypeBool:
+      return 4;
     case kTypeLong:
     case kTypeDouble:
     case kTypeDateTime:
-    case kTypeEightBytes: return 8;
+    case kTypeEightBytes:
+      return 8;
     case kTypeText:
     case kTypeByteSet:
-    case kTypeSubroutine: return sizeof(void*);
-    default: return 0;
+    case kTypeSubroutine:
+      return sizeof(void*);
+    default:
+      return 0;
   }
 }
 

@@ -2,8 +2,8 @@
 // runtime heap. Every builder returns null for an empty value, as the value model asks.
 #pragma once
 
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -21,13 +21,17 @@ inline int32_t ReadInt32(const void* p) {
   std::memcpy(&v, p, 4);
   return v;
 }
-inline void WriteInt32(void* p, int32_t v) { std::memcpy(p, &v, 4); }
+inline void WriteInt32(void* p, int32_t v) {
+  std::memcpy(p, &v, 4);
+}
 inline void* ReadPointer(const void* p) {
   void* v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-inline void WritePointer(void* p, const void* v) { std::memcpy(p, &v, sizeof v); }
+inline void WritePointer(void* p, const void* v) {
+  std::memcpy(p, &v, sizeof v);
+}
 
 // A read-only view of a byte set; empty for null.
 struct ByteSetView {

@@ -54,11 +54,12 @@ rt::ArgRecord Read(const ByteSetBlock& set, int32_t kind, rt::ArgRecord position
 TEST(BytesValue, ReadsEachKindAndSetsItsTypeCode) {
   std::string image = ImageOf<int64_t>(0x0102030405060708);
   ByteSetBlock set(image);
-  const rt::TypeCode types[] = {rt::kTypeByte, rt::kTypeShort, rt::kTypeInt, rt::kTypeLong,
-                                rt::kTypeFloat, rt::kTypeDouble, rt::kTypeBool,
-                                rt::kTypeDateTime, rt::kTypeSubroutine};
-  const uint64_t values[] = {0x08, 0x0708, 0x05060708, 0x0102030405060708, 0x05060708,
-                             0x0102030405060708, 1, 0, 0x0102030405060708};
+  const rt::TypeCode types[] = {rt::kTypeByte, rt::kTypeShort,    rt::kTypeInt,
+                                rt::kTypeLong, rt::kTypeFloat,    rt::kTypeDouble,
+                                rt::kTypeBool, rt::kTypeDateTime, rt::kTypeSubroutine};
+  const uint64_t values[] = {
+      0x08, 0x0708, 0x05060708,        0x0102030405060708, 0x05060708, 0x0102030405060708,
+      1,    0,      0x0102030405060708};
   for (int kind = 1; kind <= 9; ++kind) {
     rt::ArgRecord r = Read(set, kind);
     EXPECT_EQ(r.type, types[kind - 1]) << kind;
@@ -99,8 +100,8 @@ TEST(BytesValue, TextsEndAtTheirZeroOrWithTheBytes) {
 
 TEST(BytesValue, PositionVariableWalksThroughARecord) {
   std::string name = Gbk("张三");
-  std::string record = ImageOf<int32_t>(42) + name + std::string(1, '\0') + ImageOf<int16_t>(7) +
-                       ImageOf(2.5);
+  std::string record =
+      ImageOf<int32_t>(42) + name + std::string(1, '\0') + ImageOf<int16_t>(7) + ImageOf(2.5);
   ByteSetBlock set(record);
   int32_t position = 1;
   EXPECT_EQ(IntOf(Read(set, 3, Arg::ByRef(&position))), 42);
@@ -141,7 +142,8 @@ TEST(BytesValue, ReadingPastTheEndStaysAtTheEnd) {
 
 TEST(BytesValue, SubroutinePointerRoundTripsThroughToBytes) {
   const uintptr_t address = 0x00005555DEADBEEFu;
-  std::string image = TakeBytes(Call(cmd::ToBytes, {Arg::Subroutine(reinterpret_cast<const void*>(address))}));
+  std::string image =
+      TakeBytes(Call(cmd::ToBytes, {Arg::Subroutine(reinterpret_cast<const void*>(address))}));
   ByteSetBlock set(image);
   int32_t position = 1;
   rt::ArgRecord r = Read(set, 9, Arg::ByRef(&position));

@@ -1,12 +1,11 @@
 #include "tests/commands/CommandTestSupport.h"
 
-#include "commands/CoreLibrary.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <mutex>
 
+#include "commands/CoreLibrary.h"
 #include "commands/support/LibraryServices.h"
 #include "runtime/RuntimeState.h"
 #include "runtime/calls/ServiceTable.h"

@@ -99,9 +99,9 @@ TEST_F(FileCommandsTest, ReadWholeFileTakesGbkNames) {
 
 TEST_F(FileCommandsTest, WriteWholeFileWritesEachNonEmptyByteSetInOrder) {
   std::string path = Path("out.bin");
-  EXPECT_TRUE(ResultBool(rt::Call(
-      WriteWholeFile, {Text(path.c_str()), ByteSetBlock("BM").Arg(), Bytes(nullptr),
-                       ByteSetBlock(std::string_view("\0\1", 2)).Arg()})));
+  EXPECT_TRUE(ResultBool(
+      rt::Call(WriteWholeFile, {Text(path.c_str()), ByteSetBlock("BM").Arg(), Bytes(nullptr),
+                                ByteSetBlock(std::string_view("\0\1", 2)).Arg()})));
   EXPECT_EQ(Contents(path), std::string("BM\0\1", 4));
 
   // With no byte set the file is created or cut to nothing.
@@ -115,13 +115,15 @@ TEST_F(FileCommandsTest, WriteWholeFileWritesEachNonEmptyByteSetInOrder) {
 TEST_F(FileCommandsTest, WriteWholeFileRefusesAFileHeldWithoutWriteSharing) {
   std::string path = Path("held.bin");
   Write(path, "original");
-  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            0, nullptr);
+  HANDLE held =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str()), ByteSetBlock("new").Arg()})));
+  EXPECT_FALSE(
+      ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str()), ByteSetBlock("new").Arg()})));
   EXPECT_EQ(Contents(path), "original");
   CloseHandle(held);
-  EXPECT_TRUE(ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str()), ByteSetBlock("new").Arg()})));
+  EXPECT_TRUE(
+      ResultBool(rt::Call(WriteWholeFile, {Text(path.c_str()), ByteSetBlock("new").Arg()})));
   EXPECT_EQ(Contents(path), "new");
 }
 

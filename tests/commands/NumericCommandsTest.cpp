@@ -22,7 +22,9 @@ using rt::Call;
 namespace Arg = rt::Arg;
 using ::testing::ExitedWithCode;
 
-double Divide(std::initializer_list<rt::ArgRecord> args) { return DoubleOf(Call(cmd::IntDivide, args)); }
+double Divide(std::initializer_list<rt::ArgRecord> args) {
+  return DoubleOf(Call(cmd::IntDivide, args));
+}
 
 TEST(IntDivide, TruncatesTowardZeroAfterEachDivisor) {
   EXPECT_EQ(Divide({Arg::Double(-7), Arg::Double(2)}), -3.0);
@@ -46,7 +48,8 @@ int32_t Bits(rt::CommandRoutine routine, std::initializer_list<rt::ArgRecord> ar
 }
 
 TEST(BitCommands, CombineAllArgumentsAndShiftByTheLowFiveBits) {
-  EXPECT_EQ(Bits(cmd::BitOr, {Arg::Int(INT32_MIN), Arg::Omitted(), Arg::Int(1), Arg::Int(8)}), INT32_MIN + 9);
+  EXPECT_EQ(Bits(cmd::BitOr, {Arg::Int(INT32_MIN), Arg::Omitted(), Arg::Int(1), Arg::Int(8)}),
+            INT32_MIN + 9);
   EXPECT_EQ(Bits(cmd::BitXor, {Arg::Int(0xFF), Arg::Int(0x0F), Arg::Int(-1)}), ~0xF0);
   EXPECT_EQ(Bits(cmd::ShiftLeft, {Arg::Int(-1), Arg::Int(31)}), INT32_MIN);
   EXPECT_EQ(Bits(cmd::ShiftLeft, {Arg::Int(0x40000001), Arg::Int(33)}), INT32_MIN + 2);
@@ -111,7 +114,8 @@ TEST(Random, UnseededSeedsDifferEvenWithinOneMillisecond) {
   std::vector<int32_t> firstDraws;
   for (int i = 0; i < 8; ++i) {
     Call(cmd::SetRandomSeed, {});
-    firstDraws.push_back(Random(Arg::Int(0), Arg::Int(32767)) << 16 | Random(Arg::Int(0), Arg::Int(32767)));
+    firstDraws.push_back(Random(Arg::Int(0), Arg::Int(32767)) << 16 |
+                         Random(Arg::Int(0), Arg::Int(32767)));
   }
   EXPECT_EQ(std::set<int32_t>(firstDraws.begin(), firstDraws.end()).size(), firstDraws.size());
 }

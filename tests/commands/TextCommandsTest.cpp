@@ -65,9 +65,12 @@ class TextMaker {
 
   std::optional<int32_t> Start(size_t length) {
     switch (Below(6)) {
-      case 0: return std::nullopt;
-      case 1: return INT32_MIN;
-      default: return static_cast<int32_t>(Below(static_cast<uint32_t>(length) + 4)) - 1;
+      case 0:
+        return std::nullopt;
+      case 1:
+        return INT32_MIN;
+      default:
+        return static_cast<int32_t>(Below(static_cast<uint32_t>(length) + 4)) - 1;
     }
   }
 
@@ -75,7 +78,9 @@ class TextMaker {
   std::mt19937 rng_;
 };
 
-rt::ArgRecord OptionalInt(std::optional<int32_t> v) { return v ? Arg::Int(*v) : Arg::Omitted(); }
+rt::ArgRecord OptionalInt(std::optional<int32_t> v) {
+  return v ? Arg::Int(*v) : Arg::Omitted();
+}
 
 // ---------------------------------------------------------------------------------------
 
@@ -100,14 +105,23 @@ TEST(TextSlices, CountBytesAndCutBlindly) {
 
 int32_t Find(const std::string& text, const std::string& sought, rt::ArgRecord start = {},
              rt::ArgRecord fold = {}) {
-  return IntOf(Call(cmd::FindText, {Arg::Text(text.c_str()), Arg::Text(sought.c_str()), start, fold}));
+  return IntOf(
+      Call(cmd::FindText, {Arg::Text(text.c_str()), Arg::Text(sought.c_str()), start, fold}));
 }
 
 TEST(FindText, MatchesOnlyAtCharacterStarts) {
   // The trail byte of 啊 (B0 A1) followed by 'a' reads as the character A1 61.
-  std::string text = Gbk("啊") + "a" + "\xA1" "a";
-  EXPECT_EQ(Find(text, "\xA1" "a"), 4);
-  EXPECT_EQ(Find(text.substr(0, 3), "\xA1" "a"), -1);
+  std::string text = Gbk("啊") + "a" +
+                     "\xA1"
+                     "a";
+  EXPECT_EQ(Find(text,
+                 "\xA1"
+                 "a"),
+            4);
+  EXPECT_EQ(Find(text.substr(0, 3),
+                 "\xA1"
+                 "a"),
+            -1);
   // x, B0B0, B0B0, lone B1: the pair B0 B1 lies on a trail byte unless the search starts
   // there, since a start inside a character re-anchors the character grid.
   std::string pairs = "x\xB0\xB0\xB0\xB0\xB1";
@@ -130,14 +144,16 @@ std::string Replace(const std::string& text, const std::string& sought,
                     std::vector<rt::ArgRecord> rest) {
   std::vector<rt::ArgRecord> frame = {Arg::Text(text.c_str()), Arg::Text(sought.c_str())};
   frame.insert(frame.end(), rest.begin(), rest.end());
-  return TakeText(rt::CallCommand(cmd::ReplaceText, static_cast<int32_t>(frame.size()), frame.data()));
+  return TakeText(
+      rt::CallCommand(cmd::ReplaceText, static_cast<int32_t>(frame.size()), frame.data()));
 }
 
 TEST(ReplaceText, StartAndCountLimitWhatIsReplaced) {
   const auto exact = Arg::Bool(true);
   EXPECT_EQ(Replace("a-a-a-a", "a", {Arg::Text("b"), Arg::Int(3), Arg::Int(1), exact}), "a-b-a-a");
   EXPECT_EQ(Replace("a-a-a-a", "a", {Arg::Text("b"), Arg::Int(2), Arg::Int(2), exact}), "a-b-b-a");
-  EXPECT_EQ(Replace("a-a-a-a", "a", {Arg::Text("b"), Arg::Omitted(), Arg::Int(0), exact}), "a-a-a-a");
+  EXPECT_EQ(Replace("a-a-a-a", "a", {Arg::Text("b"), Arg::Omitted(), Arg::Int(0), exact}),
+            "a-a-a-a");
   // Every negative count means all, the most negative one included.
   EXPECT_EQ(Replace("a-a-a-a", "a", {Arg::Text("b"), Arg::Omitted(), Arg::Int(INT32_MIN), exact}),
             "b-b-b-b");
@@ -152,15 +168,18 @@ TEST(ReplaceText, DropsALoneLeadByteOnlyWhenTheScanReachesIt) {
   const auto exact = Arg::Bool(true);
   EXPECT_EQ(Replace("ab\xB0", "x", {Arg::Text("y"), Arg::Omitted(), Arg::Omitted(), exact}), "ab");
   EXPECT_EQ(Replace("ab\xB0", "x", {Arg::Text("y")}), "ab");
-  EXPECT_EQ(Replace("ab\xB0", "xy", {Arg::Text("y"), Arg::Omitted(), Arg::Omitted(), exact}), "ab\xB0");
+  EXPECT_EQ(Replace("ab\xB0", "xy", {Arg::Text("y"), Arg::Omitted(), Arg::Omitted(), exact}),
+            "ab\xB0");
   // A trail byte equal to the needle does not keep a later lone lead.
-  EXPECT_EQ(Replace("\xB0x\xB0", "x", {Arg::Text("y"), Arg::Omitted(), Arg::Omitted(), exact}), "\xB0x");
+  EXPECT_EQ(Replace("\xB0x\xB0", "x", {Arg::Text("y"), Arg::Omitted(), Arg::Omitted(), exact}),
+            "\xB0x");
 }
 
 Pieces Split(const std::string& text, std::vector<rt::ArgRecord> rest = {}) {
   std::vector<rt::ArgRecord> frame = {Arg::Text(text.c_str())};
   frame.insert(frame.end(), rest.begin(), rest.end());
-  return TakeTextArray(rt::CallCommand(cmd::SplitText, static_cast<int32_t>(frame.size()), frame.data()));
+  return TakeTextArray(
+      rt::CallCommand(cmd::SplitText, static_cast<int32_t>(frame.size()), frame.data()));
 }
 
 TEST(SplitText, PiecesBetweenDelimiters) {
@@ -206,9 +225,14 @@ TEST(TextSearchDifferential, ReplaceTextAgreesWithTheCharacterScan) {
     std::optional<int32_t> start = make.Start(text.size());
     std::optional<int32_t> count;
     switch (make.Below(5)) {
-      case 0: break;
-      case 1: count = -static_cast<int32_t>(make.Below(3)) - 1; break;
-      default: count = static_cast<int32_t>(make.Below(4)); break;
+      case 0:
+        break;
+      case 1:
+        count = -static_cast<int32_t>(make.Below(3)) - 1;
+        break;
+      default:
+        count = static_cast<int32_t>(make.Below(4));
+        break;
     }
     bool matchCase = make.Below(2) == 0;
     ASSERT_EQ(Replace(text, sought,
@@ -237,11 +261,16 @@ TEST(TextSearchDifferential, LongTwoByteRuns) {
   TextMaker make(99);
   std::string text;
   for (int i = 0; i < 3000; ++i) text += make.Below(50) == 0 ? "a" : "\xB0\xB0";
-  for (const std::string sought : {"\xB0\xB0\xB0", "a\xB0", "\xB0" "a", "\xB0\xB0" "a\xB0"}) {
+  for (const std::string sought : {"\xB0\xB0\xB0", "a\xB0",
+                                   "\xB0"
+                                   "a",
+                                   "\xB0\xB0"
+                                   "a\xB0"}) {
     for (int32_t start : {1, 2, 3, 1001, 1002}) {
       EXPECT_EQ(Find(text, sought, Arg::Int(start)), ReferenceFind(text, sought, start, 0));
-      EXPECT_EQ(Replace(text, sought, {Arg::Text("#"), Arg::Int(start), Arg::Omitted(), Arg::Bool(true)}),
-                ReferenceReplace(text, sought, "#", start, std::nullopt, true));
+      EXPECT_EQ(
+          Replace(text, sought, {Arg::Text("#"), Arg::Int(start), Arg::Omitted(), Arg::Bool(true)}),
+          ReferenceReplace(text, sought, "#", start, std::nullopt, true));
     }
     EXPECT_EQ(Split(text, {Arg::Text(sought.c_str())}), ReferenceSplit(text, sought, std::nullopt));
   }

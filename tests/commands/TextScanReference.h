@@ -27,17 +27,20 @@ inline bool SameBytes(const std::string& t, size_t p, const std::string& s, bool
 }
 
 // The byte after the text (the terminating zero) is read as std::string's own zero.
-inline bool Lead(const std::string& t, size_t p) { return static_cast<unsigned char>(t[p]) >= 0x80; }
+inline bool Lead(const std::string& t, size_t p) {
+  return static_cast<unsigned char>(t[p]) >= 0x80;
+}
 
-inline int32_t ReferenceFind(const std::string& t, const std::string& s, std::optional<int32_t> start,
-                      int32_t foldWord) {
+inline int32_t ReferenceFind(const std::string& t, const std::string& s,
+                             std::optional<int32_t> start, int32_t foldWord) {
   int64_t L = static_cast<int64_t>(t.size()), S = static_cast<int64_t>(s.size());
   int64_t pos = start ? std::max<int64_t>(int64_t{*start} - 1, 0) : 0;
   int64_t R = L;
   if (pos > 0) R = pos < L ? L - pos : 0;
   if (S == 0) return R > 0 ? 1 : -1;
   while (R >= S) {
-    if (SameBytes(t, static_cast<size_t>(pos), s, foldWord == 1)) return static_cast<int32_t>(pos + 1);
+    if (SameBytes(t, static_cast<size_t>(pos), s, foldWord == 1))
+      return static_cast<int32_t>(pos + 1);
     if (Lead(t, static_cast<size_t>(pos))) {
       if (t[static_cast<size_t>(pos) + 1] == 0) return -1;
       ++pos;
@@ -49,9 +52,9 @@ inline int32_t ReferenceFind(const std::string& t, const std::string& s, std::op
   return -1;
 }
 
-inline std::string ReferenceReplace(const std::string& t, const std::string& s, const std::string& r,
-                             std::optional<int32_t> start, std::optional<int32_t> count,
-                             bool matchCase) {
+inline std::string ReferenceReplace(const std::string& t, const std::string& s,
+                                    const std::string& r, std::optional<int32_t> start,
+                                    std::optional<int32_t> count, bool matchCase) {
   int64_t L = static_cast<int64_t>(t.size()), S = static_cast<int64_t>(s.size());
   int64_t d = start ? std::max<int64_t>(int64_t{*start} - 1, 0) : 0;
   int64_t n = count ? *count : -1;
@@ -86,7 +89,7 @@ inline std::string ReferenceReplace(const std::string& t, const std::string& s, 
 }
 
 inline Pieces ReferenceSplit(const std::string& t, const std::string& delimiter,
-                      std::optional<int32_t> maximum) {
+                             std::optional<int32_t> maximum) {
   int64_t m = maximum ? (*maximum < 0 ? 0 : *maximum) : -1;
   int64_t D = static_cast<int64_t>(delimiter.size());
   Pieces out;

@@ -20,8 +20,12 @@ using cmdtest::TakeText;
 using rt::Call;
 namespace Arg = rt::Arg;
 
-std::string Text(rt::ArgRecord value) { return TakeText(Call(cmd::ToText, {value})); }
-std::string Bytes(rt::ArgRecord value) { return TakeBytes(Call(cmd::ToBytes, {value})); }
+std::string Text(rt::ArgRecord value) {
+  return TakeText(Call(cmd::ToText, {value}));
+}
+std::string Bytes(rt::ArgRecord value) {
+  return TakeBytes(Call(cmd::ToBytes, {value}));
+}
 
 TEST(ToText, NumbersBoolsDateTimesAndTexts) {
   EXPECT_EQ(Text(Arg::Byte(200)), "200");
@@ -89,7 +93,8 @@ TEST(ToBytes, MemoryImagesOfValues) {
   EXPECT_EQ(Bytes(Arg::Text(text.c_str())), text);
   ByteSetBlock set(std::string("a\0b", 3));
   EXPECT_EQ(Bytes(set.Arg()), std::string("a\0b", 3));
-  std::string shorts = ImageOf<int16_t>(1) + ImageOf<int16_t>(2) + ImageOf<int16_t>(3) + ImageOf<int16_t>(4);
+  std::string shorts =
+      ImageOf<int16_t>(1) + ImageOf<int16_t>(2) + ImageOf<int16_t>(3) + ImageOf<int16_t>(4);
   ArrayBlock grid({2, 2}, shorts);
   EXPECT_EQ(Bytes(grid.Arg(rt::kTypeShort)), shorts);
 }

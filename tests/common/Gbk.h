@@ -24,7 +24,11 @@ inline std::string Convert(const std::string& in, const char* to, const char* fr
   return out;
 }
 
-inline std::string Gbk(const std::string& utf8) { return Convert(utf8, "GBK", "UTF-8"); }
-inline std::string Utf8(const std::string& gbk) { return Convert(gbk, "UTF-8", "GBK"); }
+inline std::string Gbk(const std::string& utf8) {
+  return Convert(utf8, "GBK", "UTF-8");
+}
+inline std::string Utf8(const std::string& gbk) {
+  return Convert(gbk, "UTF-8", "GBK");
+}
 
 }  // namespace testing_gbk

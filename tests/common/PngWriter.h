@@ -11,8 +11,10 @@
 namespace testing_png {
 
 // `pixels` are 0x00RRGGBB, top row first; returns false when the file cannot be written.
-inline bool WriteRgbPng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels) {
-  if (width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width) * height) return false;
+inline bool WriteRgbPng(const std::string& path, int width, int height,
+                        const std::vector<uint32_t>& pixels) {
+  if (width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width) * height)
+    return false;
   std::vector<uint8_t> rgb(pixels.size() * 3);
   for (size_t i = 0; i < pixels.size(); ++i) {
     rgb[i * 3] = static_cast<uint8_t>(pixels[i] >> 16);
@@ -24,7 +26,8 @@ inline bool WriteRgbPng(const std::string& path, int width, int height, const st
   image.width = static_cast<png_uint_32>(width);
   image.height = static_cast<png_uint_32>(height);
   image.format = PNG_FORMAT_RGB;
-  const bool ok = png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), width * 3, nullptr) != 0;
+  const bool ok =
+      png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), width * 3, nullptr) != 0;
   png_image_free(&image);
   return ok;
 }

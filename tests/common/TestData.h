@@ -4,12 +4,11 @@
 // none, so a checkout without them still runs every other test.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace testing_data {
 
@@ -23,13 +22,15 @@ inline const std::string& Dir() {
   return dir;
 }
 
-inline std::string Path(const std::string& relative) { return Dir() + "/" + relative; }
+inline std::string Path(const std::string& relative) {
+  return Dir() + "/" + relative;
+}
 
 }  // namespace testing_data
 
-#define VELMORA_REQUIRE_TESTDATA()                                                        \
-  do {                                                                                    \
-    if (testing_data::Dir().empty()) {                                                    \
-      GTEST_SKIP() << "public conformance files not found; set VELMORA_TESTDATA_DIR";     \
-    }                                                                                     \
+#define VELMORA_REQUIRE_TESTDATA()                                                    \
+  do {                                                                                \
+    if (testing_data::Dir().empty()) {                                                \
+      GTEST_SKIP() << "public conformance files not found; set VELMORA_TESTDATA_DIR"; \
+    }                                                                                 \
   } while (false)

@@ -57,7 +57,8 @@ void ExpectComposedLikeGiflib(const std::vector<uint8_t>& bytes, const std::stri
   GifPtr ref = Slurp(bytes, &reader);
   ASSERT_TRUE(ref) << name;
   pic::AnimationFrames frames;
-  ASSERT_TRUE(pic::LoadAnimationFrames(bytes.data(), bytes.size(), false, 0x123456, &frames)) << name;
+  ASSERT_TRUE(pic::LoadAnimationFrames(bytes.data(), bytes.size(), false, 0x123456, &frames))
+      << name;
   EXPECT_EQ(frames.width, ref->SWidth) << name;
   EXPECT_EQ(frames.height, ref->SHeight) << name;
   EXPECT_EQ(frames.transparentKey, 0x123456u);
@@ -107,7 +108,8 @@ TEST(AnimationFrames, DisposalTwoAndThreeBothPutTheSavedAreaBack) {
     f3.pixels = {3};
     const auto bytes = EncodeGif(4, 4, palette, {f1, f2, f3});
     pic::AnimationFrames frames;
-    ASSERT_TRUE(pic::LoadAnimationFrames(bytes.data(), bytes.size(), false, pic::kNoTransparentKey, &frames));
+    ASSERT_TRUE(pic::LoadAnimationFrames(bytes.data(), bytes.size(), false, pic::kNoTransparentKey,
+                                         &frames));
     ASSERT_EQ(frames.frames.size(), 3u);
     const uint32_t c1 = 0x000A141E, c2 = 0x0028323C;
     EXPECT_EQ(frames.frames[1][5], c2);
@@ -154,10 +156,12 @@ TEST(AnimationFrames, TransparentKeyIsGivenOrTakenFromTheFirstPixel) {
   EXPECT_EQ(frames.transparentKey, 0x00665544u);  // red lowest
   ASSERT_TRUE(pic::LoadAnimationFrames(bytes.data(), bytes.size(), false, 0x00ABCDEF, &frames));
   EXPECT_EQ(frames.transparentKey, 0x00ABCDEFu);
-  ASSERT_TRUE(pic::LoadAnimationFrames(bytes.data(), bytes.size(), false, pic::kNoTransparentKey, &frames));
+  ASSERT_TRUE(
+      pic::LoadAnimationFrames(bytes.data(), bytes.size(), false, pic::kNoTransparentKey, &frames));
   EXPECT_EQ(frames.transparentKey, pic::kNoTransparentKey);
   // A screen larger than its only frame: the untouched first pixel is the white canvas.
-  const auto wider = EncodeGif(3, 2, palette, {Frame{1, 1, 2, 1, false, {1, 0}, {}, -1, NO_TRANSPARENT_COLOR, 0}});
+  const auto wider =
+      EncodeGif(3, 2, palette, {Frame{1, 1, 2, 1, false, {1, 0}, {}, -1, NO_TRANSPARENT_COLOR, 0}});
   ASSERT_TRUE(pic::LoadAnimationFrames(wider.data(), wider.size(), true, 0, &frames));
   EXPECT_EQ(frames.transparentKey, 0x00FFFFFFu);
   EXPECT_EQ(frames.frames[0][0], 0xFFFFFFFFu);
@@ -187,10 +191,11 @@ TEST(AnimationFrames, BrokenAndEmptyInputs) {
   const uint8_t junk[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
   EXPECT_FALSE(pic::LoadAnimationFrames(junk, sizeof junk, true, 0, &frames));
   VELMORA_REQUIRE_TESTDATA();
-  for (const char* name : {"gif/lzwof.gif", "gif/lzwoob.gif", "gif/issue-117-out-of-range.gif",
-                           "gif/issue-96-small-codesize.gif", "gif/issue-101-infinite-empty-loop.gif",
-                           "gif/pygif-test-suite/no-data.gif", "gif/pygif-test-suite/zero-size.gif",
-                           "png/xs1n0g01.png", "png/xd0n2c08.png"}) {
+  for (const char* name :
+       {"gif/lzwof.gif", "gif/lzwoob.gif", "gif/issue-117-out-of-range.gif",
+        "gif/issue-96-small-codesize.gif", "gif/issue-101-infinite-empty-loop.gif",
+        "gif/pygif-test-suite/no-data.gif", "gif/pygif-test-suite/zero-size.gif",
+        "png/xs1n0g01.png", "png/xd0n2c08.png"}) {
     const auto bytes = ReadFile(testing_data::Path(name));
     if (pic::LoadAnimationFrames(bytes.data(), bytes.size(), true, 0, &frames)) {
       ASSERT_FALSE(frames.frames.empty()) << name;
@@ -216,7 +221,8 @@ TEST(AnimationFrames, PngGivesOneFrameAndOtherPicturesGoThroughADeviceBitmap) {
   EXPECT_EQ(frames.height, h);
   EXPECT_TRUE(frames.frames[0] == pixels);
   const uint32_t first = pixels[0];
-  EXPECT_EQ(frames.transparentKey, ((first >> 16) & 0xFF) | (first & 0xFF00) | ((first & 0xFF) << 16));
+  EXPECT_EQ(frames.transparentKey,
+            ((first >> 16) & 0xFF) | (first & 0xFF00) | ((first & 0xFF) << 16));
 
   // A BMP: the frame must show what the BMP decoder itself sees (24-bit, bottom-up rows).
   const auto bmp = ReadFile(testing_data::Path("bmp/g/rgb24.bmp"));
@@ -229,9 +235,11 @@ TEST(AnimationFrames, PngGivesOneFrameAndOtherPicturesGoThroughADeviceBitmap) {
   int mismatches = 0;
   for (int y = 0; y < picture->height; ++y) {
     for (int x = 0; x < picture->width; ++x) {
-      const uint8_t* bgr = picture->pixels + (static_cast<size_t>(picture->height - 1 - y) * picture->width + x) * 3;
+      const uint8_t* bgr =
+          picture->pixels + (static_cast<size_t>(picture->height - 1 - y) * picture->width + x) * 3;
       const uint32_t want = uint32_t{bgr[0]} | bgr[1] << 8 | bgr[2] << 16;
-      if ((frames.frames[0][static_cast<size_t>(y) * frames.width + x] & 0xFFFFFF) != want) ++mismatches;
+      if ((frames.frames[0][static_cast<size_t>(y) * frames.width + x] & 0xFFFFFF) != want)
+        ++mismatches;
     }
   }
   EXPECT_EQ(mismatches, 0);

@@ -38,7 +38,8 @@ Decoded Decode(const std::vector<uint8_t>& bytes, size_t limit = pic::kMaxPixelB
 
 // The same file through the GDI's own DIB reader: the packed DIB after the file header
 // becomes a device bitmap, read back as unpadded 24-bit bottom-up rows.
-bool GdiReference(const std::vector<uint8_t>& file, int width, int height, std::vector<uint8_t>* out) {
+bool GdiReference(const std::vector<uint8_t>& file, int width, int height,
+                  std::vector<uint8_t>* out) {
   uint32_t offBits;
   std::memcpy(&offBits, file.data() + 10, 4);
   // The header sits at offset 14 of the file; the GDI wants it aligned.
@@ -69,8 +70,9 @@ bool GdiReference(const std::vector<uint8_t>& file, int width, int height, std::
 }
 
 // A small BMP built in the test: 40-byte header, palette, rows padded to 4 bytes.
-std::vector<uint8_t> MakeBmp(int32_t width, int32_t height, uint16_t bits, const std::vector<uint8_t>& palette,
-                             const std::vector<uint8_t>& rows, uint32_t compression = 0, uint32_t colorsUsed = 0) {
+std::vector<uint8_t> MakeBmp(int32_t width, int32_t height, uint16_t bits,
+                             const std::vector<uint8_t>& palette, const std::vector<uint8_t>& rows,
+                             uint32_t compression = 0, uint32_t colorsUsed = 0) {
   // Sized once and filled in place: growing it with insert trips g++ 12's bounds warning.
   std::vector<uint8_t> f(54 + palette.size() + rows.size());
   if (!palette.empty()) std::memcpy(f.data() + 54, palette.data(), palette.size());
@@ -93,12 +95,14 @@ std::vector<uint8_t> MakeBmp(int32_t width, int32_t height, uint16_t bits, const
 
 TEST(BmpDecoder, AcceptedSuiteFilesMatchTheGdiReading) {
   VELMORA_REQUIRE_TESTDATA();
-  const char* accepted[] = {"g/pal1.bmp",       "g/pal1bg.bmp",       "g/pal1wb.bmp",     "g/pal4.bmp",
-                            "g/pal4gs.bmp",     "g/pal8-0.bmp",       "g/pal8.bmp",       "g/pal8gs.bmp",
-                            "g/pal8nonsquare.bmp", "g/pal8topdown.bmp", "g/pal8v4.bmp",     "g/pal8v5.bmp",
-                            "g/pal8w124.bmp",   "g/pal8w125.bmp",     "g/pal8w126.bmp",   "g/rgb24.bmp",
-                            "g/rgb24pal.bmp",   "g/rgb32.bmp",        "q/pal1p1.bmp",     "q/pal8offs.bmp",
-                            "q/pal8oversizepal.bmp", "q/rgb24largepal.bmp", "q/rgb32fakealpha.bmp"};
+  const char* accepted[] = {"g/pal1.bmp",          "g/pal1bg.bmp",        "g/pal1wb.bmp",
+                            "g/pal4.bmp",          "g/pal4gs.bmp",        "g/pal8-0.bmp",
+                            "g/pal8.bmp",          "g/pal8gs.bmp",        "g/pal8nonsquare.bmp",
+                            "g/pal8topdown.bmp",   "g/pal8v4.bmp",        "g/pal8v5.bmp",
+                            "g/pal8w124.bmp",      "g/pal8w125.bmp",      "g/pal8w126.bmp",
+                            "g/rgb24.bmp",         "g/rgb24pal.bmp",      "g/rgb32.bmp",
+                            "q/pal1p1.bmp",        "q/pal8offs.bmp",      "q/pal8oversizepal.bmp",
+                            "q/rgb24largepal.bmp", "q/rgb32fakealpha.bmp"};
   for (const char* name : accepted) {
     SCOPED_TRACE(name);
     auto file = ReadBytes(testing_data::Path(std::string("bmp/") + name));
@@ -115,10 +119,11 @@ TEST(BmpDecoder, AcceptedSuiteFilesMatchTheGdiReading) {
 
 TEST(BmpDecoder, CompressedSixteenBitAndCoreHeaderFilesFail) {
   VELMORA_REQUIRE_TESTDATA();
-  const char* rejected[] = {"g/pal4rle.bmp",   "g/pal8rle.bmp",      "g/pal8os2.bmp",       "g/rgb16.bmp",
-                            "g/rgb16-565.bmp", "g/rgb16-565pal.bmp", "g/rgb16bfdef.bmp",    "g/rgb32bf.bmp",
-                            "g/rgb32bfdef.bmp", "q/pal2.bmp",        "q/rgb24jpeg.bmp",     "q/rgb24png.bmp",
-                            "q/rgba32abf.bmp", "q/rgba64.bmp",       "q/pal8os2v2-16.bmp",  "q/rgb24rle24.bmp"};
+  const char* rejected[] = {
+      "g/pal4rle.bmp",    "g/pal8rle.bmp",      "g/pal8os2.bmp",      "g/rgb16.bmp",
+      "g/rgb16-565.bmp",  "g/rgb16-565pal.bmp", "g/rgb16bfdef.bmp",   "g/rgb32bf.bmp",
+      "g/rgb32bfdef.bmp", "q/pal2.bmp",         "q/rgb24jpeg.bmp",    "q/rgb24png.bmp",
+      "q/rgba32abf.bmp",  "q/rgba64.bmp",       "q/pal8os2v2-16.bmp", "q/rgb24rle24.bmp"};
   for (const char* name : rejected) {
     SCOPED_TRACE(name);
     auto file = ReadBytes(testing_data::Path(std::string("bmp/") + name));
@@ -202,10 +207,11 @@ TEST(BmpDecoder, MalformedHeadersAndShortDataFail) {
 
 TEST(BmpDecoder, BadSuiteFilesFailOrDecodeWithinTheirData) {
   VELMORA_REQUIRE_TESTDATA();
-  const char* names[] = {"badbitcount", "badbitssize", "baddens1", "baddens2", "badfilesize",
-                         "badheadersize", "badpalettesize", "badplanes", "badrle", "badrle4",
-                         "badrle4bis", "badrle4ter", "badrlebis", "badrleter", "badwidth",
-                         "pal8badindex", "reallybig", "rgb16-880", "rletopdown", "shortfile"};
+  const char* names[] = {"badbitcount", "badbitssize",   "baddens1",       "baddens2",
+                         "badfilesize", "badheadersize", "badpalettesize", "badplanes",
+                         "badrle",      "badrle4",       "badrle4bis",     "badrle4ter",
+                         "badrlebis",   "badrleter",     "badwidth",       "pal8badindex",
+                         "reallybig",   "rgb16-880",     "rletopdown",     "shortfile"};
 
   for (const char* name : names) {
     SCOPED_TRACE(name);
@@ -213,7 +219,6 @@ TEST(BmpDecoder, BadSuiteFilesFailOrDecodeWithinTheirData) {
     ASSERT_FALSE(file.empty());
     Decoded d = Decode(file);
     if (d.ok) {
-
       EXPECT_EQ(d.pixels.size(), static_cast<size_t>(d.record.width) * d.record.height * 3);
     }
   }

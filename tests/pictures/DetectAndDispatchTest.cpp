@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,8 +10,8 @@
 #include <vector>
 
 #include "pictures/DecodedPicture.h"
-#include "runtime/calls/ServiceTable.h"
 #include "platform/wingdi.h"
+#include "runtime/calls/ServiceTable.h"
 #include "tests/common/TempFolder.h"
 #include "tests/common/TestData.h"
 
@@ -25,7 +24,9 @@ Bytes ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-pic::PictureKind Kind(const Bytes& b) { return pic::DetectPictureKind(b.data(), b.size()); }
+pic::PictureKind Kind(const Bytes& b) {
+  return pic::DetectPictureKind(b.data(), b.size());
+}
 
 TEST(DetectPictureKind, LeadingBytesDecideTheKind) {
   struct Row {
@@ -63,7 +64,8 @@ TEST(DetectPictureKind, LeadingBytesDecideTheKind) {
     longer.resize(64, 0x5A);
     EXPECT_EQ(Kind(longer), row.kind);
     // Five bytes or less are never recognised.
-    for (size_t n = 0; n <= 5; ++n) EXPECT_EQ(pic::DetectPictureKind(row.bytes.data(), n), pic::kPictureUnknown);
+    for (size_t n = 0; n <= 5; ++n)
+      EXPECT_EQ(pic::DetectPictureKind(row.bytes.data(), n), pic::kPictureUnknown);
   }
   EXPECT_EQ(pic::DetectPictureKind(nullptr, 100), pic::kPictureUnknown);
 }
@@ -75,9 +77,12 @@ TEST(DecodePicture, DispatchesOnTheDetectedKind) {
     pic::PictureKind kind;
     int width, height;
   } rows[] = {
-      {"bmp/g/pal8w125.bmp", pic::kPictureBmp, 125, 62},     {"jpeg/testorig.jpg", pic::kPictureJpeg, 227, 149},
-      {"ico/smile.ico", pic::kPictureIcon, 32, 32},          {"ico/deerstalker.cur", pic::kPictureCursor, 32, 32},
-      {"gif/treescap.gif", pic::kPictureGif, 0, 0},          {"pcx/test-bpp8.pcx", pic::kPicturePcx8, 27, 27},
+      {"bmp/g/pal8w125.bmp", pic::kPictureBmp, 125, 62},
+      {"jpeg/testorig.jpg", pic::kPictureJpeg, 227, 149},
+      {"ico/smile.ico", pic::kPictureIcon, 32, 32},
+      {"ico/deerstalker.cur", pic::kPictureCursor, 32, 32},
+      {"gif/treescap.gif", pic::kPictureGif, 0, 0},
+      {"pcx/test-bpp8.pcx", pic::kPicturePcx8, 27, 27},
       {"pcx/test-bpp1.pcx", pic::kPicturePcx1, 27, 27},
   };
   for (const Row& row : rows) {
@@ -130,7 +135,8 @@ TEST(DecodePictureFile, ReadsTheFileThroughTheSameDecoders) {
   VELMORA_REQUIRE_TESTDATA();
   Bytes bytes = ReadBytes(testing_data::Path("bmp/g/rgb24.bmp"));
   pic::DecodedPicture* fromMemory = pic::DecodePicture(bytes.data(), bytes.size());
-  pic::DecodedPicture* fromFile = pic::DecodePictureFile(testing_data::Path("bmp/g/rgb24.bmp").c_str());
+  pic::DecodedPicture* fromFile =
+      pic::DecodePictureFile(testing_data::Path("bmp/g/rgb24.bmp").c_str());
   ASSERT_NE(fromMemory, nullptr);
   ASSERT_NE(fromFile, nullptr);
   EXPECT_EQ(fromFile->kind, pic::kPictureBmp);
@@ -166,7 +172,8 @@ std::vector<uint32_t> ReadBack(HBITMAP bitmap, int* width, int* height) {
   info.bmiHeader.biBitCount = 32;
   std::vector<uint32_t> pixels(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
   HDC dc = CreateCompatibleDC(nullptr);
-  EXPECT_EQ(GetDIBits(dc, bitmap, 0, bm.bmHeight, pixels.data(), &info, DIB_RGB_COLORS), bm.bmHeight);
+  EXPECT_EQ(GetDIBits(dc, bitmap, 0, bm.bmHeight, pixels.data(), &info, DIB_RGB_COLORS),
+            bm.bmHeight);
   DeleteDC(dc);
   for (uint32_t& p : pixels) p &= 0xFFFFFF;
   return pixels;
@@ -175,7 +182,8 @@ std::vector<uint32_t> ReadBack(HBITMAP bitmap, int* width, int* height) {
 TEST(PictureToBitmap, BgrRowsOfEveryWidthKeepTheirPixels) {
   VELMORA_REQUIRE_TESTDATA();
   // 125 and 126 pixels make rows that are not DIB-aligned; 124 is.
-  for (const char* name : {"bmp/g/pal8w124.bmp", "bmp/g/pal8w125.bmp", "bmp/g/pal8w126.bmp", "jpeg/testorig.jpg"}) {
+  for (const char* name :
+       {"bmp/g/pal8w124.bmp", "bmp/g/pal8w125.bmp", "bmp/g/pal8w126.bmp", "jpeg/testorig.jpg"}) {
     SCOPED_TRACE(name);
     Bytes bytes = ReadBytes(testing_data::Path(name));
     pic::DecodedPicture* p = pic::DecodePicture(bytes.data(), bytes.size());
@@ -190,7 +198,8 @@ TEST(PictureToBitmap, BgrRowsOfEveryWidthKeepTheirPixels) {
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
         const uint8_t* bgr = p->pixels + (static_cast<size_t>(h - 1 - y) * w + x) * 3;
-        same = same && pixels[static_cast<size_t>(y) * w + x] == (uint32_t{bgr[2]} << 16 | uint32_t{bgr[1]} << 8 | bgr[0]);
+        same = same && pixels[static_cast<size_t>(y) * w + x] ==
+                           (uint32_t{bgr[2]} << 16 | uint32_t{bgr[1]} << 8 | bgr[0]);
       }
     }
     EXPECT_TRUE(same);
@@ -220,7 +229,8 @@ TEST(PictureToBitmap, PackedAndMonochromeBlocksUseTheirPalettes) {
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
         const uint8_t* c = p->pixels + 40 + 4 * p->pixels[1064 + y * stride + x];
-        same = same && pixels[static_cast<size_t>(y) * w + x] == (uint32_t{c[2]} << 16 | uint32_t{c[1]} << 8 | c[0]);
+        same = same && pixels[static_cast<size_t>(y) * w + x] ==
+                           (uint32_t{c[2]} << 16 | uint32_t{c[1]} << 8 | c[0]);
       }
     }
     EXPECT_TRUE(same);

@@ -73,7 +73,8 @@ std::vector<std::string> GifFiles() {
   std::vector<std::string> names;
   for (const char* dir : {"gif", "gif/pygif-test-suite"}) {
     for (const auto& entry : std::filesystem::directory_iterator(testing_data::Path(dir))) {
-      if (entry.path().extension() == ".gif") names.push_back(std::string(dir) + "/" + entry.path().filename().string());
+      if (entry.path().extension() == ".gif")
+        names.push_back(std::string(dir) + "/" + entry.path().filename().string());
     }
   }
   std::sort(names.begin(), names.end());
@@ -82,10 +83,10 @@ std::vector<std::string> GifFiles() {
 
 TEST(GifDecoder, InterlacedAndPlainTreesShowTheReferencePixels) {
   VELMORA_REQUIRE_TESTDATA();
-  for (const auto& [file, rgbFile] :
-       std::vector<std::pair<std::string, std::string>>{{"gif/treescap.gif", "gif/treescap.rgb"},
-                                                        {"gif/treescap-interlaced.gif", "gif/treescap.rgb"},
-                                                        {"gif/porsche.gif", "gif/porsche.rgb"}}) {
+  for (const auto& [file, rgbFile] : std::vector<std::pair<std::string, std::string>>{
+           {"gif/treescap.gif", "gif/treescap.rgb"},
+           {"gif/treescap-interlaced.gif", "gif/treescap.rgb"},
+           {"gif/porsche.gif", "gif/porsche.rgb"}}) {
     Still still;
     DecodeStill(ReadFile(testing_data::Path(file)), &still);
     ASSERT_TRUE(still.ok) << file;
@@ -129,9 +130,9 @@ TEST(GifDecoder, EveryPublicFileDecodesLikeGiflibOrFailsQuickly) {
 
 TEST(GifDecoder, BrokenFilesFailOrDecodeWithinBoundedWork) {
   VELMORA_REQUIRE_TESTDATA();
-  for (const char* name : {"gif/lzwof.gif", "gif/lzwoob.gif", "gif/issue-117-out-of-range.gif",
-                           "gif/issue-96-small-codesize.gif",
-                           "gif/issue-101-infinite-empty-loop.gif"}) {
+  for (const char* name :
+       {"gif/lzwof.gif", "gif/lzwoob.gif", "gif/issue-117-out-of-range.gif",
+        "gif/issue-96-small-codesize.gif", "gif/issue-101-infinite-empty-loop.gif"}) {
     const auto bytes = ReadFile(testing_data::Path(name));
     ASSERT_FALSE(bytes.empty()) << name;
     Still still;
@@ -150,15 +151,15 @@ TEST(GifDecoder, BrokenFilesFailOrDecodeWithinBoundedWork) {
         << name;
     if (still.ok) {
       EXPECT_EQ(still.record.size, 1064 + ((Dword(still.record.pixels + 4) + 3) & ~3) *
-                                             -Dword(still.record.pixels + 8));
+                                              -Dword(still.record.pixels + 8));
     }
   }
 }
 
 // A tiny GIF assembled by hand: screen 4x1, global table of 2, then `body`.
 std::vector<uint8_t> HandMade(const std::vector<uint8_t>& body, bool globalTable = true) {
-  std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 1, 0,
-                              static_cast<uint8_t>(globalTable ? 0x80 : 0), 0, 0};
+  std::vector<uint8_t> gif = {
+      'G', 'I', 'F', '8', '9', 'a', 4, 0, 1, 0, static_cast<uint8_t>(globalTable ? 0x80 : 0), 0, 0};
   if (globalTable) {
     const uint8_t table[6] = {0x10, 0x20, 0x30, 0xA0, 0xB0, 0xC0};
     gif.insert(gif.end(), table, table + 6);
@@ -169,8 +170,8 @@ std::vector<uint8_t> HandMade(const std::vector<uint8_t>& body, bool globalTable
 
 // Image descriptor 4x1 at (0,0), minimum code size 2, one sub-block of code bytes.
 std::vector<uint8_t> Image(const std::vector<uint8_t>& codes, uint8_t flags = 0) {
-  std::vector<uint8_t> b = {0x2C, 0, 0, 0, 0, 4, 0, 1, 0, flags, 2,
-                            static_cast<uint8_t>(codes.size())};
+  std::vector<uint8_t> b = {0x2C, 0, 0, 0,     0, 4,
+                            0,    1, 0, flags, 2, static_cast<uint8_t>(codes.size())};
   b.insert(b.end(), codes.begin(), codes.end());
   b.push_back(0);
   return b;
@@ -194,11 +195,11 @@ TEST(GifDecoder, WalkRulesOnHandMadeStreams) {
 
   // Extensions before the image are skipped: comment, application, plain text, control, and
   // one with a label nobody defined, passed over by its sub-blocks like the rest.
-  std::vector<uint8_t> withExtensions = {0x21, 0xFE, 3, 'a', 'b', 'c', 0,
-                                         0x21, 0x99, 2, 'x', 'y', 1, 'z', 0,
-                                         0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1, 0, 0, 0,
-                                         0x21, 0x01, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 'h', 'i', 0,
-                                         0x21, 0xF9, 4, 0x09, 10, 0, 1, 0};
+  std::vector<uint8_t> withExtensions = {
+      0x21, 0xFE, 3,    'a',  'b', 'c',  0,    0x21, 0x99, 2,   'x', 'y', 1,   'z', 0, 0x21,
+      0xFF, 11,   'N',  'E',  'T', 'S',  'C',  'A',  'P',  'E', '2', '.', '0', 3,   1, 0,
+      0,    0,    0x21, 0x01, 12,  0,    0,    0,    0,    0,   0,   0,   0,   0,   0, 0,
+      0,    2,    'h',  'i',  0,   0x21, 0xF9, 4,    0x09, 10,  0,   1,   0};
   auto image = Image(kCodes1010);
   withExtensions.insert(withExtensions.end(), image.begin(), image.end());
   Still extended;
@@ -213,7 +214,8 @@ TEST(GifDecoder, WalkRulesOnHandMadeStreams) {
   const std::vector<Case> failing = {
       {"no image, only a trailer", HandMade({0x3B})},
       {"no image, nothing after the header", HandMade({})},
-      {"global table cut off", {'G', 'I', 'F', '8', '9', 'a', 4, 0, 1, 0, 0x80, 0, 0, 1, 2, 3, 4, 5}},
+      {"global table cut off",
+       {'G', 'I', 'F', '8', '9', 'a', 4, 0, 1, 0, 0x80, 0, 0, 1, 2, 3, 4, 5}},
       {"unknown extension running past the end", HandMade({0x21, 0x99, 2, 'x', 'y', 5, 'z'})},
       {"stray byte", HandMade({0x42})},
       {"comment running past the end", HandMade({0x21, 0xFE, 9, 'a'})},
@@ -328,7 +330,6 @@ TEST(GifDecoder, InterlacedImagesOfEveryShortHeightMatchTheirPlainTwins) {
   }
 }
 
-
 TEST(GifDecoder, ACutStreamKeepsItsDecodedPixelsAndZeroesTheRest) {
   std::vector<GifColorType> palette(16, GifColorType{1, 2, 3});
   Frame f;
@@ -338,7 +339,8 @@ TEST(GifDecoder, ACutStreamKeepsItsDecodedPixelsAndZeroesTheRest) {
   for (int i = 0; i < 64 * 64; ++i) {
     seed = seed * 1103515245u + 12345u;
     // Runs of one colour (long strings) broken by noise.
-    f.pixels.push_back(static_cast<uint8_t>((seed >> 29) == 0 ? 1 + (seed >> 12) % 15 : 1 + (i / 7) % 3));
+    f.pixels.push_back(
+        static_cast<uint8_t>((seed >> 29) == 0 ? 1 + (seed >> 12) % 15 : 1 + (i / 7) % 3));
   }
   const auto whole = EncodeGif(64, 64, palette, {f});
   ASSERT_GT(whole.size(), 800u);

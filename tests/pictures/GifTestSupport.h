@@ -112,7 +112,8 @@ inline std::vector<uint8_t> EncodeGif(int screenWidth, int screenHeight,
       ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(n), ext) == GIF_OK;
     }
     ColorMapObject* local = f.colours.empty() ? nullptr : MakeMap(f.colours);
-    ok = ok && EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, local) == GIF_OK;
+    ok = ok &&
+         EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlaced, local) == GIF_OK;
     if (local != nullptr) GifFreeMapObject(local);
     std::vector<int> rows;
     if (f.interlaced) {
@@ -124,8 +125,9 @@ inline std::vector<uint8_t> EncodeGif(int screenWidth, int screenHeight,
     }
     for (int r : rows) {
       if (!ok) break;
-      ok = EGifPutLine(gif, const_cast<GifPixelType*>(f.pixels.data()) + static_cast<size_t>(r) * f.width,
-                       f.width) == GIF_OK;
+      ok = EGifPutLine(
+               gif, const_cast<GifPixelType*>(f.pixels.data()) + static_cast<size_t>(r) * f.width,
+               f.width) == GIF_OK;
     }
   }
   EGifCloseFile(gif, &error);

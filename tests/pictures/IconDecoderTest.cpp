@@ -20,7 +20,9 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<uint8_t> Ico(const char* name) { return ReadBytes(testing_data::Path(std::string("ico/") + name)); }
+std::vector<uint8_t> Ico(const char* name) {
+  return ReadBytes(testing_data::Path(std::string("ico/") + name));
+}
 
 // What an icon looks like drawn on white, as 0x00RRGGBB values.
 std::vector<uint32_t> DrawOnWhite(HICON icon, int width, int height) {
@@ -40,11 +42,13 @@ std::vector<uint32_t> DrawOnWhite(HICON icon, int width, int height) {
 }
 
 // The icon made straight from one directory entry's image.
-std::vector<uint32_t> EntryDrawn(const std::vector<uint8_t>& file, int entry, int width, int height) {
+std::vector<uint32_t> EntryDrawn(const std::vector<uint8_t>& file, int entry, int width,
+                                 int height) {
   uint32_t size, offset;
   std::memcpy(&size, file.data() + 6 + entry * 16 + 8, 4);
   std::memcpy(&offset, file.data() + 6 + entry * 16 + 12, 4);
-  HICON icon = CreateIconFromResourceEx(file.data() + offset, size, TRUE, 0x00030000, width, height, 0);
+  HICON icon =
+      CreateIconFromResourceEx(file.data() + offset, size, TRUE, 0x00030000, width, height, 0);
   EXPECT_NE(icon, nullptr);
   auto pixels = DrawOnWhite(icon, width, height);
   DestroyIcon(icon);
@@ -114,7 +118,8 @@ std::vector<uint32_t> OverWhite(const std::vector<uint32_t>& argb) {
   for (uint32_t p : argb) {
     const uint32_t a = p >> 24;
     uint32_t v = 0;
-    for (int shift = 0; shift <= 16; shift += 8) v |= ((((p >> shift) & 0xFF) * a + 255 * (255 - a) + 127) / 255) << shift;
+    for (int shift = 0; shift <= 16; shift += 8)
+      v |= ((((p >> shift) & 0xFF) * a + 255 * (255 - a) + 127) / 255) << shift;
     out.push_back(v);
   }
   return out;
@@ -135,7 +140,8 @@ TEST(IconDecoder, PngAndMasklessThirtyTwoBitEntriesShow) {
 
   auto cut = Ico("truncated_mask_32bpp.ico");
   std::vector<uint32_t> cutPixels(64 * 64);
-  for (int y = 0; y < 64; ++y) std::memcpy(&cutPixels[static_cast<size_t>(63 - y) * 64], cut.data() + 22 + 40 + y * 256, 256);
+  for (int y = 0; y < 64; ++y)
+    std::memcpy(&cutPixels[static_cast<size_t>(63 - y) * 64], cut.data() + 22 + 40 + y * 256, 256);
 
   struct Case {
     const char* name;
@@ -201,7 +207,9 @@ TEST(IconDecoder, UnusableFilesFail) {
   badReserved[0] = 1;
   EXPECT_FALSE(Decode(badReserved).ok);
   for (size_t cut = 0; cut < 6 + 16; ++cut) {
-    EXPECT_FALSE(Decode(std::vector<uint8_t>(smile.begin(), smile.begin() + static_cast<std::ptrdiff_t>(cut))).ok);
+    EXPECT_FALSE(Decode(std::vector<uint8_t>(smile.begin(),
+                                             smile.begin() + static_cast<std::ptrdiff_t>(cut)))
+                     .ok);
   }
 }
 

@@ -46,12 +46,12 @@ Decoded Reference(const std::vector<uint8_t>& bytes, int pixelFormat = TJPF_BGR)
   Decoded d;
   tjhandle tj = tjInitDecompress();
   int subsamp = 0, colorspace = 0;
-  if (tjDecompressHeader3(tj, bytes.data(), static_cast<unsigned long>(bytes.size()), &d.width, &d.height,
-                          &subsamp, &colorspace) == 0 &&
+  if (tjDecompressHeader3(tj, bytes.data(), static_cast<unsigned long>(bytes.size()), &d.width,
+                          &d.height, &subsamp, &colorspace) == 0 &&
       d.width > 0 && d.height > 0) {
     d.pixels.assign(static_cast<size_t>(d.width) * d.height * tjPixelSize[pixelFormat], 0);
-    int rc = tjDecompress2(tj, bytes.data(), static_cast<unsigned long>(bytes.size()), d.pixels.data(), d.width, 0,
-                           d.height, pixelFormat, TJFLAG_BOTTOMUP);
+    int rc = tjDecompress2(tj, bytes.data(), static_cast<unsigned long>(bytes.size()),
+                           d.pixels.data(), d.width, 0, d.height, pixelFormat, TJFLAG_BOTTOMUP);
     d.ok = rc == 0 || tjGetErrorCode(tj) == TJERR_WARNING;
   }
   tjDestroy(tj);
@@ -61,11 +61,13 @@ Decoded Reference(const std::vector<uint8_t>& bytes, int pixelFormat = TJPF_BGR)
 
 std::vector<uint8_t> Compress(int width, int height, int pixelFormat, int subsamp, int quality) {
   std::vector<uint8_t> source(static_cast<size_t>(width) * height * tjPixelSize[pixelFormat]);
-  for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<uint8_t>((i * 7) ^ (i / 97) ^ (i >> 11));
+  for (size_t i = 0; i < source.size(); ++i)
+    source[i] = static_cast<uint8_t>((i * 7) ^ (i / 97) ^ (i >> 11));
   tjhandle tj = tjInitCompress();
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
-  int rc = tjCompress2(tj, source.data(), width, 0, height, pixelFormat, &jpeg, &size, subsamp, quality, 0);
+  int rc = tjCompress2(tj, source.data(), width, 0, height, pixelFormat, &jpeg, &size, subsamp,
+                       quality, 0);
   std::vector<uint8_t> out;
   if (rc == 0) out.assign(jpeg, jpeg + size);
   tjFree(jpeg);
@@ -75,7 +77,8 @@ std::vector<uint8_t> Compress(int width, int height, int pixelFormat, int subsam
 
 TEST(JpegDecoder, ConformanceFilesMatchTurboJpegByteForByte) {
   VELMORA_REQUIRE_TESTDATA();
-  const char* names[] = {"testorig.jpg", "test.jpg", "hopper_gray.jpg", "testimgari.jpg", "truncated_jpeg.jpg"};
+  const char* names[] = {"testorig.jpg", "test.jpg", "hopper_gray.jpg", "testimgari.jpg",
+                         "truncated_jpeg.jpg"};
   for (const char* name : names) {
     SCOPED_TRACE(name);
     auto bytes = ReadBytes(testing_data::Path(std::string("jpeg/") + name));
@@ -103,7 +106,8 @@ TEST(JpegDecoder, GreyscaleIsExpandedToThreeEqualSamples) {
   bool allExpanded = true;
   for (size_t i = 0; i < grey.pixels.size(); ++i) {
     const uint8_t* p = d.pixels.data() + i * 3;
-    allExpanded = allExpanded && p[0] == grey.pixels[i] && p[1] == grey.pixels[i] && p[2] == grey.pixels[i];
+    allExpanded =
+        allExpanded && p[0] == grey.pixels[i] && p[1] == grey.pixels[i] && p[2] == grey.pixels[i];
   }
   EXPECT_TRUE(allExpanded);
 }
@@ -111,8 +115,9 @@ TEST(JpegDecoder, GreyscaleIsExpandedToThreeEqualSamples) {
 TEST(JpegDecoder, GeneratedPicturesOfAwkwardSizesMatchTurboJpeg) {
   struct Case {
     int width, height, format, subsamp;
-  } cases[] = {{1, 1, TJPF_RGB, TJSAMP_444},   {33, 17, TJPF_RGB, TJSAMP_420}, {17, 33, TJPF_BGR, TJSAMP_422},
-               {65, 9, TJPF_GRAY, TJSAMP_GRAY}, {250, 3, TJPF_RGB, TJSAMP_440}, {7, 300, TJPF_RGB, TJSAMP_411}};
+  } cases[] = {{1, 1, TJPF_RGB, TJSAMP_444},   {33, 17, TJPF_RGB, TJSAMP_420},
+               {17, 33, TJPF_BGR, TJSAMP_422}, {65, 9, TJPF_GRAY, TJSAMP_GRAY},
+               {250, 3, TJPF_RGB, TJSAMP_440}, {7, 300, TJPF_RGB, TJSAMP_411}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " subsamp " << c.subsamp);
     auto jpeg = Compress(c.width, c.height, c.format, c.subsamp, 85);
@@ -152,7 +157,8 @@ TEST(JpegDecoder, CmykAndYcckConvertDeterministically) {
 
 TEST(JpegDecoder, BrokenStreamsFailCleanly) {
   VELMORA_REQUIRE_TESTDATA();
-  for (const char* name : {"monkey12.jpg", "missing-sof.jpg", "max_size.jpg", "invalid-dimensions.jpg"}) {
+  for (const char* name :
+       {"monkey12.jpg", "missing-sof.jpg", "max_size.jpg", "invalid-dimensions.jpg"}) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(Ours(ReadBytes(testing_data::Path(std::string("jpeg/") + name))).ok);
   }

@@ -2,8 +2,8 @@
 // encoder written here from the format's rules.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <random>
 #include <utility>
@@ -132,8 +132,7 @@ TEST(Lzw, CodeBeyondNextFreeDecodesAsIfItWereNextFree) {
   w.Put(7, 4);  // entry 7 = "2 2" + "2"
   w.Put(5, 4);
   LzwStatus status;
-  EXPECT_EQ(Decode(2, w.Finish(), 32, &status),
-            (std::vector<uint8_t>{2, 2, 2, 2, 2, 2, 2, 2}));
+  EXPECT_EQ(Decode(2, w.Finish(), 32, &status), (std::vector<uint8_t>{2, 2, 2, 2, 2, 2, 2, 2}));
   EXPECT_EQ(status, LzwStatus::kEndCode);
 }
 
@@ -191,8 +190,8 @@ TEST(Lzw, RoundTripsThroughTheWholeTableWithAndWithoutClears) {
       std::vector<uint8_t> pixels(200000);
       const unsigned alphabet = std::min(1u << m, 5u);
       for (size_t i = 0; i < pixels.size(); ++i) {
-        pixels[i] = (rng() % 7 == 0) ? static_cast<uint8_t>(rng() % alphabet)
-                                     : (i > 0 ? pixels[i - 1] : 0);
+        pixels[i] =
+            (rng() % 7 == 0) ? static_cast<uint8_t>(rng() % alphabet) : (i > 0 ? pixels[i - 1] : 0);
       }
       const auto codes = Encode(pixels, m, clearWhenFull);
       LzwStatus status;

@@ -38,7 +38,7 @@ long StatusKb(const char* field) {
 struct Outcome {
   bool exited = false;  // the child ended normally (was not killed)
   bool decoded = false;
-  long growthMb = 0;    // its peak resident size beyond what it had when `run` started
+  long growthMb = 0;  // its peak resident size beyond what it had when `run` started
 };
 
 // Runs `run` in a child process whose peak resident size is reset first (clear_refs 5).
@@ -52,13 +52,15 @@ Outcome InChild(const std::function<bool()>& run) {
     const bool decoded = run();
     const long growth = (StatusKb("VmHWM:") - start) / 1024;
     const long report[2] = {decoded ? 1 : 0, growth};
-    const bool written = write(channel[1], report, sizeof report) == static_cast<ssize_t>(sizeof report);
+    const bool written =
+        write(channel[1], report, sizeof report) == static_cast<ssize_t>(sizeof report);
     _exit(written ? 0 : 1);
   }
   close(channel[1]);
   Outcome o;
   long report[2] = {0, 0};
-  const bool got = pid > 0 && read(channel[0], report, sizeof report) == static_cast<ssize_t>(sizeof report);
+  const bool got =
+      pid > 0 && read(channel[0], report, sizeof report) == static_cast<ssize_t>(sizeof report);
   close(channel[0]);
   int status = 0;
   if (pid > 0) waitpid(pid, &status, 0);
@@ -119,8 +121,8 @@ Bytes Jpeg(int width, int height, bool progressive, int claimWidth = 0, int clai
   tjhandle tj = tjInitCompress();
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
-  const int rc = tjCompress2(tj, source.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_420, 75,
-                             progressive ? TJFLAG_PROGRESSIVE : 0);
+  const int rc = tjCompress2(tj, source.data(), width, 0, height, TJPF_RGB, &jpeg, &size,
+                             TJSAMP_420, 75, progressive ? TJFLAG_PROGRESSIVE : 0);
   Bytes out;
   if (rc == 0) out.assign(jpeg, jpeg + size);
   tjFree(jpeg);
@@ -166,7 +168,8 @@ Bytes DensestCodes(size_t pixels) {
 }
 
 // A GIF with a 2-colour global table and one frame of the given size holding `codes`.
-Bytes Gif(unsigned screenWidth, unsigned screenHeight, unsigned width, unsigned height, const Bytes& codes) {
+Bytes Gif(unsigned screenWidth, unsigned screenHeight, unsigned width, unsigned height,
+          const Bytes& codes) {
   Bytes b = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
   b.reserve(b.size() + 13 + codes.size() + codes.size() / 255 + 1);
   PutWord(&b, 6, screenWidth);
@@ -177,7 +180,8 @@ Bytes Gif(unsigned screenWidth, unsigned screenHeight, unsigned width, unsigned 
   for (size_t at = 0; at < codes.size(); at += 255) {
     const size_t n = std::min<size_t>(255, codes.size() - at);
     b.push_back(static_cast<uint8_t>(n));
-    b.insert(b.end(), codes.begin() + static_cast<long>(at), codes.begin() + static_cast<long>(at + n));
+    b.insert(b.end(), codes.begin() + static_cast<long>(at),
+             codes.begin() + static_cast<long>(at + n));
   }
   b.push_back(0);
   b.push_back(0x3B);
@@ -186,8 +190,8 @@ Bytes Gif(unsigned screenWidth, unsigned screenHeight, unsigned width, unsigned 
 
 void Chunk(Bytes* png, const char* type, const Bytes& body) {
   const auto n = static_cast<uint32_t>(body.size());
-  png->insert(png->end(), {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
-                           static_cast<uint8_t>(n)});
+  png->insert(png->end(), {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16),
+                           static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)});
   Bytes typed(type, type + 4);
   typed.insert(typed.end(), body.begin(), body.end());
   png->insert(png->end(), typed.begin(), typed.end());
@@ -200,10 +204,19 @@ void Chunk(Bytes* png, const char* type, const Bytes& body) {
 // included), deflated by zlib at its best compression.
 Bytes Png(uint32_t width, uint32_t height, int colourType, const Bytes& raw) {
   Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  Bytes header = {static_cast<uint8_t>(width >> 24), static_cast<uint8_t>(width >> 16), static_cast<uint8_t>(width >> 8),
-                  static_cast<uint8_t>(width), static_cast<uint8_t>(height >> 24), static_cast<uint8_t>(height >> 16),
-                  static_cast<uint8_t>(height >> 8), static_cast<uint8_t>(height), 8, static_cast<uint8_t>(colourType),
-                  0, 0, 0};
+  Bytes header = {static_cast<uint8_t>(width >> 24),
+                  static_cast<uint8_t>(width >> 16),
+                  static_cast<uint8_t>(width >> 8),
+                  static_cast<uint8_t>(width),
+                  static_cast<uint8_t>(height >> 24),
+                  static_cast<uint8_t>(height >> 16),
+                  static_cast<uint8_t>(height >> 8),
+                  static_cast<uint8_t>(height),
+                  8,
+                  static_cast<uint8_t>(colourType),
+                  0,
+                  0,
+                  0};
   Chunk(&png, "IHDR", header);
   uLongf size = compressBound(static_cast<uLong>(raw.size()));
   Bytes deflated(size);
@@ -227,7 +240,9 @@ TEST(OversizedPictures, TinyFilesClaimingHugePicturesAreRefusedWithoutAllocating
       {"baseline JPEG claiming 16000 x 16000", Jpeg(16, 16, false, 16000, 16000), all},
       {"progressive JPEG claiming 16000 x 16000", Jpeg(16, 16, true, 16000, 16000), all},
       {"GIF with one 16384 x 8192 frame", Gif(16, 16, 16384, 8192, DensestCodes(100)), all},
-      {"PNG claiming 8192 x 8191 RGBA", Png(8192, 8191, 6, Bytes(100, 0)), {{"LoadAnimationFrames", Animation}}},
+      {"PNG claiming 8192 x 8191 RGBA",
+       Png(8192, 8191, 6, Bytes(100, 0)),
+       {{"LoadAnimationFrames", Animation}}},
   };
   EXPECT_EQ(cases[0].bytes.size(), 130u);
   for (const Case& c : cases) {

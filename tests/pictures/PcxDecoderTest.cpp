@@ -18,7 +18,9 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-uint16_t Word(const std::vector<uint8_t>& f, size_t at) { return static_cast<uint16_t>(f[at] | (f[at + 1] << 8)); }
+uint16_t Word(const std::vector<uint8_t>& f, size_t at) {
+  return static_cast<uint16_t>(f[at] | (f[at + 1] << 8));
+}
 
 struct Decoded {
   bool ok = false;
@@ -55,7 +57,8 @@ std::vector<uint8_t> ExpandAll(const std::vector<uint8_t>& f, size_t lines, size
   return out;
 }
 
-std::vector<uint8_t> Header(int width, int height, uint8_t bits, uint8_t planes, uint16_t bytesPerLine) {
+std::vector<uint8_t> Header(int width, int height, uint8_t bits, uint8_t planes,
+                            uint16_t bytesPerLine) {
   std::vector<uint8_t> f(128, 0);
   f[0] = 0x0A;
   f[1] = 5;
@@ -111,7 +114,8 @@ TEST(PcxDecoder, EightBitFilesBecomePackedTopDownBitmaps) {
     for (int i = 0; i < 256; ++i) {
       const uint8_t* rgb = file.data() + file.size() - 768 + i * 3;
       const uint8_t* bgr0 = d.block.data() + 40 + i * 4;
-      paletteMatches = paletteMatches && bgr0[0] == rgb[2] && bgr0[1] == rgb[1] && bgr0[2] == rgb[0] && bgr0[3] == 0;
+      paletteMatches = paletteMatches && bgr0[0] == rgb[2] && bgr0[1] == rgb[1] &&
+                       bgr0[2] == rgb[0] && bgr0[3] == 0;
     }
     EXPECT_TRUE(paletteMatches);
   }
@@ -158,7 +162,8 @@ TEST(PcxDecoder, ShortLinesAreZeroFilledToTheBitmapRow) {
 
 TEST(PcxDecoder, OtherDepthsAndBrokenHeadersFail) {
   VELMORA_REQUIRE_TESTDATA();
-  for (const char* name : {"test-bpp24.pcx", "test-bpp4.pcx", "p_4_planes.pcx", "ossfuzz-4836216264589312.pcx"}) {
+  for (const char* name :
+       {"test-bpp24.pcx", "test-bpp4.pcx", "p_4_planes.pcx", "ossfuzz-4836216264589312.pcx"}) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(Decode(ReadBytes(testing_data::Path(std::string("pcx/") + name))).ok);
   }
@@ -192,7 +197,8 @@ TEST(PcxDecoder, RunsEndAtTheOutputAndMissingDataStaysZero) {
   f.push_back(5);
   Decoded d = Decode(f);
   ASSERT_TRUE(d.ok);
-  EXPECT_EQ(std::vector<uint8_t>(d.block.begin() + 1064, d.block.end()), (std::vector<uint8_t>{5, 5, 0, 0, 5, 5, 0, 0}));
+  EXPECT_EQ(std::vector<uint8_t>(d.block.begin() + 1064, d.block.end()),
+            (std::vector<uint8_t>{5, 5, 0, 0, 5, 5, 0, 0}));
 
   // Literal bytes, with 0xC0 itself a literal; the second line never arrives.
   auto g = Header(3, 2, 8, 1, 3);
@@ -200,9 +206,11 @@ TEST(PcxDecoder, RunsEndAtTheOutputAndMissingDataStaysZero) {
   g.push_back(0x02);
   Decoded e = Decode(g);
   ASSERT_TRUE(e.ok);
-  EXPECT_EQ(std::vector<uint8_t>(e.block.begin() + 1064, e.block.end()), (std::vector<uint8_t>{0xC0, 1, 2, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(std::vector<uint8_t>(e.block.begin() + 1064, e.block.end()),
+            (std::vector<uint8_t>{0xC0, 1, 2, 0, 0, 0, 0, 0}));
   // No palette marker: the colours stay zero.
-  EXPECT_EQ(std::vector<uint8_t>(e.block.begin() + 40, e.block.begin() + 1064), std::vector<uint8_t>(1024, 0));
+  EXPECT_EQ(std::vector<uint8_t>(e.block.begin() + 40, e.block.begin() + 1064),
+            std::vector<uint8_t>(1024, 0));
 
   // A palette right after the pixel data is used.
   auto h = Header(1, 1, 8, 1, 1);

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <cstdlib>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -15,7 +15,9 @@
 
 namespace {
 
-uint32_t Be32(const uint8_t* p) { return uint32_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+uint32_t Be32(const uint8_t* p) {
+  return uint32_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
 
 uint32_t Crc32(const uint8_t* p, size_t n) {
   uint32_t crc = 0xFFFFFFFFu;
@@ -52,7 +54,8 @@ std::vector<uint8_t> WithoutColourSpace(const std::vector<uint8_t>& png, bool* h
       if (colourType == 3 && n >= 1 && body[0] * 3u + 2 < palette.size()) {
         std::memcpy(background, &palette[body[0] * 3u], 3);
       } else if ((colourType == 0 || colourType == 4) && n >= 2) {
-        const int v = bitDepth == 16 ? body[0] : (body[0] << 8 | body[1]) * 255 / ((1 << bitDepth) - 1);
+        const int v =
+            bitDepth == 16 ? body[0] : (body[0] << 8 | body[1]) * 255 / ((1 << bitDepth) - 1);
         background[0] = background[1] = background[2] = static_cast<uint8_t>(v);
       } else if (n >= 6) {
         for (int c = 0; c < 3; ++c) background[c] = bitDepth == 16 ? body[c * 2] : body[c * 2 + 1];
@@ -61,13 +64,15 @@ std::vector<uint8_t> WithoutColourSpace(const std::vector<uint8_t>& png, bool* h
     if (type == "IHDR" && bitDepth == 16) {
       // Without a stated gamma the reference takes 16-bit samples as linear; a gamma equal to
       // its own output encoding makes it just scale them down.
-      out.insert(out.end(), png.begin() + static_cast<long>(p), png.begin() + static_cast<long>(p + 12 + n));
+      out.insert(out.end(), png.begin() + static_cast<long>(p),
+                 png.begin() + static_cast<long>(p + 12 + n));
       uint8_t gama[16] = {0, 0, 0, 4, 'g', 'A', 'M', 'A', 0, 0, 0xB1, 0x8F};  // 45455
       const uint32_t crc = Crc32(gama + 4, 8);
       for (int i = 0; i < 4; ++i) gama[12 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
       out.insert(out.end(), gama, gama + 16);
     } else if (type != "gAMA" && type != "sRGB" && type != "iCCP" && type != "cHRM") {
-      out.insert(out.end(), png.begin() + static_cast<long>(p), png.begin() + static_cast<long>(p + 12 + n));
+      out.insert(out.end(), png.begin() + static_cast<long>(p),
+                 png.begin() + static_cast<long>(p + 12 + n));
     }
     p += 12 + n;
   }
@@ -143,7 +148,8 @@ TEST(PngFrames, EveryPngSuiteFileDecodesOrFailsLikeLibpng) {
       uint8_t want[4] = {r[0], r[1], r[2], static_cast<uint8_t>(255 - r[3])};
       if (hasBackground) {
         for (int c = 0; c < 3; ++c) {
-          want[c] = static_cast<uint8_t>((r[c] * r[3] + background[2 - c] * (255 - r[3]) + 127) / 255);
+          want[c] =
+              static_cast<uint8_t>((r[c] * r[3] + background[2 - c] * (255 - r[3]) + 127) / 255);
         }
       }
       const uint32_t got = pixels[i];
@@ -159,7 +165,8 @@ TEST(PngFrames, EveryPngSuiteFileDecodesOrFailsLikeLibpng) {
 
 // A greyscale PNG written by libpng: `samples` at `depth` bits, a background chunk and,
 // when `transparent` >= 0, that sample marked transparent.
-std::vector<uint8_t> GreyPng(int depth, const std::vector<int>& samples, int background, int transparent) {
+std::vector<uint8_t> GreyPng(int depth, const std::vector<int>& samples, int background,
+                             int transparent) {
   std::vector<uint8_t> out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -175,8 +182,8 @@ std::vector<uint8_t> GreyPng(int depth, const std::vector<int>& samples, int bac
       },
       nullptr);
   const auto width = static_cast<png_uint_32>(samples.size());
-  png_set_IHDR(png, info, width, 1, depth, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, width, 1, depth, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_color_16 bkgd{};
   bkgd.gray = static_cast<png_uint_16>(background);
   png_set_bKGD(png, info, &bkgd);
@@ -207,7 +214,8 @@ TEST(PngFrames, GreyscaleWithABackgroundKeepsItsLevelsAtEveryDepth) {
     const int background = top * 2 / 3, transparent = samples[1];
     for (bool withKey : {false, true}) {
       const auto png = GreyPng(depth, samples, background, withKey ? transparent : -1);
-      SCOPED_TRACE("depth " + std::to_string(depth) + (withKey ? " with a transparent sample" : ""));
+      SCOPED_TRACE("depth " + std::to_string(depth) +
+                   (withKey ? " with a transparent sample" : ""));
       const Reference ref = ReadWithSimplifiedApi(png);
       ASSERT_TRUE(ref.ok);
       int w = 0, h = 0;
@@ -218,7 +226,8 @@ TEST(PngFrames, GreyscaleWithABackgroundKeepsItsLevelsAtEveryDepth) {
       for (size_t x = 0; x < samples.size(); ++x) {
         const uint8_t* r = &ref.bgra[x * 4];
         const int want = (r[0] * r[3] + backgroundLevel * (255 - r[3]) + 127) / 255;
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(static_cast<int>((pixels[x] >> (8 * c)) & 0xFF), want) << x;
+        for (int c = 0; c < 3; ++c)
+          EXPECT_EQ(static_cast<int>((pixels[x] >> (8 * c)) & 0xFF), want) << x;
       }
     }
   }

@@ -12,10 +12,10 @@
 namespace rt {
 namespace {
 
-using testing_gbk::Gbk;
 using ::testing::ExitedWithCode;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using testing_gbk::Gbk;
 
 std::string Format(const char* message, int32_t code) {
   char out[512];
@@ -24,8 +24,9 @@ std::string Format(const char* message, int32_t code) {
 }
 
 TEST(RuntimeErrorText, LayoutWithCodeAndMessage) {
-  EXPECT_EQ(Format(NumberedErrorMessage(1), 1),
-            Gbk("运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n"));
+  EXPECT_EQ(
+      Format(NumberedErrorMessage(1), 1),
+      Gbk("运行时出错!\r\n\r\n错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n"));
 }
 
 TEST(RuntimeErrorText, CodeZeroShowsOnlyTheMessage) {
@@ -62,7 +63,9 @@ TEST(RuntimeErrorText, NumberedMessages) {
   EXPECT_STREQ(NumberedErrorMessage(12), "");
 }
 
-void EndRoutineThatSpeaks() { std::fputs("END-ROUTINE-RAN\n", stderr); }
+void EndRoutineThatSpeaks() {
+  std::fputs("END-ROUTINE-RAN\n", stderr);
+}
 
 int32_t SuppressingIntercept(int32_t code, const char*) {
   std::fprintf(stderr, "INTERCEPT %d\n", code);
@@ -83,9 +86,11 @@ TEST(RuntimeErrorDeathTest, NumberedErrorShowsTheBoxAndExitsWithMinusOne) {
         Services().raiseRuntimeError(4);
       },
       ExitedWithCode(255),
-      ::testing::AllOf(HasSubstr("错误\n"),
-                       HasSubstr("运行时出错!\r\n\r\n错误代码：4\r\n\r\n错误信息：数组成员引用下标必须大于等于1"),
-                       Not(HasSubstr("END-ROUTINE-RAN"))));
+      ::testing::AllOf(
+          HasSubstr("错误\n"),
+          HasSubstr(
+              "运行时出错!\r\n\r\n错误代码：4\r\n\r\n错误信息：数组成员引用下标必须大于等于1"),
+          Not(HasSubstr("END-ROUTINE-RAN"))));
 }
 
 TEST(RuntimeErrorDeathTest, InterceptSuppressesTheBoxButTheProgramStillEnds) {

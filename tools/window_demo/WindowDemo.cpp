@@ -79,7 +79,8 @@ LRESULT CALLBACK TextProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
   const char line1[] = "Default GUI font: The quick brown fox";
   TextOutA(dc, 8, 8, line1, static_cast<int>(sizeof line1 - 1));
-  HFONT song = CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, 0, 0, 0, 0, kSongTi);
+  HFONT song = CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, 0, 0, 0, 0,
+                           kSongTi);
   SelectObject(dc, song);
   SetTextColor(dc, RGB(160, 20, 20));
   TextOutA(dc, 8, 32, kChineseLine, static_cast<int>(sizeof kChineseLine - 1));
@@ -106,7 +107,8 @@ LRESULT CALLBACK ShapesProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   }
   HBRUSH green = CreateSolidBrush(RGB(60, 180, 90));
   HGDIOBJ oldBrush = SelectObject(dc, green);
-  Ellipse(dc, client.right / 2 - 50, client.bottom / 2 - 30, client.right / 2 + 50, client.bottom / 2 + 30);
+  Ellipse(dc, client.right / 2 - 50, client.bottom / 2 - 30, client.right / 2 + 50,
+          client.bottom / 2 + 30);
   SelectObject(dc, oldBrush);
   SelectObject(dc, oldPen);
   DeleteObject(green);
@@ -125,24 +127,28 @@ bool Register(const char* name, WNDPROC proc, int backgroundStock) {
 }
 
 HWND Child(const char* cls, HWND parent, int x, int y, int width, int height, COLORREF color = 0) {
-  HWND child = CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE, x, y, width, height, parent, nullptr,
-                               nullptr, nullptr);
+  HWND child = CreateWindowExA(0, cls, "", WS_CHILD | WS_VISIBLE, x, y, width, height, parent,
+                               nullptr, nullptr, nullptr);
   if (child != nullptr) SetWindowLongPtrA(child, GWLP_USERDATA, static_cast<LONG_PTR>(color));
   return child;
 }
 
 HWND Control(const char* cls, const char* text, DWORD style, HWND parent, int x, int y, int width,
              int height, int id) {
-  HWND control = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
-  if (control != nullptr) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+  HWND control =
+      CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+                      reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+  if (control != nullptr)
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 0);
   return control;
 }
 
 // The third window: a menu bar and one of each common control.
 HWND MakeControlsWindow() {
-  HWND w = CreateWindowExA(0, kFrameClass, kControlsTitle, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE,
-                           620, 20, 620, 270, nullptr, nullptr, nullptr, nullptr);
+  HWND w = CreateWindowExA(0, kFrameClass, kControlsTitle,
+                           WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 620, 20, 620, 270,
+                           nullptr, nullptr, nullptr, nullptr);
   if (w == nullptr) return nullptr;
   HMENU bar = CreateMenu();
   HMENU file = CreatePopupMenu();
@@ -155,7 +161,8 @@ HWND MakeControlsWindow() {
 
   Control("BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, w, 10, 10, 90, 28, 10);
   Control("BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, w, 110, 10, 90, 28, 11);
-  HWND check = Control("BUTTON", "Film grain", BS_AUTOCHECKBOX | WS_TABSTOP, w, 10, 48, 120, 22, 12);
+  HWND check =
+      Control("BUTTON", "Film grain", BS_AUTOCHECKBOX | WS_TABSTOP, w, 10, 48, 120, 22, 12);
   SendMessageA(check, BM_SETCHECK, BST_CHECKED, 0);
   HWND radio = Control("BUTTON", "Colour", BS_AUTORADIOBUTTON | WS_GROUP, w, 140, 48, 90, 22, 13);
   Control("BUTTON", "Mono", BS_AUTORADIOBUTTON, w, 230, 48, 80, 22, 14);
@@ -163,14 +170,17 @@ HWND MakeControlsWindow() {
   Control("STATIC", "Caption:", SS_LEFT, w, 10, 84, 60, 20, 15);
   HWND edit = Control("EDIT", kEditText, ES_AUTOHSCROLL | WS_TABSTOP, w, 72, 80, 238, 24, 16);
   SetWindowLongPtrA(edit, GWL_EXSTYLE, WS_EX_CLIENTEDGE);
-  SetWindowPos(edit, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-  HWND combo = Control("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, w, 10, 116, 140, 160, 17);
+  SetWindowPos(edit, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  HWND combo =
+      Control("COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, w, 10, 116, 140, 160, 17);
   for (const char* item : {"Kodachrome", "Tri-X", "Velvia"}) {
     SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   }
   SendMessageA(combo, CB_SETCURSEL, 1, 0);
   HWND list = Control("LISTBOX", "", LBS_NOTIFY | WS_BORDER | WS_VSCROLL, w, 330, 10, 130, 110, 18);
-  for (const char* item : {"beach.jpg", "portrait.jpg", "street.jpg", "night.jpg", "harbour.jpg", "snow.jpg"}) {
+  for (const char* item :
+       {"beach.jpg", "portrait.jpg", "street.jpg", "night.jpg", "harbour.jpg", "snow.jpg"}) {
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   }
   SendMessageA(list, LB_SETCURSEL, 2, 0);
@@ -193,17 +203,19 @@ HWND MakeControlsWindow() {
 
 int main() {
   if (!platform::user::StartPresenterForProgram()) return 1;
-  if (!Register(kFrameClass, FrameProc, LTGRAY_BRUSH) || !Register(kPanelClass, PanelProc, WHITE_BRUSH) ||
-      !Register(kTextClass, TextProc, WHITE_BRUSH) || !Register(kShapesClass, ShapesProc, WHITE_BRUSH)) {
+  if (!Register(kFrameClass, FrameProc, LTGRAY_BRUSH) ||
+      !Register(kPanelClass, PanelProc, WHITE_BRUSH) ||
+      !Register(kTextClass, TextProc, WHITE_BRUSH) ||
+      !Register(kShapesClass, ShapesProc, WHITE_BRUSH)) {
     std::fprintf(stderr, "window_demo: cannot register the window classes\n");
     return 1;
   }
 
   HWND first = CreateWindowExA(0, kFrameClass, "Velmora demo: first window",
-                               WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 60, 50, 520, 360,
-                               nullptr, nullptr, nullptr, nullptr);
-  HWND second = CreateWindowExA(0, kFrameClass, kSecondTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 480, 300,
-                                560, 380, nullptr, nullptr, nullptr, nullptr);
+                               WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 60, 50, 520,
+                               360, nullptr, nullptr, nullptr, nullptr);
+  HWND second = CreateWindowExA(0, kFrameClass, kSecondTitle, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 480,
+                                300, 560, 380, nullptr, nullptr, nullptr, nullptr);
   if (first == nullptr || second == nullptr) {
     std::fprintf(stderr, "window_demo: cannot create the windows\n");
     return 1;

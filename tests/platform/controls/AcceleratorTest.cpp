@@ -69,7 +69,8 @@ TEST_F(AcceleratorTest, KeyDownsWithExactlyTheirModifiersBecomeCommands) {
                   {FVIRTKEY, (VK_F1 + 4), 13}};
   HACCEL table = CreateAcceleratorTableA(keys, 4);
 
-  EXPECT_EQ(Chord(w, table, {VK_CONTROL}, 'S'), 1) << "the key down only; the key up is not translated";
+  EXPECT_EQ(Chord(w, table, {VK_CONTROL}, 'S'), 1)
+      << "the key down only; the key up is not translated";
   EXPECT_EQ(Chord(w, table, {VK_CONTROL, VK_SHIFT}, 'S'), 1);
   EXPECT_EQ(Chord(w, table, {}, 'S'), 0) << "without Ctrl: typing, not a command";
   EXPECT_EQ(Chord(w, table, {VK_SHIFT}, 'S'), 0);

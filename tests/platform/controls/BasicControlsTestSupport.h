@@ -75,11 +75,11 @@ class ControlTest : public window_test::WindowTest {
     WindowTest::TearDown();
   }
 
-  HWND Child(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
-             int id, DWORD exStyle = 0) {
-    HWND child = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                                 host, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)),
-                                 nullptr, nullptr);
+  HWND Child(const char* cls, const char* text, DWORD style, int x, int y, int w, int h, int id,
+             DWORD exStyle = 0) {
+    HWND child =
+        CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, host,
+                        reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
     automation::RunUntilIdle();
     window_test::Take();
     return child;

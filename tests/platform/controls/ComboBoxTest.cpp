@@ -44,8 +44,11 @@ TEST_F(ComboBoxTest, ItemMessagesAndTheSelectedText) {
   EXPECT_EQ(Sel(c), CB_ERR);
   EXPECT_EQ(SendMessageA(c, WM_GETTEXTLENGTH, 0, 0), 0);
   EXPECT_EQ(SendMessageA(c, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("black")), 0);
-  EXPECT_EQ(SendMessageA(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("BLUE")), 3);
-  EXPECT_EQ(SendMessageA(c, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("gr")), 2);
+  EXPECT_EQ(SendMessageA(c, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>("BLUE")),
+            3);
+  EXPECT_EQ(
+      SendMessageA(c, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("gr")), 2);
   EXPECT_EQ(Sel(c), 2);
   char text[32] = {};
   EXPECT_EQ(SendMessageA(c, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text)), 5);
@@ -128,7 +131,8 @@ TEST_F(ComboBoxTest, DismissingRestoresTheSelection) {
   Press(VK_ESCAPE);
   EXPECT_FALSE(Dropped(c));
   EXPECT_EQ(Sel(c), 1);
-  EXPECT_EQ(Notifications(Take(), c), (std::vector<int>{CBN_DROPDOWN, CBN_SELENDCANCEL, CBN_CLOSEUP}));
+  EXPECT_EQ(Notifications(Take(), c),
+            (std::vector<int>{CBN_DROPDOWN, CBN_SELENDCANCEL, CBN_CLOSEUP}));
   // A press outside the drop-down dismisses it as well.
   SendMessageA(c, CB_SHOWDROPDOWN, TRUE, 0);
   SendMessageA(DropDown(), WM_KEYDOWN, VK_DOWN, 0);
@@ -169,7 +173,8 @@ TEST_F(ComboBoxTest, KeysOnAClosedComboChangeTheSelection) {
   Press(VK_RETURN);
   EXPECT_FALSE(Dropped(c));
   EXPECT_EQ(Sel(c), 0);
-  EXPECT_EQ(Notifications(Take(), c), (std::vector<int>{CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
+  EXPECT_EQ(Notifications(Take(), c),
+            (std::vector<int>{CBN_DROPDOWN, CBN_SELENDOK, CBN_CLOSEUP, CBN_SELCHANGE}));
 }
 
 TEST_F(ComboBoxTest, FieldShowsTheSelectedItem) {

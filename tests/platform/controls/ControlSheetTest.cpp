@@ -44,8 +44,8 @@ class ControlSheetTest : public WindowTest {
 
   // One window with every control in its states.
   HWND BuildGallery() {
-    gallery_ = Make(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, kGalleryX,
-                    kGalleryY, kGalleryW, kGalleryH, nullptr, 0, "Controls");
+    gallery_ = Make(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE,
+                    kGalleryX, kGalleryY, kGalleryW, kGalleryH, nullptr, 0, "Controls");
     SetForegroundWindow(gallery_);
     int y = 10;
     Control("BUTTON", "Normal", BS_PUSHBUTTON, 10, y, 90, 26);
@@ -148,8 +148,8 @@ class ControlSheetTest : public WindowTest {
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
     AppendMenuA(bar, MF_STRING, 6, "&Edit");
     AppendMenuA(bar, MF_STRING, 7, "&View");
-    HWND w = Make(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, kMenuX, kMenuY, kMenuW, kMenuH,
-                  nullptr, 0, "Menus", bar);
+    HWND w = Make(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, kMenuX, kMenuY, kMenuW,
+                  kMenuH, nullptr, 0, "Menus", bar);
     SetForegroundWindow(w);
     RunUntilIdle();
     Image shot;
@@ -179,7 +179,8 @@ class ControlSheetTest : public WindowTest {
       shot = CaptureWindow(box);
       platform::testing::PressKey(VK_ESCAPE);
     });
-    MessageBoxA(nullptr, "Save the changes to photo.png?", "Velmora", MB_YESNOCANCEL | MB_ICONQUESTION);
+    MessageBoxA(nullptr, "Save the changes to photo.png?", "Velmora",
+                MB_YESNOCANCEL | MB_ICONQUESTION);
     platform::testing::ClearDialogDriver();
     return shot;
   }
@@ -201,7 +202,8 @@ class ControlSheetTest : public WindowTest {
     namespace fs = std::filesystem;
     const fs::path folder = fs::temp_directory_path() / "velmora-control-sheet";
     fs::create_directories(folder / "Albums");
-    for (const char* name : {"beach.png", "portrait.jpg", "notes.txt"}) std::ofstream(folder / name) << "x";
+    for (const char* name : {"beach.png", "portrait.jpg", "notes.txt"})
+      std::ofstream(folder / name) << "x";
     const std::string dir = folder.string();
     char file[260] = "beach.png";
     OPENFILENAMEA ofn{};
@@ -288,7 +290,8 @@ TEST_F(ControlSheetTest, EveryControlPaintsInBothThemes) {
   const int controls = created_;
   HMODULE library = LoadLibraryA(VELMORA_SAMPLE_THEME);
   ASSERT_NE(library, nullptr);
-  auto attach = reinterpret_cast<int (*)()>(reinterpret_cast<void*>(GetProcAddress(library, "SampleThemeAttach")));
+  auto attach = reinterpret_cast<int (*)()>(
+      reinterpret_cast<void*>(GetProcAddress(library, "SampleThemeAttach")));
   ASSERT_NE(attach, nullptr);
   ASSERT_EQ(attach(), 1);
   Shots themed = ShootAll();
@@ -307,7 +310,8 @@ TEST_F(ControlSheetTest, EveryControlPaintsInBothThemes) {
   // The theme changes most of what is shown: palette, frames and control pieces.
   const size_t area = static_cast<size_t>(plain.gallery.width) * plain.gallery.height;
   EXPECT_GT(Differing(plain.gallery, themed.gallery), area / 2);
-  EXPECT_GT(Differing(plain.menu, themed.menu), static_cast<size_t>(plain.menu.width) * plain.menu.height / 4);
+  EXPECT_GT(Differing(plain.menu, themed.menu),
+            static_cast<size_t>(plain.menu.width) * plain.menu.height / 4);
 
   const char* path = std::getenv("VELMORA_CONTROL_SHEET");
   if (path == nullptr || *path == '\0') return;

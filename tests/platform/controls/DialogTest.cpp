@@ -25,24 +25,27 @@ class DialogKeys : public DialogFixture {
     dialog_ = CreateDialogWindow(
         nullptr, "keys", 300, 200, WS_SYSMENU, 0,
         [this](HWND, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-          if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) commands_.push_back(LOWORD(wParam));
+          if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
+            commands_.push_back(LOWORD(wParam));
           return std::nullopt;
         });
     ASSERT_NE(dialog_, nullptr);
     AddDialogControl(dialog_, "STATIC", "&Name:", SS_LEFT, 10, 10, 60, 16, kLabel);
     edit_ = AddDialogControl(dialog_, "EDIT", "abc", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 70, 8,
                              120, 22, kEdit);
-    radio_[0] = AddDialogControl(dialog_, "BUTTON", "One", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP,
-                                 10, 40, 80, 20, kRadio1);
-    radio_[1] = AddDialogControl(dialog_, "BUTTON", "Two", BS_AUTORADIOBUTTON, 10, 60, 80, 20, kRadio2);
-    radio_[2] = AddDialogControl(dialog_, "BUTTON", "Three", BS_AUTORADIOBUTTON, 10, 80, 80, 20,
-                                 kRadio3);
+    radio_[0] =
+        AddDialogControl(dialog_, "BUTTON", "One", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 10,
+                         40, 80, 20, kRadio1);
+    radio_[1] =
+        AddDialogControl(dialog_, "BUTTON", "Two", BS_AUTORADIOBUTTON, 10, 60, 80, 20, kRadio2);
+    radio_[2] =
+        AddDialogControl(dialog_, "BUTTON", "Three", BS_AUTORADIOBUTTON, 10, 80, 80, 20, kRadio3);
     check_ = AddDialogControl(dialog_, "BUTTON", "&Check", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP,
                               10, 110, 100, 20, kCheck);
-    disabled_ = AddDialogControl(dialog_, "BUTTON", "Off", WS_TABSTOP | WS_DISABLED, 120, 110, 60, 24,
-                                 kDisabled);
-    ok_ = AddDialogControl(dialog_, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 120, 160,
-                           80, 24, IDOK);
+    disabled_ = AddDialogControl(dialog_, "BUTTON", "Off", WS_TABSTOP | WS_DISABLED, 120, 110, 60,
+                                 24, kDisabled);
+    ok_ = AddDialogControl(dialog_, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 120,
+                           160, 80, 24, IDOK);
     cancel_ = AddDialogControl(dialog_, "BUTTON", "Cancel", WS_TABSTOP, 210, 160, 80, 24, IDCANCEL);
     ShowWindow(dialog_, SW_SHOW);
     SetActiveWindow(dialog_);
@@ -292,12 +295,12 @@ TEST_F(DialogModal, EndDialogResultOwnerDisabledAndNestedLoops) {
 
 TEST_F(DialogModal, BackgroundIsPaintedAndTheCloseBoxCancels) {
   std::vector<int> commands;
-  HWND dialog = CreateDialogWindow(
-      nullptr, "bg", 120, 80, WS_SYSMENU, 0,
-      [&](HWND, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-        if (message == WM_COMMAND) commands.push_back(LOWORD(wParam));
-        return std::nullopt;
-      });
+  HWND dialog =
+      CreateDialogWindow(nullptr, "bg", 120, 80, WS_SYSMENU, 0,
+                         [&](HWND, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+                           if (message == WM_COMMAND) commands.push_back(LOWORD(wParam));
+                           return std::nullopt;
+                         });
   ShowWindow(dialog, SW_SHOW);
   automation::RunUntilIdle();
   automation::Image image = automation::CaptureWindow(dialog);

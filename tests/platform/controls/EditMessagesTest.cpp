@@ -86,8 +86,8 @@ TEST_F(EditMessagesTest, OverlongTextIsKeptWholeAndStaysEditable) {
 }
 
 TEST_F(EditMessagesTest, LinesOfAMultiLineEdit) {
-  HWND edit = Child("EDIT", "", WS_BORDER | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
-                    10, 10, 200, 100, 3);
+  HWND edit = Child("EDIT", "", WS_BORDER | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL, 10, 10,
+                    200, 100, 3);
   SetFocus(edit);
   automation::TypeUtf8("first");
   automation::PressKey(VK_RETURN);
@@ -157,8 +157,8 @@ TEST_F(EditMessagesTest, ScrollingFollowsTheCaretAndLineScroll) {
 }
 
 TEST_F(EditMessagesTest, VerticalScrollBarFollowsTheViewAndScrollsIt) {
-  HWND edit = Child("EDIT", "", WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL,
-                    10, 10, 150, 60, 3);
+  HWND edit =
+      Child("EDIT", "", WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, 10, 10, 150, 60, 3);
   std::string text;
   for (int i = 0; i < 20; ++i) text += "row\r\n";
   SetWindowTextA(edit, text.c_str());
@@ -184,7 +184,8 @@ TEST_F(EditMessagesTest, VerticalScrollBarFollowsTheViewAndScrollsIt) {
 }
 
 TEST_F(EditMessagesTest, ClipboardConvertsBetweenGbkAndUtf8) {
-  HWND edit = Child("EDIT", Gbk("复制中文").c_str(), WS_BORDER | ES_AUTOHSCROLL, 10, 10, 150, 24, 3);
+  HWND edit =
+      Child("EDIT", Gbk("复制中文").c_str(), WS_BORDER | ES_AUTOHSCROLL, 10, 10, 150, 24, 3);
   SendMessageA(edit, EM_SETSEL, 4, 8);
   SendMessageA(edit, WM_COPY, 0, 0);
   EXPECT_EQ(Clipboard().GetClipboardText(), "中文");
@@ -281,7 +282,8 @@ TEST_F(EditMessagesTest, MouseSelectsWholeCharactersAndWords) {
 TEST_F(EditMessagesTest, ParentColoursTheFieldAndReadOnlyAsksAsAStatic) {
   HBRUSH green = CreateSolidBrush(RGB(0, 160, 0));
   std::vector<UINT> asked;
-  window_test::Record().handlers[host] = [&](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+  window_test::Record().handlers[host] = [&](HWND, UINT m, WPARAM,
+                                             LPARAM) -> std::optional<LRESULT> {
     if (m == WM_CTLCOLOREDIT || m == WM_CTLCOLORSTATIC) {
       asked.push_back(m);
       return reinterpret_cast<LRESULT>(green);

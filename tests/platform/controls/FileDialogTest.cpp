@@ -79,7 +79,8 @@ class FileDialog : public DialogFixture {
   static void ClickItem(HWND list, int index) {
     RECT item{};
     SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    automation::ClickInWindow(list, POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+    automation::ClickInWindow(list,
+                              POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2});
   }
   static int IndexOf(HWND list, const std::string& text) {
     auto items = ListItems(list);
@@ -205,9 +206,7 @@ TEST_F(FileDialog, SaveAppendsTheDefaultExtensionAndAsksBeforeOverwriting) {
         EXPECT_TRUE(IsWindowVisible(dialog)) << "No keeps the dialog open";
         automation::PressKey(VK_RETURN);
       },
-      [&](HWND box) {
-        Click(GetDlgItem(box, answers[static_cast<size_t>(boxes++)]));
-      });
+      [&](HWND box) { Click(GetDlgItem(box, answers[static_cast<size_t>(boxes++)])); });
   ASSERT_TRUE(ok);
   EXPECT_EQ(boxes, 2);
   EXPECT_EQ(std::string(file_), root_ + "/b.jpg");

@@ -56,7 +56,7 @@ TEST_F(FontDialog, ChoosingFaceBoldAndSixteenPointsByKeyboard) {
     styles = ListItems(GetDlgItem(dialog, kIdStyleList));
     face = LastFace(dialog);
     automation::TypeGbk(face);  // replaces the selected text
-    AltKey('Y');                 // the style list
+    AltKey('Y');                // the style list
     automation::PressKey(VK_DOWN);
     automation::PressKey(VK_DOWN);
     AltKey('S');  // the size box, its text selected

@@ -37,7 +37,9 @@ TEST_F(ListBoxTest, ItemsAreAddedInsertedAndDeleted) {
   EXPECT_EQ(Add(lb, "one"), 0);
   EXPECT_EQ(Add(lb, "three"), 1);
   EXPECT_EQ(SendMessageA(lb, LB_INSERTSTRING, 1, reinterpret_cast<LPARAM>("two")), 1);
-  EXPECT_EQ(SendMessageA(lb, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("four")), 3);
+  EXPECT_EQ(
+      SendMessageA(lb, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("four")),
+      3);
   EXPECT_EQ(SendMessageA(lb, LB_INSERTSTRING, 9, reinterpret_cast<LPARAM>("nowhere")), LB_ERR);
   EXPECT_EQ(SendMessageA(lb, LB_GETCOUNT, 0, 0), 4);
   EXPECT_EQ(Text(lb, 1), "two");
@@ -71,8 +73,8 @@ TEST_F(ListBoxTest, ItemsAreAddedInsertedAndDeleted) {
 
 TEST_F(ListBoxTest, SortedListsOrderByBytesIgnoringAsciiCase) {
   HWND lb = List(LBS_SORT | LBS_HASSTRINGS);
-  const char* chen = "\xb3\xc2";   // GBK, sorts after ASCII
-  const char* an = "\xb0\xb2";     // GBK, before chen
+  const char* chen = "\xb3\xc2";  // GBK, sorts after ASCII
+  const char* an = "\xb0\xb2";    // GBK, before chen
   for (const char* t : {"banana", chen, "Apple", "cherry", an, "apple"}) Add(lb, t);
   EXPECT_EQ(Text(lb, 0), "Apple");
   EXPECT_EQ(Text(lb, 1), "apple");  // equal keys keep their order of arrival
@@ -88,15 +90,26 @@ TEST_F(ListBoxTest, SortedListsOrderByBytesIgnoringAsciiCase) {
 TEST_F(ListBoxTest, SearchesMatchPrefixesOrWholeTextsAndWrap) {
   HWND lb = List();
   for (const char* t : {"alpha", "beta", "Alphabet", "gamma", "\xd6\xd0\xce\xc4"}) Add(lb, t);
-  EXPECT_EQ(SendMessageA(lb, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("ALP")), 0);
-  EXPECT_EQ(SendMessageA(lb, LB_FINDSTRING, 0, reinterpret_cast<LPARAM>("alp")), 2);  // after the start
+  EXPECT_EQ(
+      SendMessageA(lb, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("ALP")), 0);
+  EXPECT_EQ(SendMessageA(lb, LB_FINDSTRING, 0, reinterpret_cast<LPARAM>("alp")),
+            2);  // after the start
   EXPECT_EQ(SendMessageA(lb, LB_FINDSTRING, 2, reinterpret_cast<LPARAM>("alp")), 0);  // wraps
-  EXPECT_EQ(SendMessageA(lb, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("ALPHABET")), 2);
-  EXPECT_EQ(SendMessageA(lb, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("alph")), LB_ERR);
-  EXPECT_EQ(SendMessageA(lb, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("\xd6\xd0")), 4);
-  EXPECT_EQ(SendMessageA(lb, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("g")), 3);
+  EXPECT_EQ(SendMessageA(lb, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>("ALPHABET")),
+            2);
+  EXPECT_EQ(SendMessageA(lb, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>("alph")),
+            LB_ERR);
+  EXPECT_EQ(SendMessageA(lb, LB_FINDSTRING, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>("\xd6\xd0")),
+            4);
+  EXPECT_EQ(
+      SendMessageA(lb, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("g")), 3);
   EXPECT_EQ(Sel(lb), 3);
-  EXPECT_EQ(SendMessageA(lb, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("zz")), LB_ERR);
+  EXPECT_EQ(
+      SendMessageA(lb, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("zz")),
+      LB_ERR);
   EXPECT_EQ(Sel(lb), 3);
   // Out-of-range selections are refused and leave the selection alone; -1 clears it.
   EXPECT_EQ(SendMessageA(lb, LB_SETCURSEL, 99, 0), LB_ERR);
@@ -146,7 +159,8 @@ TEST_F(ListBoxTest, ClicksSelectAndNotify) {
 TEST_F(ListBoxTest, KeysMoveTheSelection) {
   HWND lb = List(LBS_NOTIFY, 0);
   SetWindowPos(lb, nullptr, 0, 0, 150, Height(lb) * 4 + 2, SWP_NOMOVE | SWP_NOZORDER);  // four rows
-  for (const char* t : {"apple", "banana", "blueberry", "cherry", "\xc0\xe6", "date", "elder", "fig", "grape"}) {
+  for (const char* t :
+       {"apple", "banana", "blueberry", "cherry", "\xc0\xe6", "date", "elder", "fig", "grape"}) {
     Add(lb, t);
   }
   Focus(lb);
@@ -160,7 +174,7 @@ TEST_F(ListBoxTest, KeysMoveTheSelection) {
   Press(VK_END);
   EXPECT_EQ(Sel(lb), 8);
   EXPECT_GE(SendMessageA(lb, LB_GETTOPINDEX, 0, 0), 5);  // scrolled to show it
-  Press(VK_DOWN);  // at the end: stays, no notification
+  Press(VK_DOWN);                                        // at the end: stays, no notification
   Press(VK_HOME);
   EXPECT_EQ(Sel(lb), 0);
   EXPECT_EQ(SendMessageA(lb, LB_GETTOPINDEX, 0, 0), 0);

@@ -66,8 +66,9 @@ class ControlTest : public WindowTest {
 
   HWND Child(const char* cls, DWORD style, int x, int y, int w, int h, int id = 100,
              const char* text = "") {
-    HWND child = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent_,
-                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
+    HWND child =
+        CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent_,
+                        reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), nullptr, nullptr);
     automation::RunUntilIdle();
     return child;
   }

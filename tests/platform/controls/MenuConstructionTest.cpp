@@ -213,7 +213,9 @@ TEST_F(MenuConstructionTest, SetMenuTakesTheBarFromTheClientArea) {
   ClientToScreen(w, &origin);
   EXPECT_EQ(origin.y - outerBefore.top, 6 + 24 + 20);
   // The bar answers hit tests as the menu.
-  EXPECT_EQ(SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(outerBefore.left + 20, outerBefore.top + 40)), HTMENU);
+  EXPECT_EQ(
+      SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(outerBefore.left + 20, outerBefore.top + 40)),
+      HTMENU);
   EXPECT_TRUE(DrawMenuBar(w));
   EXPECT_TRUE(SetMenu(w, nullptr));
   EXPECT_EQ(Str(ClientRect(w)), Str(before));

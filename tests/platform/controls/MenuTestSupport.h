@@ -15,8 +15,8 @@ using Step = std::function<void(HWND popup)>;
 struct MenuScript {
   std::vector<Step> steps;
   size_t next = 0;
-  int idleAfterEnd = 0;  // idle calls once the script ran out (the loop should have ended)
-  std::vector<UINT> commands;        // LOWORD of WM_COMMAND, in order
+  int idleAfterEnd = 0;        // idle calls once the script ran out (the loop should have ended)
+  std::vector<UINT> commands;  // LOWORD of WM_COMMAND, in order
   std::vector<WORD> commandSources;  // HIWORD: 0 menu, 1 accelerator
   std::vector<HMENU> initPopups;     // WM_INITMENUPOPUP in order
   std::vector<UINT> order;           // the menu messages as they came

@@ -90,15 +90,15 @@ TEST_F(MenuTrackingTest, ClickingABarItemThenAnItemSendsItsCommand) {
 
 TEST_F(MenuTrackingTest, GrayedItemsAndSeparatorsAreNotChosenAndOutsideClicksCancel) {
   script_.steps = {
-      [&](HWND popup) { ClickAt(PopupItem(popup, 2)); },     // Save: grayed
+      [&](HWND popup) { ClickAt(PopupItem(popup, 2)); },  // Save: grayed
       [&](HWND popup) {
         RECT r{};
         GetWindowRect(popup, &r);
-        ClickAt({r.left + 40, r.top + 3 + 4 * 20 + 4});     // the separator's middle
+        ClickAt({r.left + 40, r.top + 3 + 4 * 20 + 4});  // the separator's middle
       },
       [&](HWND) {
         RECT r = WindowRect(window_);
-        ClickAt({r.left + 200, r.top + 200});                // the client area: cancels
+        ClickAt({r.left + 200, r.top + 200});  // the client area: cancels
       },
   };
   ClickAt(FileItem());
@@ -116,11 +116,11 @@ TEST_F(MenuTrackingTest, HoverOpensSubmenusAndSlidingAlongTheBarSwitchesMenus) {
         RECT r{};
         GetWindowRect(popup, &r);
         seen.push_back(script_.initPopups.back());
-        MouseMove(EditItem());                              // slide to Edit
+        MouseMove(EditItem());  // slide to Edit
       },
       [&](HWND popup) {
         seen.push_back(script_.initPopups.back());
-        ClickAt(PopupItem(popup, 1));                       // Copy
+        ClickAt(PopupItem(popup, 1));  // Copy
       },
   };
   ClickAt(FileItem());
@@ -153,7 +153,7 @@ TEST_F(MenuTrackingTest, ArrowsSkipSeparatorsEnterSubmenusAndCrossTheBar) {
   script_.steps = {
       // New(0) Open(1) Save(2, grayed but selectable) Recent(3) sep Exit(5): up wraps to Exit.
       [&](HWND) { PressKey(VK_UP); },
-      [&](HWND) { PressKey(VK_UP); },  // skips the separator to Recent
+      [&](HWND) { PressKey(VK_UP); },     // skips the separator to Recent
       [&](HWND) { PressKey(VK_RIGHT); },  // opens Recent with Alpha selected
       [&](HWND) {
         EXPECT_EQ(script_.initPopups.back(), recent_);
@@ -212,8 +212,7 @@ TEST_F(MenuTrackingTest, EscClosesOneLevelAtATimeAndAltAloneSelectsTheBar) {
   EXPECT_TRUE(script_.commands.empty());
 
   // F10 does what Alt alone does; Enter on a grayed item does nothing.
-  script_.steps = {[&](HWND) { PressKey(VK_RETURN); },
-                   [&](HWND) { PressKey(VK_DOWN); },
+  script_.steps = {[&](HWND) { PressKey(VK_RETURN); }, [&](HWND) { PressKey(VK_DOWN); },
                    [&](HWND) { PressKey(VK_DOWN); },  // Save (grayed)
                    [&](HWND) { PressKey(VK_RETURN); },
                    [&](HWND popup) {
@@ -285,7 +284,8 @@ TEST_F(MenuTrackingTest, TrackPopupMenuReturnsOrSendsTheCommand) {
     EXPECT_EQ(r.top, 160);
     ClickAt(PopupItem(popup, 1));
   }};
-  BOOL result = TrackPopupMenu(context, TPM_RETURNCMD | TPM_LEFTALIGN, 150, 160, 0, window_, nullptr);
+  BOOL result =
+      TrackPopupMenu(context, TPM_RETURNCMD | TPM_LEFTALIGN, 150, 160, 0, window_, nullptr);
   EXPECT_EQ(result, 8);
   RunUntilIdle();
   EXPECT_TRUE(script_.commands.empty()) << "TPM_RETURNCMD sends nothing";
@@ -308,7 +308,8 @@ TEST_F(MenuTrackingTest, TrackPopupMenuReturnsOrSendsTheCommand) {
   script_.next = 0;
   EXPECT_EQ(TrackPopupMenu(context, TPM_RETURNCMD, 10, 10, 0, window_, nullptr), 0);
   // Bad handles are refused without a loop.
-  EXPECT_FALSE(TrackPopupMenu(reinterpret_cast<HMENU>(static_cast<uintptr_t>(0x99)), 0, 0, 0, 0, window_, nullptr));
+  EXPECT_FALSE(TrackPopupMenu(reinterpret_cast<HMENU>(static_cast<uintptr_t>(0x99)), 0, 0, 0, 0,
+                              window_, nullptr));
   EXPECT_FALSE(TrackPopupMenu(context, 0, 0, 0, 0, nullptr, nullptr));
   DestroyMenu(context);
 }

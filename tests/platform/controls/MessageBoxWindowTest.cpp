@@ -47,9 +47,9 @@ TEST_F(MessageBoxWindow, ClickingAButtonAnswersWithItsId) {
 }
 
 TEST_F(MessageBoxWindow, EnterPicksTheDefaultButtonAndTabMovesIt) {
-  EXPECT_EQ(Run(nullptr, MB_YESNOCANCEL | MB_DEFBUTTON2,
-                [](HWND) { automation::PressKey(VK_RETURN); }),
-            IDNO);
+  EXPECT_EQ(
+      Run(nullptr, MB_YESNOCANCEL | MB_DEFBUTTON2, [](HWND) { automation::PressKey(VK_RETURN); }),
+      IDNO);
   EXPECT_EQ(Run(nullptr, MB_ABORTRETRYIGNORE | MB_DEFBUTTON3,
                 [](HWND) { automation::PressKey(VK_RETURN); }),
             IDIGNORE);
@@ -60,9 +60,9 @@ TEST_F(MessageBoxWindow, EnterPicksTheDefaultButtonAndTabMovesIt) {
                   automation::PressKey(VK_TAB);
                   automation::PumpDialogMessages();
                   EXPECT_EQ(GetFocus(), GetDlgItem(box, IDNO));
-                  EXPECT_EQ(SendMessageA(GetDlgItem(box, IDNO), WM_GETDLGCODE, 0, 0) &
-                                DLGC_DEFPUSHBUTTON,
-                            DLGC_DEFPUSHBUTTON)
+                  EXPECT_EQ(
+                      SendMessageA(GetDlgItem(box, IDNO), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON,
+                      DLGC_DEFPUSHBUTTON)
                       << "the default look follows the focus";
                   automation::PressKey(VK_RETURN);
                 }),
@@ -190,10 +190,13 @@ TEST_F(MessageBoxWindow, QuitInsideTheBoxIsPostedAgain) {
 
 TEST_F(MessageBoxWindow, CtrlCCopiesTheText) {
   platform::user::ActivePresenter().SetClipboardText("");
-  Run(nullptr, MB_OK, [](HWND) {
-    CtrlKey('C');
-    automation::PressKey(VK_RETURN);
-  }, "copy \xD5\xD5\xC6\xAC");
+  Run(
+      nullptr, MB_OK,
+      [](HWND) {
+        CtrlKey('C');
+        automation::PressKey(VK_RETURN);
+      },
+      "copy \xD5\xD5\xC6\xAC");
   std::string copied = platform::user::ActivePresenter().GetClipboardText();
   EXPECT_NE(copied.find("copy \xE7\x85\xA7\xE7\x89\x87"), std::string::npos) << copied;
   EXPECT_NE(copied.find("caption"), std::string::npos);
@@ -204,22 +207,25 @@ TEST_F(MessageBoxWindow, LongTextWrapsAndTheIconIsDrawn) {
   for (size_t i = 7; i < longText.size(); i += 8) longText[i] = ' ';
   RECT client{};
   int iconPixels = -1;
-  Run(nullptr, MB_OK | MB_ICONHAND, [&](HWND box) {
-    GetClientRect(box, &client);
-    automation::Image image = automation::CaptureWindow(box);
-    RECT window{}, inner{};
-    GetWindowRect(box, &window);
-    POINT origin{0, 0};
-    ClientToScreen(box, &origin);
-    int dx = origin.x - window.left, dy = origin.y - window.top;
-    COLORREF face = GetSysColor(COLOR_BTNFACE);
-    iconPixels = 0;
-    for (int y = 12; y < 44; ++y)
-      for (int x = 12; x < 44; ++x)
-        if (!image.empty() && image.ColorAt(x + dx, y + dy) != face) ++iconPixels;
-    (void)inner;
-    automation::PressKey(VK_RETURN);
-  }, longText.c_str());
+  Run(
+      nullptr, MB_OK | MB_ICONHAND,
+      [&](HWND box) {
+        GetClientRect(box, &client);
+        automation::Image image = automation::CaptureWindow(box);
+        RECT window{}, inner{};
+        GetWindowRect(box, &window);
+        POINT origin{0, 0};
+        ClientToScreen(box, &origin);
+        int dx = origin.x - window.left, dy = origin.y - window.top;
+        COLORREF face = GetSysColor(COLOR_BTNFACE);
+        iconPixels = 0;
+        for (int y = 12; y < 44; ++y)
+          for (int x = 12; x < 44; ++x)
+            if (!image.empty() && image.ColorAt(x + dx, y + dy) != face) ++iconPixels;
+        (void)inner;
+        automation::PressKey(VK_RETURN);
+      },
+      longText.c_str());
   EXPECT_LT(client.right, 520) << "long texts wrap instead of widening the box";
   EXPECT_GT(client.bottom, 100) << "the wrapped text takes several lines";
   EXPECT_GT(iconPixels, 50) << "the error icon is drawn at the top left";

@@ -8,7 +8,9 @@ using namespace lists_test;
 
 class ProgressTest : public ControlTest {
  protected:
-  HWND Bar(DWORD style = PBS_SMOOTH, int w = 202, int h = 20) { return Child(PROGRESS_CLASSA, style, 10, 10, w, h); }
+  HWND Bar(DWORD style = PBS_SMOOTH, int w = 202, int h = 20) {
+    return Child(PROGRESS_CLASSA, style, 10, 10, w, h);
+  }
 };
 
 TEST_F(ProgressTest, PositionsStayInTheRange) {

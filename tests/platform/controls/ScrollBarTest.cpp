@@ -107,7 +107,8 @@ TEST_F(ScrollBarTest, ArrowAndPagePressesAskTheParentAndRepeat) {
   automation::ClickAt(OnScreen(bar, {4, 8}));
   automation::RunUntilIdle();
   EXPECT_EQ(Codes(ScrollRequests(Take(), parent_)),
-            (std::vector<int>{SB_PAGEUP, SB_ENDSCROLL, SB_PAGEDOWN, SB_ENDSCROLL, SB_LINEUP, SB_ENDSCROLL}));
+            (std::vector<int>{SB_PAGEUP, SB_ENDSCROLL, SB_PAGEDOWN, SB_ENDSCROLL, SB_LINEUP,
+                              SB_ENDSCROLL}));
   // The bar never moves itself: the program decides.
   EXPECT_EQ(GetScrollPos(bar, SB_CTL), 50);
 }
@@ -165,8 +166,9 @@ TEST_F(ScrollBarTest, KeysOnAFocusedBarAskForTopBottomLinesAndPages) {
   Take();
   for (int key : {VK_HOME, VK_END, VK_UP, VK_NEXT}) Press(key);
   auto requests = ScrollRequests(Take(), parent_);
-  EXPECT_EQ(Codes(requests), (std::vector<int>{SB_TOP, SB_ENDSCROLL, SB_BOTTOM, SB_ENDSCROLL, SB_LINEUP,
-                                               SB_ENDSCROLL, SB_PAGEDOWN, SB_ENDSCROLL}));
+  EXPECT_EQ(Codes(requests),
+            (std::vector<int>{SB_TOP, SB_ENDSCROLL, SB_BOTTOM, SB_ENDSCROLL, SB_LINEUP,
+                              SB_ENDSCROLL, SB_PAGEDOWN, SB_ENDSCROLL}));
   ASSERT_FALSE(requests.empty());
   EXPECT_EQ(requests[0].message, static_cast<UINT>(WM_VSCROLL));
 }
@@ -247,7 +249,8 @@ TEST_F(ScrollBarTest, PressingAWindowBarScrollsThatWindow) {
   automation::MouseMove({grab.x, wr.top});
   automation::MouseUp({grab.x, wr.top});
   automation::RunUntilIdle();
-  EXPECT_EQ(Codes(ScrollRequests(Take(), w)), (std::vector<int>{SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL}));
+  EXPECT_EQ(Codes(ScrollRequests(Take(), w)),
+            (std::vector<int>{SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL}));
   // Disabled arrows do nothing.
   EXPECT_TRUE(EnableScrollBar(w, SB_VERT, ESB_DISABLE_DOWN));
   automation::MouseDown(downArrow);

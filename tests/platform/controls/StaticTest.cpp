@@ -11,7 +11,8 @@ class StaticTest : public ControlTest {};
 
 TEST_F(StaticTest, ParentBrushPaintsTheBackgroundAndTextKeepsTheDcColour) {
   HBRUSH red = CreateSolidBrush(RGB(200, 0, 0));
-  window_test::Record().handlers[host] = [&](HWND, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
+  window_test::Record().handlers[host] = [&](HWND, UINT m, WPARAM w,
+                                             LPARAM) -> std::optional<LRESULT> {
     if (m == WM_CTLCOLORSTATIC) {
       SetTextColor(reinterpret_cast<HDC>(w), RGB(0, 0, 255));
       SetBkMode(reinterpret_cast<HDC>(w), TRANSPARENT);
@@ -70,7 +71,8 @@ TEST_F(StaticTest, ImagesSwapAndReturnTheOldOne) {
   EXPECT_EQ(SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(first)), 0);
   EXPECT_EQ(SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(second)),
             reinterpret_cast<LRESULT>(first));
-  EXPECT_EQ(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), reinterpret_cast<LRESULT>(second));
+  EXPECT_EQ(SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0),
+            reinterpret_cast<LRESULT>(second));
   EXPECT_EQ(SendMessageA(picture, STM_GETIMAGE, IMAGE_ICON, 0), 0);
   EXPECT_EQ(SendMessageA(picture, STM_SETIMAGE, 99, 0), 0);
   automation::CaptureWindow(picture);

@@ -30,7 +30,8 @@ TEST_F(StatusBarTest, PartsHoldTheirTextsAndFlags) {
   EXPECT_STREQ(text, gbk);
   EXPECT_EQ(LOWORD(static_cast<DWORD>(got)), std::strlen(gbk));
   EXPECT_EQ(HIWORD(static_cast<DWORD>(got)), SBT_POPOUT);
-  EXPECT_EQ(LOWORD(static_cast<DWORD>(SendMessageA(sb, SB_GETTEXTLENGTHA, 1, 0))), std::strlen(gbk));
+  EXPECT_EQ(LOWORD(static_cast<DWORD>(SendMessageA(sb, SB_GETTEXTLENGTHA, 1, 0))),
+            std::strlen(gbk));
   // Parts that do not exist, and missing arguments, are refused.
   EXPECT_FALSE(SendMessageA(sb, SB_SETTEXTA, 7, reinterpret_cast<LPARAM>("x")));
   EXPECT_EQ(SendMessageA(sb, SB_GETTEXTLENGTHA, 7, 0), 0);
@@ -126,8 +127,8 @@ TEST_F(StatusBarTest, SizeGripSizesAResizableParentOnly) {
   EXPECT_EQ(Count(log, parent_, WM_ENTERSIZEMOVE), 1u);
   // No grip on a parent that cannot be resized.
   HWND fixed = Make(WS_POPUP | WS_CAPTION | WS_VISIBLE, 600, 40, 300, 200);
-  HWND other = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, fixed,
-                               nullptr, nullptr, nullptr);
+  HWND other = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0,
+                               0, 0, 0, fixed, nullptr, nullptr, nullptr);
   RECT o = WindowRect(other);
   EXPECT_EQ(SendMessageA(other, WM_NCHITTEST, 0, MAKELPARAM(o.right - 3, o.bottom - 3)), HTCLIENT);
 }

@@ -34,8 +34,8 @@ class ThemeInterfaceTest : public WindowTest {
 TEST_F(ThemeInterfaceTest, TheSampleThemeRepaintsExistingWindowsAndNullRestores) {
   HWND w = Make(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 40, 40, 240, 160, nullptr, 0,
                 "Themed");
-  HWND button = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20, 90,
-                                28, w, nullptr, nullptr, nullptr);
+  HWND button = CreateWindowExA(0, "BUTTON", "OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 20, 20,
+                                90, 28, w, nullptr, nullptr, nullptr);
   ASSERT_NE(button, nullptr);
   SetForegroundWindow(w);
   RunUntilIdle();
@@ -119,7 +119,8 @@ TEST_F(ThemeInterfaceTest, RecordsOfAnotherSizeVersionOrFrameAreRefused) {
 // A callback that paints some parts and leaves the rest, counting what it was asked.
 struct Counting {
   int asked[128] = {};
-  static int Paint(void* context, HDC dc, int part, const RECT* rect, const VelmoraThemePaintInfo* info) {
+  static int Paint(void* context, HDC dc, int part, const RECT* rect,
+                   const VelmoraThemePaintInfo* info) {
     auto* self = static_cast<Counting*>(context);
     if (part > 0 && part < 128) ++self->asked[part];
     if (info->size != sizeof(VelmoraThemePaintInfo)) return 0;

@@ -43,9 +43,13 @@ DibInfo MakeInfo(int width, int height, int bitCount) {
 }
 
 // Rectangles compared field by field, printable by the test framework.
-std::tuple<LONG, LONG, LONG, LONG> Box(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+std::tuple<LONG, LONG, LONG, LONG> Box(const RECT& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
 
-RGBQUAD Quad(COLORREF c) { return RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0}; }
+RGBQUAD Quad(COLORREF c) {
+  return RGBQUAD{GetBValue(c), GetGValue(c), GetRValue(c), 0};
+}
 
 // A memory DC over a DIB section, with direct access to its bits.
 class DibCanvas {
@@ -302,17 +306,20 @@ TEST(BlitTest, MaskBltChoosesForegroundOrBackgroundPerMaskBit) {
     DeleteDC(mdc);
   }
   // Foreground (mask 1) copies the source; background (mask 0) keeps the destination.
-  ASSERT_TRUE(MaskBlt(dst.dc(), 0, 0, 4, 1, src.dc(), 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, 0x00AA0029)));
+  ASSERT_TRUE(
+      MaskBlt(dst.dc(), 0, 0, 4, 1, src.dc(), 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, 0x00AA0029)));
   EXPECT_EQ(dst.At(0, 0), kGreen);
   EXPECT_EQ(dst.At(1, 0), kRed);
   EXPECT_EQ(dst.At(2, 0), kGreen);
   EXPECT_EQ(dst.At(3, 0), kRed);
   // Without a mask it is a BitBlt with the foreground operation.
-  ASSERT_TRUE(MaskBlt(dst.dc(), 0, 0, 1, 1, src.dc(), 0, 0, nullptr, 0, 0, MAKEROP4(SRCCOPY, BLACKNESS)));
+  ASSERT_TRUE(
+      MaskBlt(dst.dc(), 0, 0, 1, 1, src.dc(), 0, 0, nullptr, 0, 0, MAKEROP4(SRCCOPY, BLACKNESS)));
   EXPECT_EQ(dst.At(0, 0), kRed);
   // The mask must be monochrome.
   HBITMAP colour = CreateBitmap(4, 1, 1, 32, nullptr);
-  EXPECT_FALSE(MaskBlt(dst.dc(), 0, 0, 4, 1, src.dc(), 0, 0, colour, 0, 0, MAKEROP4(SRCCOPY, BLACKNESS)));
+  EXPECT_FALSE(
+      MaskBlt(dst.dc(), 0, 0, 4, 1, src.dc(), 0, 0, colour, 0, 0, MAKEROP4(SRCCOPY, BLACKNESS)));
   DeleteObject(colour);
   DeleteObject(mask);
 }
@@ -333,19 +340,25 @@ TEST(BlitTest, StretchDIBitsReadsBottomUpAndTopDownRowsUpright) {
     put(1 - topRow, 0, kBlue);
     put(1 - topRow, 1, kWhite);
     Canvas dst(4, 4, kBlack);
-    EXPECT_EQ(StretchDIBits(dst.dc(), 0, 0, 2, 2, 0, 0, 2, 2, bits, info.info(), DIB_RGB_COLORS, SRCCOPY), 2);
+    EXPECT_EQ(
+        StretchDIBits(dst.dc(), 0, 0, 2, 2, 0, 0, 2, 2, bits, info.info(), DIB_RGB_COLORS, SRCCOPY),
+        2);
     EXPECT_EQ(dst.At(0, 0), kRed) << topDown;
     EXPECT_EQ(dst.At(1, 0), kGreen);
     EXPECT_EQ(dst.At(0, 1), kBlue);
     EXPECT_EQ(dst.At(1, 1), kWhite);
     // Doubled with nearest neighbour.
     SetStretchBltMode(dst.dc(), COLORONCOLOR);
-    EXPECT_EQ(StretchDIBits(dst.dc(), 0, 0, 4, 4, 0, 0, 2, 2, bits, info.info(), DIB_RGB_COLORS, SRCCOPY), 2);
+    EXPECT_EQ(
+        StretchDIBits(dst.dc(), 0, 0, 4, 4, 0, 0, 2, 2, bits, info.info(), DIB_RGB_COLORS, SRCCOPY),
+        2);
     EXPECT_EQ(dst.At(1, 1), kRed);
     EXPECT_EQ(dst.At(3, 3), kWhite);
     // One source pixel: a bottom-up DIB counts ySrc from its bottom row.
     dst.Fill(kBlack);
-    EXPECT_EQ(StretchDIBits(dst.dc(), 0, 0, 1, 1, 1, 0, 1, 1, bits, info.info(), DIB_RGB_COLORS, SRCCOPY), 1);
+    EXPECT_EQ(
+        StretchDIBits(dst.dc(), 0, 0, 1, 1, 1, 0, 1, 1, bits, info.info(), DIB_RGB_COLORS, SRCCOPY),
+        1);
     EXPECT_EQ(dst.At(0, 0), topDown ? kGreen : kWhite);
   }
 }
@@ -358,18 +371,27 @@ TEST(BlitTest, StretchDIBitsUsesThePaletteOfIndexedDibs) {
   info.colors[2] = Quad(kBlue);
   uint8_t bits[4] = {2, 1, 0, 1};
   Canvas dst(4, 1, kWhite);
-  ASSERT_EQ(StretchDIBits(dst.dc(), 0, 0, 4, 1, 0, 0, 4, 1, bits, info.info(), DIB_RGB_COLORS, SRCCOPY), 1);
+  ASSERT_EQ(
+      StretchDIBits(dst.dc(), 0, 0, 4, 1, 0, 0, 4, 1, bits, info.info(), DIB_RGB_COLORS, SRCCOPY),
+      1);
   EXPECT_EQ(dst.At(0, 0), kBlue);
   EXPECT_EQ(dst.At(1, 0), kGreen);
   EXPECT_EQ(dst.At(2, 0), kRed);
   // Bad input gives 0 and draws nothing.
   dst.Fill(kWhite);
-  EXPECT_EQ(StretchDIBits(dst.dc(), 0, 0, 4, 1, 0, 0, 4, 1, nullptr, info.info(), DIB_RGB_COLORS, SRCCOPY), 0);
-  EXPECT_EQ(StretchDIBits(dst.dc(), 0, 0, 4, 1, 0, 0, 4, 1, bits, nullptr, DIB_RGB_COLORS, SRCCOPY), 0);
-  EXPECT_EQ(StretchDIBits(nullptr, 0, 0, 4, 1, 0, 0, 4, 1, bits, info.info(), DIB_RGB_COLORS, SRCCOPY), 0);
+  EXPECT_EQ(StretchDIBits(dst.dc(), 0, 0, 4, 1, 0, 0, 4, 1, nullptr, info.info(), DIB_RGB_COLORS,
+                          SRCCOPY),
+            0);
+  EXPECT_EQ(StretchDIBits(dst.dc(), 0, 0, 4, 1, 0, 0, 4, 1, bits, nullptr, DIB_RGB_COLORS, SRCCOPY),
+            0);
+  EXPECT_EQ(
+      StretchDIBits(nullptr, 0, 0, 4, 1, 0, 0, 4, 1, bits, info.info(), DIB_RGB_COLORS, SRCCOPY),
+      0);
   DibInfo broken = info;
   broken.header.biSize = 7;
-  EXPECT_EQ(StretchDIBits(dst.dc(), 0, 0, 4, 1, 0, 0, 4, 1, bits, broken.info(), DIB_RGB_COLORS, SRCCOPY), 0);
+  EXPECT_EQ(
+      StretchDIBits(dst.dc(), 0, 0, 4, 1, 0, 0, 4, 1, bits, broken.info(), DIB_RGB_COLORS, SRCCOPY),
+      0);
   EXPECT_EQ(dst.Count(kWhite), 4);
 }
 
@@ -379,14 +401,18 @@ TEST(BlitTest, SetDIBitsToDeviceDrawsOnlyTheBandItIsGiven) {
   DibInfo info = MakeInfo(1, 4, 32);
   uint32_t band[2] = {0x00FF0000, 0x0000FF00};  // scan 1 red, scan 2 green
   Canvas dst(1, 4, kBlack);
-  EXPECT_EQ(SetDIBitsToDevice(dst.dc(), 0, 0, 1, 4, 0, 0, 1, 2, band, info.info(), DIB_RGB_COLORS), 2);
+  EXPECT_EQ(SetDIBitsToDevice(dst.dc(), 0, 0, 1, 4, 0, 0, 1, 2, band, info.info(), DIB_RGB_COLORS),
+            2);
   EXPECT_EQ(dst.At(0, 0), kBlack);
   EXPECT_EQ(dst.At(0, 1), kGreen);
   EXPECT_EQ(dst.At(0, 2), kRed);
   EXPECT_EQ(dst.At(0, 3), kBlack);
-  EXPECT_EQ(SetDIBitsToDevice(dst.dc(), 0, 0, 1, 4, 0, 0, 0, 0, band, info.info(), DIB_RGB_COLORS), 0);
-  EXPECT_EQ(SetDIBitsToDevice(dst.dc(), 0, 0, 1, 4, 0, 0, 9, 2, band, info.info(), DIB_RGB_COLORS), 0);
-  EXPECT_EQ(SetDIBitsToDevice(dst.dc(), 0, 0, 1, 4, 0, 0, 0, 2, nullptr, info.info(), DIB_RGB_COLORS), 0);
+  EXPECT_EQ(SetDIBitsToDevice(dst.dc(), 0, 0, 1, 4, 0, 0, 0, 0, band, info.info(), DIB_RGB_COLORS),
+            0);
+  EXPECT_EQ(SetDIBitsToDevice(dst.dc(), 0, 0, 1, 4, 0, 0, 9, 2, band, info.info(), DIB_RGB_COLORS),
+            0);
+  EXPECT_EQ(
+      SetDIBitsToDevice(dst.dc(), 0, 0, 1, 4, 0, 0, 0, 2, nullptr, info.info(), DIB_RGB_COLORS), 0);
 }
 
 TEST(BlitTest, BadHandlesAndSizesFailOrDoNothing) {
@@ -404,13 +430,17 @@ TEST(BlitTest, BadHandlesAndSizesFailOrDoNothing) {
   dst.Fill(kWhite);
   // Empty, huge and far-away rectangles.
   EXPECT_TRUE(BitBlt(dst.dc(), 0, 0, 0, 4, src.dc(), 0, 0, SRCCOPY));
-  EXPECT_TRUE(BitBlt(dst.dc(), 0x7FFFFFF0, 0x7FFFFFF0, 0x7FFFFFFF, 0x7FFFFFFF, src.dc(), 0, 0, SRCCOPY));
-  EXPECT_TRUE(BitBlt(dst.dc(), INT32_MIN, INT32_MIN, 0x7FFFFFFF, 0x7FFFFFFF, src.dc(), INT32_MAX, INT32_MIN, SRCCOPY));
+  EXPECT_TRUE(
+      BitBlt(dst.dc(), 0x7FFFFFF0, 0x7FFFFFF0, 0x7FFFFFFF, 0x7FFFFFFF, src.dc(), 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(dst.dc(), INT32_MIN, INT32_MIN, 0x7FFFFFFF, 0x7FFFFFFF, src.dc(), INT32_MAX,
+                     INT32_MIN, SRCCOPY));
   EXPECT_TRUE(PatBlt(dst.dc(), INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN, BLACKNESS));
   EXPECT_EQ(dst.Count(kBlack), 16);  // that last one covers everything
   dst.Fill(kWhite);
-  EXPECT_TRUE(StretchBlt(dst.dc(), INT32_MIN, 0, INT32_MAX, 4, src.dc(), 0, 0, INT32_MAX, 4, SRCCOPY));
-  EXPECT_TRUE(StretchBlt(dst.dc(), 0, 0, 4, 4, src.dc(), INT32_MIN, INT32_MIN, -5, INT32_MAX, SRCCOPY));
+  EXPECT_TRUE(
+      StretchBlt(dst.dc(), INT32_MIN, 0, INT32_MAX, 4, src.dc(), 0, 0, INT32_MAX, 4, SRCCOPY));
+  EXPECT_TRUE(
+      StretchBlt(dst.dc(), 0, 0, 4, 4, src.dc(), INT32_MIN, INT32_MIN, -5, INT32_MAX, SRCCOPY));
   EXPECT_FALSE(StretchBlt(dst.dc(), 0, 0, 4, 4, src.dc(), 0, 0, 0, 4, SRCCOPY));
   EXPECT_TRUE(StretchBlt(dst.dc(), 0, 0, 0, 4, src.dc(), 0, 0, 4, 4, SRCCOPY));
   // A deleted DC is gone.

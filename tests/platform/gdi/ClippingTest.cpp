@@ -36,7 +36,8 @@ class ClipDC {
     POINT vp;
     GetViewportOrgEx(dc_, &vp);
     for (int y = 0; y < 20; ++y) {
-      for (int x = 0; x < 20; ++x) map.push_back(PtVisible(dc_, x + org.x - vp.x, y + org.y - vp.y) != 0);
+      for (int x = 0; x < 20; ++x)
+        map.push_back(PtVisible(dc_, x + org.x - vp.x, y + org.y - vp.y) != 0);
     }
     return map;
   }
@@ -202,7 +203,8 @@ TEST(ClippingTest, ExcludeAndIntersectAgreeWithAPixelReference) {
   std::mt19937 random(77);
   std::uniform_int_distribution<int> coordinate(-3, 23);
   for (int step = 0; step < 30; ++step) {
-    int l = coordinate(random), t = coordinate(random), r = coordinate(random), b = coordinate(random);
+    int l = coordinate(random), t = coordinate(random), r = coordinate(random),
+        b = coordinate(random);
     bool exclude = step % 3 != 0;
     if (exclude)
       ExcludeClipRect(c.dc(), l, t, r, b);
@@ -210,7 +212,8 @@ TEST(ClippingTest, ExcludeAndIntersectAgreeWithAPixelReference) {
       IntersectClipRect(c.dc(), l, t, r, b);
     for (int y = 0; y < 20; ++y) {
       for (int x = 0; x < 20; ++x) {
-        bool inside = x >= std::min(l, r) && x < std::max(l, r) && y >= std::min(t, b) && y < std::max(t, b);
+        bool inside =
+            x >= std::min(l, r) && x < std::max(l, r) && y >= std::min(t, b) && y < std::max(t, b);
         auto e = expected[static_cast<size_t>(y * 20 + x)];
         e = exclude ? (e && !inside) : (e && inside);
       }

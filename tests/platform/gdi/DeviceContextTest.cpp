@@ -71,9 +71,11 @@ TEST_F(DeviceContextTest, SettersReturnThePreviousValueAndRefuseNonsense) {
   auto context = platform::gdi::LookupDC(dc_);
   ASSERT_TRUE(context);
   // The DC brush and pen take their colours from the DC.
-  EXPECT_EQ(platform::gdi::BrushColor(*context, *platform::gdi::StockBrush(DC_BRUSH)), RGB(10, 20, 30));
+  EXPECT_EQ(platform::gdi::BrushColor(*context, *platform::gdi::StockBrush(DC_BRUSH)),
+            RGB(10, 20, 30));
   EXPECT_EQ(platform::gdi::PenColor(*context, *platform::gdi::StockPen(DC_PEN)), RGB(40, 50, 60));
-  EXPECT_EQ(platform::gdi::BrushColor(*context, *platform::gdi::StockBrush(GRAY_BRUSH)), RGB(128, 128, 128));
+  EXPECT_EQ(platform::gdi::BrushColor(*context, *platform::gdi::StockBrush(GRAY_BRUSH)),
+            RGB(128, 128, 128));
 }
 
 TEST_F(DeviceContextTest, OriginsMoveAndReportTheOldOnes) {
@@ -150,7 +152,7 @@ TEST_F(DeviceContextTest, RestoreDCReselectsTheSavedBitmap) {
   EXPECT_TRUE(RestoreDC(dc_, level));
   RECT box;
   GetClipBox(dc_, &box);
-  EXPECT_EQ(box.right, 4);  // drawing goes to the 4x4 bitmap again
+  EXPECT_EQ(box.right, 4);            // drawing goes to the 4x4 bitmap again
   EXPECT_TRUE(DeleteObject(second));  // deselected by the restore
   SelectObject(dc_, original);
 }

@@ -14,7 +14,6 @@
 #include "platform/gdi/GdiObjects.h"
 #include "platform/wingdi.h"
 #include "tests/common/TestData.h"
-#include "tests/common/TestData.h"
 
 namespace {
 
@@ -93,10 +92,12 @@ Bytes InOrder(const Bytes& top, const Bytes& bottom, bool topDown) {
 TEST_F(DibTest, FetchAt32And24BitsInBothRowOrders) {
   for (bool topDown : {false, true}) {
     SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
-    EXPECT_EQ(Fetch(32, topDown), InOrder({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0},
-                                          {255, 255, 255, 0, 0, 0, 0, 0, 128, 128, 128, 0}, topDown));
-    EXPECT_EQ(Fetch(24, topDown), InOrder({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0},
-                                          {255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0}, topDown));
+    EXPECT_EQ(Fetch(32, topDown),
+              InOrder({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0},
+                      {255, 255, 255, 0, 0, 0, 0, 0, 128, 128, 128, 0}, topDown));
+    EXPECT_EQ(Fetch(24, topDown),
+              InOrder({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0},
+                      {255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0}, topDown));
   }
 }
 
@@ -114,14 +115,16 @@ TEST_F(DibTest, FetchAt16BitsUses555OrTheMasksAsked) {
   EXPECT_EQ(info.masks()[1], 0x07E0u);
   EXPECT_EQ(info.masks()[2], 0x001Fu);
   // grey 128: 16 in 5 bits, 32 in 6 -> 1000 0100 0001 0000.
-  EXPECT_EQ(out, Bytes({0xFF, 0xFF, 0x00, 0x00, 0x10, 0x84, 0, 0, 0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0}));
+  EXPECT_EQ(out, Bytes({0xFF, 0xFF, 0x00, 0x00, 0x10, 0x84, 0, 0, 0x00, 0xF8, 0xE0, 0x07, 0x1F,
+                        0x00, 0, 0}));
   // 32 bits with blue and red swapped.
   Info swapped(3, -2, 32, BI_BITFIELDS);
   swapped.masks()[0] = 0x000000FF;
   swapped.masks()[1] = 0x0000FF00;
   swapped.masks()[2] = 0x00FF0000;
   Bytes rgb = Fetch(32, true, &swapped);
-  EXPECT_EQ(Bytes(rgb.begin(), rgb.begin() + 12), Bytes({255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0}));
+  EXPECT_EQ(Bytes(rgb.begin(), rgb.begin() + 12),
+            Bytes({255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0}));
 }
 
 TEST_F(DibTest, FetchAtIndexedDepthsMapsToTheNearestPaletteEntry) {
@@ -243,10 +246,22 @@ TEST_F(DibTest, CreateDIBitmapFromEveryDepthInBothRowOrders) {
     Bytes bottom;
   };
   const std::vector<Case> cases = {
-      {32, BI_RGB, {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0}, {255, 255, 255, 0, 0, 0, 0, 0, 128, 128, 128, 0}},
-      {24, BI_RGB, {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0}, {255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0}},
-      {16, BI_RGB, {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0}, {0xFF, 0x7F, 0x00, 0x00, 0x10, 0x42, 0, 0}},
-      {16, BI_BITFIELDS, {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0}, {0xFF, 0xFF, 0x00, 0x00, 0x10, 0x84, 0, 0}},
+      {32,
+       BI_RGB,
+       {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0},
+       {255, 255, 255, 0, 0, 0, 0, 0, 128, 128, 128, 0}},
+      {24,
+       BI_RGB,
+       {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0},
+       {255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0}},
+      {16,
+       BI_RGB,
+       {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0},
+       {0xFF, 0x7F, 0x00, 0x00, 0x10, 0x42, 0, 0}},
+      {16,
+       BI_BITFIELDS,
+       {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0},
+       {0xFF, 0xFF, 0x00, 0x00, 0x10, 0x84, 0, 0}},
       {8, BI_RGB, {2, 3, 4, 0}, {5, 0, 1, 0}},
       {4, BI_RGB, {0x23, 0x40, 0, 0}, {0x50, 0x10, 0, 0}},
   };
@@ -265,7 +280,8 @@ TEST_F(DibTest, CreateDIBitmapFromEveryDepthInBothRowOrders) {
       if (c.bitCount <= 8) std::memcpy(info.colors, palette, sizeof(palette));
       info.header.biClrUsed = c.bitCount <= 8 ? 6 : 0;
       Bytes bits = InOrder(c.top, c.bottom, topDown);
-      HBITMAP bitmap = CreateDIBitmap(dc_, &info.header, CBM_INIT, bits.data(), info.get(), DIB_RGB_COLORS);
+      HBITMAP bitmap =
+          CreateDIBitmap(dc_, &info.header, CBM_INIT, bits.data(), info.get(), DIB_RGB_COLORS);
       ASSERT_NE(bitmap, nullptr);
       BITMAP bm;
       GetObjectA(bitmap, sizeof(bm), &bm);
@@ -414,7 +430,7 @@ TEST_F(DibTest, PaletteIndexColourTablesUseTheDefaultPalette) {
     WORD indices[4];
   } info{};
   info.header = BITMAPINFOHEADER{40, 2, 1, 1, 1, BI_RGB, 0, 0, 0, 0, 0};
-  info.indices[0] = 13;  // red in the default palette
+  info.indices[0] = 13;   // red in the default palette
   info.indices[1] = 999;  // no such entry: black
   const uint8_t bits[4] = {0x40, 0, 0, 0};
   HBITMAP colour = CreateCompatibleBitmap(nullptr, 1, 1);
@@ -445,8 +461,10 @@ TEST_F(DibTest, SurfaceFromDibLinesViewsABandOfScanLines) {
   EXPECT_EQ(firstRow, 1);  // picture rows 1 and 2 of 0..3
   EXPECT_EQ(s->RawToColor(s->ReadRaw(0, 0)), RGB(20, 0, 0));
   EXPECT_EQ(s->RawToColor(s->ReadRaw(0, 1)), RGB(10, 0, 0));
-  EXPECT_EQ(platform::gdi::SurfaceFromDibLines(info.get(), band, DIB_RGB_COLORS, 4, 1, &firstRow), nullptr);
-  EXPECT_EQ(platform::gdi::SurfaceFromDibLines(info.get(), band, DIB_RGB_COLORS, 0, 0, &firstRow), nullptr);
+  EXPECT_EQ(platform::gdi::SurfaceFromDibLines(info.get(), band, DIB_RGB_COLORS, 4, 1, &firstRow),
+            nullptr);
+  EXPECT_EQ(platform::gdi::SurfaceFromDibLines(info.get(), band, DIB_RGB_COLORS, 0, 0, &firstRow),
+            nullptr);
   // More lines than the DIB has are cut at its end.
   s = platform::gdi::SurfaceFromDibLines(info.get(), band, DIB_RGB_COLORS, 3, 9, &firstRow);
   ASSERT_NE(s, nullptr);
@@ -485,15 +503,16 @@ std::vector<uint32_t> Decode(HDC dc, const std::string& name, int* width, int* h
   // The header sits at offset 14, not 4-aligned: the functions must read it as it is.
   platform::gdi::DibFormat format;
   EXPECT_TRUE(platform::gdi::ParseDibInfo(file.info(), DIB_RGB_COLORS, &format)) << name;
-  HBITMAP bitmap = CreateDIBitmap(dc, reinterpret_cast<const BITMAPINFOHEADER*>(file.info()), CBM_INIT,
-                                  file.bits(), file.info(), DIB_RGB_COLORS);
+  HBITMAP bitmap = CreateDIBitmap(dc, reinterpret_cast<const BITMAPINFOHEADER*>(file.info()),
+                                  CBM_INIT, file.bits(), file.info(), DIB_RGB_COLORS);
   EXPECT_NE(bitmap, nullptr) << name;
   if (bitmap == nullptr) return {};
   *width = format.width;
   *height = format.height;
   Info info(format.width, -format.height, 32);
   std::vector<uint32_t> pixels(static_cast<size_t>(format.width) * format.height);
-  EXPECT_EQ(GetDIBits(dc, bitmap, 0, format.height, pixels.data(), info.get(), DIB_RGB_COLORS), format.height);
+  EXPECT_EQ(GetDIBits(dc, bitmap, 0, format.height, pixels.data(), info.get(), DIB_RGB_COLORS),
+            format.height);
   DeleteObject(bitmap);
   for (uint32_t& p : pixels) p &= 0xFFFFFF;
   return pixels;
@@ -504,7 +523,8 @@ TEST_F(DibTest, ConformanceFilesOfOnePictureDecodeAlike) {
   HBITMAP colour = CreateCompatibleBitmap(nullptr, 1, 1);
   HGDIOBJ old = SelectObject(dc_, colour);
   const std::vector<std::vector<std::string>> groups = {
-      {"g/pal8.bmp", "g/pal8topdown.bmp", "g/pal8-0.bmp", "g/pal8v4.bmp", "g/pal8v5.bmp", "g/pal8os2.bmp"},
+      {"g/pal8.bmp", "g/pal8topdown.bmp", "g/pal8-0.bmp", "g/pal8v4.bmp", "g/pal8v5.bmp",
+       "g/pal8os2.bmp"},
       {"g/rgb24.bmp", "g/rgb32.bmp", "g/rgb32bf.bmp", "g/rgb32bfdef.bmp", "g/rgb24pal.bmp"},
       {"g/rgb16.bmp", "g/rgb16bfdef.bmp"},
       {"g/pal1.bmp", "g/pal1wb.bmp"},
@@ -554,8 +574,8 @@ TEST_F(DibTest, ParsedHeadersGiveTheLayoutOfPackedDibs) {
   // Compressed pictures are refused.
   BmpFile rle("g/pal8rle.bmp");
   EXPECT_FALSE(platform::gdi::ParseDibInfo(rle.info(), DIB_RGB_COLORS, &f));
-  EXPECT_EQ(CreateDIBitmap(dc_, reinterpret_cast<const BITMAPINFOHEADER*>(rle.info()), CBM_INIT, rle.bits(),
-                           rle.info(), DIB_RGB_COLORS),
+  EXPECT_EQ(CreateDIBitmap(dc_, reinterpret_cast<const BITMAPINFOHEADER*>(rle.info()), CBM_INIT,
+                           rle.bits(), rle.info(), DIB_RGB_COLORS),
             nullptr);
 }
 
@@ -566,7 +586,8 @@ TEST_F(DibTest, BadHeadersAndHandlesAreRefused) {
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(CreateDIBSection(dc_, info.get(), DIB_RGB_COLORS, &out, nullptr, 0), nullptr);
     EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(CreateDIBitmap(dc_, &info.header, CBM_INIT, bits.data(), info.get(), DIB_RGB_COLORS), nullptr);
+    EXPECT_EQ(CreateDIBitmap(dc_, &info.header, CBM_INIT, bits.data(), info.get(), DIB_RGB_COLORS),
+              nullptr);
     EXPECT_EQ(SetDIBits(dc_, reference_, 0, 1, bits.data(), info.get(), DIB_RGB_COLORS), 0);
     EXPECT_EQ(GetDIBits(dc_, reference_, 0, 1, bits.data(), info.get(), DIB_RGB_COLORS), 0);
   };
@@ -621,10 +642,13 @@ TEST_F(DibTest, BadHeadersAndHandlesAreRefused) {
   void* out = nullptr;
   EXPECT_EQ(CreateDIBSection(dc_, good.get(), 2, &out, nullptr, 0), nullptr);
   EXPECT_EQ(CreateDIBSection(dc_, nullptr, DIB_RGB_COLORS, &out, nullptr, 0), nullptr);
-  EXPECT_EQ(CreateDIBSection(dc_, good.get(), DIB_RGB_COLORS, &out, reinterpret_cast<HANDLE>(0x40), 0), nullptr);
+  EXPECT_EQ(
+      CreateDIBSection(dc_, good.get(), DIB_RGB_COLORS, &out, reinterpret_cast<HANDLE>(0x40), 0),
+      nullptr);
   EXPECT_EQ(CreateDIBSection(reference_, good.get(), DIB_RGB_COLORS, &out, nullptr, 0), nullptr);
   EXPECT_EQ(CreateDIBitmap(dc_, nullptr, 0, nullptr, nullptr, DIB_RGB_COLORS), nullptr);
-  EXPECT_EQ(CreateDIBitmap(dc_, &good.header, CBM_INIT, nullptr, good.get(), DIB_RGB_COLORS), nullptr);
+  EXPECT_EQ(CreateDIBitmap(dc_, &good.header, CBM_INIT, nullptr, good.get(), DIB_RGB_COLORS),
+            nullptr);
   EXPECT_EQ(CreateDIBitmap(reference_, &good.header, 0, nullptr, nullptr, DIB_RGB_COLORS), nullptr);
   EXPECT_EQ(GetDIBits(nullptr, reference_, 0, 1, bits.data(), good.get(), DIB_RGB_COLORS), 0);
   EXPECT_EQ(GetDIBits(dc_, dc_, 0, 1, bits.data(), good.get(), DIB_RGB_COLORS), 0);

@@ -16,7 +16,9 @@ using testing_gbk::Gbk;
 
 namespace {
 
-std::string FileName(const FontFile& f) { return f.path.substr(f.path.find_last_of('/') + 1); }
+std::string FileName(const FontFile& f) {
+  return f.path.substr(f.path.find_last_of('/') + 1);
+}
 
 TEST(FontMatchingTest, WindowsFacesMapToTheirStandIns) {
   EXPECT_EQ(platform::gdi::RequestedFamily(Gbk("宋体")), "AR PL UMing CN");
@@ -139,7 +141,8 @@ TEST(FontMatchingTest, EnumeratesFamiliesWithFilters) {
   LOGFONTA filter{};
   filter.lfCharSet = DEFAULT_CHARSET;
   Enumerated all;
-  EXPECT_EQ(EnumFontFamiliesExA(canvas.dc(), &filter, Collect, reinterpret_cast<LPARAM>(&all), 0), 1);
+  EXPECT_EQ(EnumFontFamiliesExA(canvas.dc(), &filter, Collect, reinterpret_cast<LPARAM>(&all), 0),
+            1);
   auto has = [&](const Enumerated& e, const std::string& f) {
     return std::find(e.faces.begin(), e.faces.end(), f) != e.faces.end();
   };
@@ -167,7 +170,8 @@ TEST(FontMatchingTest, EnumeratesFamiliesWithFilters) {
   Enumerated first;
   first.stopAfter = 1;
   filter.lfFaceName[0] = '\0';
-  EXPECT_EQ(EnumFontFamiliesExA(canvas.dc(), &filter, Collect, reinterpret_cast<LPARAM>(&first), 0), 0);
+  EXPECT_EQ(EnumFontFamiliesExA(canvas.dc(), &filter, Collect, reinterpret_cast<LPARAM>(&first), 0),
+            0);
   EXPECT_EQ(first.faces.size(), 1u);
 
   EXPECT_EQ(EnumFontFamiliesExA(nullptr, &filter, Collect, 0, 0), 0);

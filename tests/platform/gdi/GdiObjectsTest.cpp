@@ -14,7 +14,9 @@
 
 namespace {
 
-uintptr_t Value(HANDLE h) { return reinterpret_cast<uintptr_t>(h); }
+uintptr_t Value(HANDLE h) {
+  return reinterpret_cast<uintptr_t>(h);
+}
 
 TEST(GdiObjectsTest, HandlesFitIn32BitsAndAreNotKernelHandles) {
   HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -42,8 +44,8 @@ TEST(GdiObjectsTest, StaleAndForeignHandlesAreRecognised) {
   HRGN next = CreateRectRgn(0, 0, 1, 1);
   EXPECT_NE(next, r);
   DeleteObject(next);
-  for (uintptr_t v : {uintptr_t{0}, uintptr_t{3}, uintptr_t{0x02000001}, uintptr_t{0xFFFFFFFC},
-                      ~uintptr_t{0}}) {
+  for (uintptr_t v :
+       {uintptr_t{0}, uintptr_t{3}, uintptr_t{0x02000001}, uintptr_t{0xFFFFFFFC}, ~uintptr_t{0}}) {
     HGDIOBJ h = reinterpret_cast<HGDIOBJ>(v);
     EXPECT_EQ(GetObjectType(h), 0u);
     EXPECT_FALSE(DeleteObject(h));
@@ -53,9 +55,11 @@ TEST(GdiObjectsTest, StaleAndForeignHandlesAreRecognised) {
 }
 
 TEST(GdiObjectsTest, StockObjectsExistAndIgnoreDeletion) {
-  for (int i : {WHITE_BRUSH, LTGRAY_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH, NULL_BRUSH, DC_BRUSH})
+  for (int i :
+       {WHITE_BRUSH, LTGRAY_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH, NULL_BRUSH, DC_BRUSH})
     EXPECT_EQ(GetObjectType(GetStockObject(i)), OBJ_BRUSH) << i;
-  for (int i : {WHITE_PEN, BLACK_PEN, NULL_PEN, DC_PEN}) EXPECT_EQ(GetObjectType(GetStockObject(i)), OBJ_PEN) << i;
+  for (int i : {WHITE_PEN, BLACK_PEN, NULL_PEN, DC_PEN})
+    EXPECT_EQ(GetObjectType(GetStockObject(i)), OBJ_PEN) << i;
   for (int i : {OEM_FIXED_FONT, ANSI_FIXED_FONT, ANSI_VAR_FONT, SYSTEM_FONT, DEVICE_DEFAULT_FONT,
                 SYSTEM_FIXED_FONT, DEFAULT_GUI_FONT})
     EXPECT_EQ(GetObjectType(GetStockObject(i)), OBJ_FONT) << i;
@@ -72,22 +76,26 @@ TEST(GdiObjectsTest, StockObjectsExistAndIgnoreDeletion) {
 TEST(GdiObjectsTest, GetObjectLayoutsOfStockObjects) {
   LOGBRUSH lb{};
   EXPECT_EQ(GetObjectA(GetStockObject(GRAY_BRUSH), 0, nullptr), static_cast<int>(sizeof(LOGBRUSH)));
-  EXPECT_EQ(GetObjectA(GetStockObject(GRAY_BRUSH), sizeof(lb), &lb), static_cast<int>(sizeof(LOGBRUSH)));
+  EXPECT_EQ(GetObjectA(GetStockObject(GRAY_BRUSH), sizeof(lb), &lb),
+            static_cast<int>(sizeof(LOGBRUSH)));
   EXPECT_EQ(lb.lbStyle, BS_SOLID);
   EXPECT_EQ(lb.lbColor, RGB(128, 128, 128));
   GetObjectA(GetStockObject(NULL_BRUSH), sizeof(lb), &lb);
   EXPECT_EQ(lb.lbStyle, BS_NULL);
 
   LOGPEN lp{};
-  EXPECT_EQ(GetObjectA(GetStockObject(WHITE_PEN), sizeof(lp), &lp), static_cast<int>(sizeof(LOGPEN)));
+  EXPECT_EQ(GetObjectA(GetStockObject(WHITE_PEN), sizeof(lp), &lp),
+            static_cast<int>(sizeof(LOGPEN)));
   EXPECT_EQ(lp.lopnStyle, static_cast<UINT>(PS_SOLID));
   EXPECT_EQ(lp.lopnColor, RGB(255, 255, 255));
   GetObjectA(GetStockObject(NULL_PEN), sizeof(lp), &lp);
   EXPECT_EQ(lp.lopnStyle, static_cast<UINT>(PS_NULL));
 
   LOGFONTA lf{};
-  EXPECT_EQ(GetObjectA(GetStockObject(DEFAULT_GUI_FONT), 0, nullptr), static_cast<int>(sizeof(LOGFONTA)));
-  EXPECT_EQ(GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf), static_cast<int>(sizeof(LOGFONTA)));
+  EXPECT_EQ(GetObjectA(GetStockObject(DEFAULT_GUI_FONT), 0, nullptr),
+            static_cast<int>(sizeof(LOGFONTA)));
+  EXPECT_EQ(GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf),
+            static_cast<int>(sizeof(LOGFONTA)));
   EXPECT_EQ(lf.lfHeight, -12);
   EXPECT_STREQ(lf.lfFaceName, "WenQuanYi Micro Hei");
   // A short buffer gets the start of the structure and nothing past it.

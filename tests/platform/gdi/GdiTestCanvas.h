@@ -43,7 +43,9 @@ class Canvas {
     }
   }
   void Set(int x, int y, COLORREF color) { surface_->WriteRaw(x, y, surface_->ColorToRaw(color)); }
-  COLORREF At(int x, int y) const { return surface_->RawToColor(surface_->ReadRaw(x, y)) & 0xFFFFFF; }
+  COLORREF At(int x, int y) const {
+    return surface_->RawToColor(surface_->ReadRaw(x, y)) & 0xFFFFFF;
+  }
 
   // The smallest rectangle holding every pixel that is not `background` (empty when none).
   RECT Ink(COLORREF background, RECT within = {0, 0, 0, 0}) const {
@@ -97,9 +99,10 @@ class SelectedFont {
 };
 
 inline HFONT MakeFont(const char* gbkFace, int height, int weight = FW_NORMAL, bool italic = false,
-                      bool underline = false, bool strikeOut = false, int width = 0, int escapement = 0) {
-  return CreateFontA(height, width, escapement, escapement, weight, italic, underline, strikeOut, DEFAULT_CHARSET,
-                     0, 0, 0, 0, gbkFace);
+                      bool underline = false, bool strikeOut = false, int width = 0,
+                      int escapement = 0) {
+  return CreateFontA(height, width, escapement, escapement, weight, italic, underline, strikeOut,
+                     DEFAULT_CHARSET, 0, 0, 0, 0, gbkFace);
 }
 
 }  // namespace gdi_test

@@ -2,8 +2,6 @@
 // functions (which take one image, as resources hold them, not the file's directory).
 #pragma once
 
-#include "tests/common/TestData.h"
-
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32_types.h"
+#include "tests/common/TestData.h"
 
 namespace gdi_test {
 
@@ -38,8 +37,8 @@ inline std::vector<IcoEntry> ReadIcoFile(const std::string& path, bool* cursor) 
     e.hotspotX = word(at + 4);
     e.hotspotY = word(at + 6);
     if (*cursor) {
-      e.image = {static_cast<BYTE>(e.hotspotX), static_cast<BYTE>(e.hotspotX >> 8), static_cast<BYTE>(e.hotspotY),
-                 static_cast<BYTE>(e.hotspotY >> 8)};
+      e.image = {static_cast<BYTE>(e.hotspotX), static_cast<BYTE>(e.hotspotX >> 8),
+                 static_cast<BYTE>(e.hotspotY), static_cast<BYTE>(e.hotspotY >> 8)};
     }
     e.image.insert(e.image.end(), file.begin() + offset, file.begin() + offset + bytes);
     entries.push_back(std::move(e));
@@ -47,6 +46,8 @@ inline std::vector<IcoEntry> ReadIcoFile(const std::string& path, bool* cursor) 
   return entries;
 }
 
-inline std::string TestDataPath(const std::string& relative) { return testing_data::Path(relative); }
+inline std::string TestDataPath(const std::string& relative) {
+  return testing_data::Path(relative);
+}
 
 }  // namespace gdi_test

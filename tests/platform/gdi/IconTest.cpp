@@ -36,18 +36,30 @@ std::vector<BYTE> IconImage(int width, int height, int bpp, const std::vector<RG
     for (int x = 0; x < width; ++x) {
       uint32_t p = pixels[y * width + x];
       switch (bpp) {
-        case 1: row[x / 8] |= static_cast<BYTE>(p << (7 - x % 8)); break;
-        case 4: row[x / 2] |= static_cast<BYTE>(p << (x % 2 ? 0 : 4)); break;
-        case 8: row[x] = static_cast<BYTE>(p); break;
-        case 24: row[x * 3] = p & 0xFF, row[x * 3 + 1] = (p >> 8) & 0xFF, row[x * 3 + 2] = (p >> 16) & 0xFF; break;
-        default: std::memcpy(&row[x * 4], &p, 4); break;
+        case 1:
+          row[x / 8] |= static_cast<BYTE>(p << (7 - x % 8));
+          break;
+        case 4:
+          row[x / 2] |= static_cast<BYTE>(p << (x % 2 ? 0 : 4));
+          break;
+        case 8:
+          row[x] = static_cast<BYTE>(p);
+          break;
+        case 24:
+          row[x * 3] = p & 0xFF, row[x * 3 + 1] = (p >> 8) & 0xFF,
+                  row[x * 3 + 2] = (p >> 16) & 0xFF;
+          break;
+        default:
+          std::memcpy(&row[x * 4], &p, 4);
+          break;
       }
     }
     out.insert(out.end(), row.begin(), row.end());
   }
   for (int y = height - 1; y >= 0; --y) {
     std::vector<BYTE> row(maskStride);
-    for (int x = 0; x < width; ++x) row[x / 8] |= static_cast<BYTE>((mask[y * width + x] & 1) << (7 - x % 8));
+    for (int x = 0; x < width; ++x)
+      row[x / 8] |= static_cast<BYTE>((mask[y * width + x] & 1) << (7 - x % 8));
     out.insert(out.end(), row.begin(), row.end());
   }
   return out;
@@ -60,11 +72,15 @@ std::vector<BYTE> WithHotspot(std::vector<BYTE> image, WORD x, WORD y) {
   return image;
 }
 
-HICON FromImage(const std::vector<BYTE>& data, BOOL icon = TRUE, int cx = 0, int cy = 0, UINT flags = 0) {
-  return CreateIconFromResourceEx(data.data(), static_cast<DWORD>(data.size()), icon, kVersion, cx, cy, flags);
+HICON FromImage(const std::vector<BYTE>& data, BOOL icon = TRUE, int cx = 0, int cy = 0,
+                UINT flags = 0) {
+  return CreateIconFromResourceEx(data.data(), static_cast<DWORD>(data.size()), icon, kVersion, cx,
+                                  cy, flags);
 }
 
-COLORREF Invert(COLORREF c) { return ~c & 0xFFFFFF; }
+COLORREF Invert(COLORREF c) {
+  return ~c & 0xFFFFFF;
+}
 
 // A PNG of straight-alpha pixels (0xAARRGGBB, top row first), written by libpng.
 std::vector<BYTE> PngImage(int width, int height, const std::vector<uint32_t>& pixels) {
@@ -76,7 +92,8 @@ std::vector<BYTE> PngImage(int width, int height, const std::vector<uint32_t>& p
   png_alloc_size_t size = 0;
   if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr)) return {};
   std::vector<BYTE> out(size);
-  if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr)) return {};
+  if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr))
+    return {};
   out.resize(size);
   return out;
 }
@@ -84,8 +101,11 @@ std::vector<BYTE> PngImage(int width, int height, const std::vector<uint32_t>& p
 // What a straight-alpha pixel drawn over `background` must give, to rounding.
 COLORREF Over(uint32_t argb, COLORREF background) {
   const uint32_t a = argb >> 24;
-  auto mix = [&](uint32_t s, uint32_t d) { return static_cast<BYTE>((s * a + d * (255 - a) + 127) / 255); };
-  return RGB(mix((argb >> 16) & 0xFF, GetRValue(background)), mix((argb >> 8) & 0xFF, GetGValue(background)),
+  auto mix = [&](uint32_t s, uint32_t d) {
+    return static_cast<BYTE>((s * a + d * (255 - a) + 127) / 255);
+  };
+  return RGB(mix((argb >> 16) & 0xFF, GetRValue(background)),
+             mix((argb >> 8) & 0xFF, GetGValue(background)),
              mix(argb & 0xFF, GetBValue(background)));
 }
 
@@ -148,7 +168,8 @@ TEST(IconTest, TrueColourIconXorsWhereTheMaskIsSet) {
 
 TEST(IconTest, PaletteDepthsDecode) {
   std::vector<RGBQUAD> palette(16);
-  for (int i = 0; i < 16; ++i) palette[i] = {static_cast<BYTE>(i * 16), static_cast<BYTE>(i * 8), static_cast<BYTE>(i), 0};
+  for (int i = 0; i < 16; ++i)
+    palette[i] = {static_cast<BYTE>(i * 16), static_cast<BYTE>(i * 8), static_cast<BYTE>(i), 0};
   for (int bpp : {4, 8}) {
     std::vector<RGBQUAD> table = palette;
     if (bpp == 8) table.resize(256, RGBQUAD{1, 2, 3, 0});
@@ -226,7 +247,8 @@ TEST(IconTest, SizesAndScaling) {
 
 TEST(IconTest, CursorsKeepTheirHotspot) {
   const std::vector<RGBQUAD> palette = {{0, 0, 0, 0}, {255, 255, 255, 0}};
-  std::vector<BYTE> image = IconImage(8, 8, 1, palette, std::vector<uint32_t>(64, 0), std::vector<int>(64, 0));
+  std::vector<BYTE> image =
+      IconImage(8, 8, 1, palette, std::vector<uint32_t>(64, 0), std::vector<int>(64, 0));
   std::vector<BYTE> data = WithHotspot(image, 3, 5);
   HICON cursor = FromImage(data, FALSE);
   ASSERT_NE(cursor, nullptr);
@@ -257,11 +279,14 @@ TEST(IconTest, CursorsKeepTheirHotspot) {
 }
 
 TEST(IconTest, DamagedDataIsRefused) {
-  const std::vector<BYTE> good = IconImage(5, 3, 24, {}, std::vector<uint32_t>(15, 0x123456), std::vector<int>(15, 0));
+  const std::vector<BYTE> good =
+      IconImage(5, 3, 24, {}, std::vector<uint32_t>(15, 0x123456), std::vector<int>(15, 0));
   ASSERT_NE(FromImage(good), nullptr);
   for (size_t size = 0; size < good.size(); ++size) {
     std::vector<BYTE> cut(good.begin(), good.begin() + static_cast<ptrdiff_t>(size));
-    EXPECT_EQ(CreateIconFromResourceEx(cut.data(), static_cast<DWORD>(size), TRUE, kVersion, 0, 0, 0), nullptr)
+    EXPECT_EQ(
+        CreateIconFromResourceEx(cut.data(), static_cast<DWORD>(size), TRUE, kVersion, 0, 0, 0),
+        nullptr)
         << size;
   }
   EXPECT_EQ(FromImage(WithHotspot({}, 0, 0), FALSE), nullptr);
@@ -270,21 +295,26 @@ TEST(IconTest, DamagedDataIsRefused) {
     std::memcpy(bad.data() + offset, &value, 4);
     return FromImage(bad);
   };
-  EXPECT_EQ(patched(4, 65535), nullptr);       // width far beyond the data
-  EXPECT_EQ(patched(8, 131070), nullptr);      // height likewise
-  EXPECT_EQ(patched(8, -6), nullptr);          // top-down icon images do not exist
+  EXPECT_EQ(patched(4, 65535), nullptr);   // width far beyond the data
+  EXPECT_EQ(patched(8, 131070), nullptr);  // height likewise
+  EXPECT_EQ(patched(8, -6), nullptr);      // top-down icon images do not exist
   EXPECT_EQ(patched(4, 0), nullptr);
-  EXPECT_EQ(patched(0, 100000), nullptr);      // header size beyond the data
-  EXPECT_EQ(patched(16, BI_RLE8), nullptr);    // compression
-  EXPECT_EQ(patched(32, 0x7FFFFFFF), nullptr); // colours used
+  EXPECT_EQ(patched(0, 100000), nullptr);       // header size beyond the data
+  EXPECT_EQ(patched(16, BI_RLE8), nullptr);     // compression
+  EXPECT_EQ(patched(32, 0x7FFFFFFF), nullptr);  // colours used
   const BYTE png[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
                       0,    0,   0,   32,  0,    0,    0,    32,   8, 6, 0, 0,  0,   0,   0,   0,
                       0,    0,   0,   0,   0,    0,    0,    0,    0, 0, 0, 0,  0,   0,   0,   0};
   EXPECT_EQ(CreateIconFromResourceEx(png, sizeof png, TRUE, kVersion, 0, 0, 0), nullptr);
-  EXPECT_EQ(CreateIconFromResourceEx(good.data(), static_cast<DWORD>(good.size()), TRUE, 0x00010000, 0, 0, 0), nullptr);
-  EXPECT_EQ(CreateIconFromResourceEx(good.data(), static_cast<DWORD>(good.size()), TRUE, kVersion, -1, 0, 0), nullptr);
+  EXPECT_EQ(CreateIconFromResourceEx(good.data(), static_cast<DWORD>(good.size()), TRUE, 0x00010000,
+                                     0, 0, 0),
+            nullptr);
+  EXPECT_EQ(CreateIconFromResourceEx(good.data(), static_cast<DWORD>(good.size()), TRUE, kVersion,
+                                     -1, 0, 0),
+            nullptr);
   EXPECT_EQ(CreateIconFromResourceEx(nullptr, 100, TRUE, kVersion, 0, 0, 0), nullptr);
-  EXPECT_NE(CreateIconFromResource(good.data(), static_cast<DWORD>(good.size()), TRUE, kVersion), nullptr);
+  EXPECT_NE(CreateIconFromResource(good.data(), static_cast<DWORD>(good.size()), TRUE, kVersion),
+            nullptr);
 }
 
 // Images as today's icon files hold them: PNG, and 32-bit bitmaps whose AND mask is left out
@@ -294,8 +324,10 @@ TEST(IconTest, PngImagesAndThirtyTwoBitImagesWithoutAMask) {
   const std::vector<uint32_t> argb = {0xFFFF0000, 0x800000FF, 0x0000FF00, 0xFF808080};
   const std::vector<BYTE> withMask = IconImage(2, 2, 32, {}, argb, {0, 0, 0, 0});
   const size_t maskBytes = 2 * 4;  // two rows of one padded mask word
-  const std::vector<BYTE> noMask(withMask.begin(), withMask.end() - static_cast<ptrdiff_t>(maskBytes));
-  const std::vector<BYTE> halfMask(withMask.begin(), withMask.end() - static_cast<ptrdiff_t>(maskBytes / 2));
+  const std::vector<BYTE> noMask(withMask.begin(),
+                                 withMask.end() - static_cast<ptrdiff_t>(maskBytes));
+  const std::vector<BYTE> halfMask(withMask.begin(),
+                                   withMask.end() - static_cast<ptrdiff_t>(maskBytes / 2));
   struct Case {
     const char* what;
     std::vector<BYTE> data;
@@ -306,7 +338,8 @@ TEST(IconTest, PngImagesAndThirtyTwoBitImagesWithoutAMask) {
     ASSERT_NE(icon, nullptr) << c.what;
     Canvas canvas(2, 2, kBackground);
     EXPECT_TRUE(DrawIconEx(canvas.dc(), 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL));
-    for (int i = 0; i < 4; ++i) ExpectNear(canvas.At(i % 2, i / 2), Over(argb[i], kBackground), c.what);
+    for (int i = 0; i < 4; ++i)
+      ExpectNear(canvas.At(i % 2, i / 2), Over(argb[i], kBackground), c.what);
     // The mask the icon reports is made from alpha: only the transparent pixel is set.
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(icon, &info));
@@ -340,11 +373,13 @@ TEST(IconTest, PngImagesAndThirtyTwoBitImagesWithoutAMask) {
   // No mask and no alpha: the colours are all there is, drawn opaque.
   const std::vector<uint32_t> opaque = {0x00102030, 0x00405060, 0x00708090, 0x00A0B0C0};
   const std::vector<BYTE> plain = IconImage(2, 2, 32, {}, opaque, {0, 0, 0, 0});
-  HICON icon = FromImage(std::vector<BYTE>(plain.begin(), plain.end() - static_cast<ptrdiff_t>(maskBytes)));
+  HICON icon =
+      FromImage(std::vector<BYTE>(plain.begin(), plain.end() - static_cast<ptrdiff_t>(maskBytes)));
   ASSERT_NE(icon, nullptr);
   Canvas canvas(2, 2, kBackground);
   DrawIconEx(canvas.dc(), 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(canvas.At(i % 2, i / 2), Over(opaque[i] | 0xFF000000, 0)) << i;
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(canvas.At(i % 2, i / 2), Over(opaque[i] | 0xFF000000, 0)) << i;
   DestroyIcon(icon);
 
   // Still refused: other depths without their mask, an image cut inside its pixels, PNG
@@ -354,11 +389,11 @@ TEST(IconTest, PngImagesAndThirtyTwoBitImagesWithoutAMask) {
   auto huge = PngImage(1025, 1, std::vector<uint32_t>(1025, 0xFF000000));
   auto broken = png;
   broken[broken.size() / 2] ^= 0xFF;
-  for (const Case& c : {Case{"24-bit, no mask", std::vector<BYTE>(rgb.begin(), rgb.end() - 8)},
-                        Case{"32-bit, pixels cut", std::vector<BYTE>(noMask.begin(), noMask.end() - 1)},
-                        Case{"png wider than an icon can be", huge},
-                        Case{"png with a damaged chunk", broken},
-                        Case{"png cut after its header", std::vector<BYTE>(png.begin(), png.begin() + 33)}}) {
+  for (const Case& c :
+       {Case{"24-bit, no mask", std::vector<BYTE>(rgb.begin(), rgb.end() - 8)},
+        Case{"32-bit, pixels cut", std::vector<BYTE>(noMask.begin(), noMask.end() - 1)},
+        Case{"png wider than an icon can be", huge}, Case{"png with a damaged chunk", broken},
+        Case{"png cut after its header", std::vector<BYTE>(png.begin(), png.begin() + 33)}}) {
     EXPECT_EQ(FromImage(c.data), nullptr) << c.what;
   }
 }
@@ -394,7 +429,8 @@ TEST(IconTest, BadHandlesFail) {
 }
 
 TEST(IconTest, IconInfoRoundTripsThroughCreateIconIndirect) {
-  HICON icon = FromImage(IconImage(4, 1, 32, {}, {0xFF102030, 0x80FFFFFF, 0, 0xFF00FF00}, {0, 0, 1, 0}));
+  HICON icon =
+      FromImage(IconImage(4, 1, 32, {}, {0xFF102030, 0x80FFFFFF, 0, 0xFF00FF00}, {0, 0, 1, 0}));
   ICONINFO info{};
   ASSERT_TRUE(GetIconInfo(icon, &info));
   // New bitmaps that belong to the caller.
@@ -445,8 +481,9 @@ TEST(IconTest, StandardIconsAndCursors) {
   EXPECT_LT(GetGValue(ring), 80);
   EXPECT_EQ(canvas.At(16, 16), RGB(255, 255, 255));  // the middle of the white cross
 
-  for (LPCSTR id : {IDC_ARROW, IDC_IBEAM, IDC_WAIT, IDC_CROSS, IDC_UPARROW, IDC_SIZENWSE, IDC_SIZENESW, IDC_SIZEWE,
-                    IDC_SIZENS, IDC_SIZEALL, IDC_NO, IDC_HAND, IDC_HELP}) {
+  for (LPCSTR id :
+       {IDC_ARROW, IDC_IBEAM, IDC_WAIT, IDC_CROSS, IDC_UPARROW, IDC_SIZENWSE, IDC_SIZENESW,
+        IDC_SIZEWE, IDC_SIZENS, IDC_SIZEALL, IDC_NO, IDC_HAND, IDC_HELP}) {
     HCURSOR cursor = LoadCursorA(nullptr, id);
     ASSERT_NE(cursor, nullptr) << reinterpret_cast<uintptr_t>(id);
     ICONINFO info{};
@@ -475,14 +512,16 @@ TEST(IconTest, PublicIconFiles) {
     const char* file;
     size_t loadable;  // how many entries must load
   };
-  for (const Case& c : {Case{"hopper.ico", 1}, Case{"black_and_white.ico", 1}, Case{"smile.ico", 2},
-                        Case{"bmp-24bpp-mask.ico", 1}, Case{"multiple_entries_with_different_bit_depth.ico", 9},
-                        Case{"deerstalker.cur", 1}, Case{"24bipp-6x6.cur", 1}, Case{"png-32bpp-alpha.ico", 1},
-                        Case{"decompression_bomb.ico", 0}, Case{"truncated_mask_32bpp.ico", 1},
-                        Case{"no_cursors.cur", 0}}) {
+  for (const Case& c :
+       {Case{"hopper.ico", 1}, Case{"black_and_white.ico", 1}, Case{"smile.ico", 2},
+        Case{"bmp-24bpp-mask.ico", 1}, Case{"multiple_entries_with_different_bit_depth.ico", 9},
+        Case{"deerstalker.cur", 1}, Case{"24bipp-6x6.cur", 1}, Case{"png-32bpp-alpha.ico", 1},
+        Case{"decompression_bomb.ico", 0}, Case{"truncated_mask_32bpp.ico", 1},
+        Case{"no_cursors.cur", 0}}) {
     bool cursor = false;
     size_t loaded = 0;
-    for (const IcoEntry& e : gdi_test::ReadIcoFile(gdi_test::TestDataPath(std::string("ico/") + c.file), &cursor)) {
+    for (const IcoEntry& e :
+         gdi_test::ReadIcoFile(gdi_test::TestDataPath(std::string("ico/") + c.file), &cursor)) {
       HICON icon = FromImage(e.image, cursor ? FALSE : TRUE);
       if (icon == nullptr) continue;
       ++loaded;
@@ -503,11 +542,13 @@ TEST(IconTest, PublicIconFiles) {
   // The PNG entry draws as libpng reads it, blended by its alpha.
   bool cursor = false;
   {
-    auto entries = gdi_test::ReadIcoFile(gdi_test::TestDataPath("ico/png-32bpp-alpha.ico"), &cursor);
+    auto entries =
+        gdi_test::ReadIcoFile(gdi_test::TestDataPath("ico/png-32bpp-alpha.ico"), &cursor);
     ASSERT_EQ(entries.size(), 1u);
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_memory(&image, entries[0].image.data(), entries[0].image.size()));
+    ASSERT_TRUE(
+        png_image_begin_read_from_memory(&image, entries[0].image.data(), entries[0].image.size()));
     image.format = PNG_FORMAT_BGRA;
     std::vector<uint32_t> reference(size_t{image.width} * image.height);
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, reference.data(), 0, nullptr));

@@ -27,7 +27,8 @@ TEST(PixelsTest, SetThenGetInsideTheBitmap) {
 
 TEST(PixelsTest, OnePastEveryEdgeIsInvalidAndUntouched) {
   Canvas c(5, 4, kWhite);
-  const POINT outside[] = {{5, 0}, {0, 4}, {-1, 0}, {0, -1}, {5, 4}, {INT32_MAX, 0}, {INT32_MIN, INT32_MIN}};
+  const POINT outside[] = {
+      {5, 0}, {0, 4}, {-1, 0}, {0, -1}, {5, 4}, {INT32_MAX, 0}, {INT32_MIN, INT32_MIN}};
   for (POINT p : outside) {
     EXPECT_EQ(GetPixel(c.dc(), p.x, p.y), CLR_INVALID) << p.x << "," << p.y;
     EXPECT_EQ(SetPixel(c.dc(), p.x, p.y, kBlack), static_cast<COLORREF>(-1)) << p.x << "," << p.y;

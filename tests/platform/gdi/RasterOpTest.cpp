@@ -16,7 +16,9 @@ namespace {
 using namespace platform::gdi;
 using gdi_test::Canvas;
 
-DWORD RopCode(int index) { return static_cast<DWORD>(index) << 16; }
+DWORD RopCode(int index) {
+  return static_cast<DWORD>(index) << 16;
+}
 
 TEST(RasterOpTest, EveryFormulaMatchesItsTruthTable) {
   // Each operand as the eight (P, S, D) cases spread over one byte, as the index is laid out.
@@ -35,7 +37,8 @@ TEST(RasterOpTest, FormulasAndEvaluatorAgreeBitwiseOnWideValues) {
     const char* formula = RopFormula(static_cast<uint8_t>(index));
     for (int trial = 0; trial < 8; ++trial) {
       uint32_t p = random(), s = random(), d = random();
-      ASSERT_EQ(EvaluateRopFormula(formula, p, s, d), EvaluateRop3(static_cast<uint8_t>(index), p, s, d))
+      ASSERT_EQ(EvaluateRopFormula(formula, p, s, d),
+                EvaluateRop3(static_cast<uint8_t>(index), p, s, d))
           << "index " << index << " formula " << formula;
     }
   }
@@ -154,18 +157,10 @@ TEST(RasterOpTest, FastPathCodesCombineRawColourBits) {
   };
   const COLORREF p = RGB(0xF0, 0x0F, 0x55), s = RGB(0xCC, 0x33, 0x0F), d = RGB(0xAA, 0x66, 0xF0);
   const Case cases[] = {
-      {SRCCOPY, s},
-      {SRCPAINT, s | d},
-      {SRCAND, s & d},
-      {SRCINVERT, s ^ d},
-      {NOTSRCCOPY, ~s & 0xFFFFFF},
-      {PATCOPY, p},
-      {BLACKNESS, 0},
-      {WHITENESS, 0xFFFFFF},
-      {DSTINVERT, ~d & 0xFFFFFF},
-      {PATINVERT, p ^ d},
-      {MERGECOPY, p & s},
-      {0x00B8074A, ((s & (p ^ d)) ^ p) & 0xFFFFFF},
+      {SRCCOPY, s},       {SRCPAINT, s | d},           {SRCAND, s & d},
+      {SRCINVERT, s ^ d}, {NOTSRCCOPY, ~s & 0xFFFFFF}, {PATCOPY, p},
+      {BLACKNESS, 0},     {WHITENESS, 0xFFFFFF},       {DSTINVERT, ~d & 0xFFFFFF},
+      {PATINVERT, p ^ d}, {MERGECOPY, p & s},          {0x00B8074A, ((s & (p ^ d)) ^ p) & 0xFFFFFF},
   };
   for (const Case& c : cases) {
     Canvas src(2, 2, s);

@@ -30,7 +30,8 @@ Region RandomRegion(std::mt19937& random, Grid* grid) {
   std::uniform_int_distribution<int> coordinate(0, kGrid);
   int count = std::uniform_int_distribution<int>(0, 4)(random);
   for (int i = 0; i < count; ++i) {
-    int x0 = coordinate(random), x1 = coordinate(random), y0 = coordinate(random), y1 = coordinate(random);
+    int x0 = coordinate(random), x1 = coordinate(random), y0 = coordinate(random),
+        y1 = coordinate(random);
     RECT r{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
     region = Region::Combine(region, Region(r), RGN_OR);
     for (int y = r.top; y < r.bottom; ++y) {
@@ -42,11 +43,16 @@ Region RandomRegion(std::mt19937& random, Grid* grid) {
 
 bool Reference(int mode, bool a, bool b) {
   switch (mode) {
-    case RGN_AND: return a && b;
-    case RGN_OR: return a || b;
-    case RGN_XOR: return a != b;
-    case RGN_DIFF: return a && !b;
-    default: return a;
+    case RGN_AND:
+      return a && b;
+    case RGN_OR:
+      return a || b;
+    case RGN_XOR:
+      return a != b;
+    case RGN_DIFF:
+      return a && !b;
+    default:
+      return a;
   }
 }
 

@@ -11,9 +11,9 @@
 
 #include "platform/wingdi.h"
 #include "tests/common/Gbk.h"
+#include "tests/common/PngWriter.h"
 #include "tests/platform/gdi/GdiTestCanvas.h"
 #include "tests/platform/gdi/IcoFile.h"
-#include "tests/common/PngWriter.h"
 
 using gdi_test::Canvas;
 using gdi_test::MakeFont;
@@ -31,8 +31,8 @@ class Sheet {
   Canvas& canvas() { return canvas_; }
   HDC dc() const { return dc_; }
 
-  void Label(int x, int y, const std::string& gbk, int height = -12, const char* face = "", int weight = FW_NORMAL,
-             COLORREF color = RGB(40, 40, 40)) {
+  void Label(int x, int y, const std::string& gbk, int height = -12, const char* face = "",
+             int weight = FW_NORMAL, COLORREF color = RGB(40, 40, 40)) {
     HFONT font = MakeFont(face, height, weight);
     HGDIOBJ old = SelectObject(dc_, font);
     SetBkMode(dc_, TRANSPARENT);
@@ -81,7 +81,9 @@ void DrawLines(Sheet& s, int left, int top) {
   const int cx = left + 70, cy = top + 110;
   for (int i = 0; i < 24; ++i) {
     double a = i * 3.14159265 / 12;
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(static_cast<BYTE>(i * 10), static_cast<BYTE>(120 + i * 5), static_cast<BYTE>(240 - i * 9)));
+    HPEN pen = CreatePen(PS_SOLID, 1,
+                         RGB(static_cast<BYTE>(i * 10), static_cast<BYTE>(120 + i * 5),
+                             static_cast<BYTE>(240 - i * 9)));
     HGDIOBJ old = SelectObject(dc, pen);
     MoveToEx(dc, cx, cy, nullptr);
     LineTo(dc, cx + static_cast<int>(60 * std::cos(a)), cy + static_cast<int>(60 * std::sin(a)));
@@ -101,8 +103,11 @@ void DrawLines(Sheet& s, int left, int top) {
   HBRUSH fill = CreateSolidBrush(RGB(255, 220, 120));
   HGDIOBJ oldPen = SelectObject(dc, thick), oldBrush = SelectObject(dc, fill);
   Ellipse(dc, left + 150, top + 100, left + 220, top + 170);
-  const POINT star[] = {{left + 265, top + 95}, {left + 280, top + 140}, {left + 235, top + 112},
-                        {left + 295, top + 112}, {left + 250, top + 140}};
+  const POINT star[] = {{left + 265, top + 95},
+                        {left + 280, top + 140},
+                        {left + 235, top + 112},
+                        {left + 295, top + 112},
+                        {left + 250, top + 140}};
   SelectObject(dc, GetStockObject(BLACK_PEN));
   Polygon(dc, star, 5);
   Rectangle(dc, left + 230, top + 150, left + 300, top + 175);
@@ -115,9 +120,10 @@ void DrawLines(Sheet& s, int left, int top) {
 void DrawFills(Sheet& s, int left, int top) {
   s.Heading(left, top, "Fills, frames and edges");
   HDC dc = s.dc();
-  const COLORREF colors[] = {RGB(220, 50, 50), RGB(240, 160, 40), RGB(250, 220, 60), RGB(80, 180, 80),
-                             RGB(60, 140, 220), RGB(120, 80, 200)};
-  for (int i = 0; i < 6; ++i) s.Fill({left + i * 50, top + 30, left + i * 50 + 44, top + 70}, colors[i]);
+  const COLORREF colors[] = {RGB(220, 50, 50), RGB(240, 160, 40), RGB(250, 220, 60),
+                             RGB(80, 180, 80), RGB(60, 140, 220), RGB(120, 80, 200)};
+  for (int i = 0; i < 6; ++i)
+    s.Fill({left + i * 50, top + 30, left + i * 50 + 44, top + 70}, colors[i]);
   RECT frame = {left, top + 80, left + 90, top + 120};
   FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   RECT raised = {left + 100, top + 80, left + 190, top + 120};
@@ -136,9 +142,9 @@ void DrawFills(Sheet& s, int left, int top) {
 const struct {
   DWORD rop;
   const char* name;
-} kRops[] = {{SRCCOPY, "SRCCOPY"},     {SRCPAINT, "SRCPAINT"}, {SRCAND, "SRCAND"},
+} kRops[] = {{SRCCOPY, "SRCCOPY"},     {SRCPAINT, "SRCPAINT"},     {SRCAND, "SRCAND"},
              {SRCINVERT, "SRCINVERT"}, {NOTSRCCOPY, "NOTSRCCOPY"}, {PATCOPY, "PATCOPY"},
-             {BLACKNESS, "BLACKNESS"}, {WHITENESS, "WHITENESS"}, {DSTINVERT, "DSTINVERT"}};
+             {BLACKNESS, "BLACKNESS"}, {WHITENESS, "WHITENESS"},   {DSTINVERT, "DSTINVERT"}};
 
 void DrawRops(Sheet& s, int left, int top, Canvas& source) {
   s.Heading(left, top, "BitBlt raster operations (source over stripes)");
@@ -166,13 +172,16 @@ void DrawStretches(Sheet& s, int left, int top, Canvas& small, Canvas& large) {
   for (int mode : {COLORONCOLOR, HALFTONE}) {
     SetStretchBltMode(dc, mode);
     StretchBlt(dc, x, top + 28, 96, 72, small.dc(), 0, 0, small.width(), small.height(), SRCCOPY);
-    StretchBlt(dc, x + 104, top + 28, 64, 48, large.dc(), 0, 0, large.width(), large.height(), SRCCOPY);
-    s.Label(x, top + 104, mode == HALFTONE ? "HALFTONE up / down" : "COLORONCOLOR up / down", -11, "Calibri");
+    StretchBlt(dc, x + 104, top + 28, 64, 48, large.dc(), 0, 0, large.width(), large.height(),
+               SRCCOPY);
+    s.Label(x, top + 104, mode == HALFTONE ? "HALFTONE up / down" : "COLORONCOLOR up / down", -11,
+            "Calibri");
     x += 180;
   }
   // Mirrored by a negative width.
   SetStretchBltMode(dc, COLORONCOLOR);
-  StretchBlt(dc, x + 96, top + 28, -96, 72, small.dc(), 0, 0, small.width(), small.height(), SRCCOPY);
+  StretchBlt(dc, x + 96, top + 28, -96, 72, small.dc(), 0, 0, small.width(), small.height(),
+             SRCCOPY);
   s.Label(x, top + 104, "mirrored", -11, "Calibri");
 }
 
@@ -191,7 +200,8 @@ void DrawText(Sheet& s, int left, int top) {
   for (const Face& f : faces) {
     int x = left;
     for (int size : {12, 16, 24, 36}) {
-      std::string text = f.name + " " + std::to_string(size) + " " + (size <= 16 ? f.sample : f.sample.substr(0, 12));
+      std::string text = f.name + " " + std::to_string(size) + " " +
+                         (size <= 16 ? f.sample : f.sample.substr(0, 12));
       if (size == 36) text = f.name;
       s.Label(x, y, text, -size, f.face.c_str(), FW_NORMAL, RGB(20, 20, 20));
       SIZE extent{};
@@ -206,7 +216,8 @@ void DrawText(Sheet& s, int left, int top) {
   }
   HDC dc = s.dc();
   // Styles, colours and backgrounds.
-  HFONT styled = CreateFontA(-20, 0, 0, 0, FW_BOLD, TRUE, TRUE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Calibri");
+  HFONT styled =
+      CreateFontA(-20, 0, 0, 0, FW_BOLD, TRUE, TRUE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Calibri");
   HGDIOBJ old = SelectObject(dc, styled);
   SetTextColor(dc, RGB(160, 30, 30));
   SetBkMode(dc, OPAQUE);
@@ -214,7 +225,8 @@ void DrawText(Sheet& s, int left, int top) {
   TextOutA(dc, left, y, "Bold italic underlined, opaque", 30);
   SelectObject(dc, old);
   DeleteObject(styled);
-  HFONT struck = CreateFontA(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, TRUE, DEFAULT_CHARSET, 0, 0, 0, 0, Gbk("宋体").c_str());
+  HFONT struck = CreateFontA(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, TRUE, DEFAULT_CHARSET, 0, 0, 0, 0,
+                             Gbk("宋体").c_str());
   old = SelectObject(dc, struck);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(30, 90, 160));
@@ -222,7 +234,8 @@ void DrawText(Sheet& s, int left, int top) {
   TextOutA(dc, left + 300, y, boldSong.data(), static_cast<int>(boldSong.size()));
   SelectObject(dc, old);
   DeleteObject(struck);
-  HFONT turned = CreateFontA(-16, 0, 300, 300, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, "Calibri");
+  HFONT turned = CreateFontA(-16, 0, 300, 300, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0,
+                             0, 0, 0, "Calibri");
   old = SelectObject(dc, turned);
   SetTextColor(dc, RGB(0, 120, 60));
   TextOutA(dc, left + 520, y + 100, "escapement 30 degrees", 21);
@@ -252,9 +265,10 @@ void DrawText(Sheet& s, int left, int top) {
 
 HICON FirstIcon(const std::string& file, int size = 0) {
   bool cursor = false;
-  for (const gdi_test::IcoEntry& e : gdi_test::ReadIcoFile(gdi_test::TestDataPath("ico/" + file), &cursor)) {
-    HICON icon = CreateIconFromResourceEx(e.image.data(), static_cast<DWORD>(e.image.size()), cursor ? FALSE : TRUE,
-                                          0x00030000, size, size, 0);
+  for (const gdi_test::IcoEntry& e :
+       gdi_test::ReadIcoFile(gdi_test::TestDataPath("ico/" + file), &cursor)) {
+    HICON icon = CreateIconFromResourceEx(e.image.data(), static_cast<DWORD>(e.image.size()),
+                                          cursor ? FALSE : TRUE, 0x00030000, size, size, 0);
     if (icon != nullptr) return icon;
   }
   return nullptr;
@@ -286,8 +300,9 @@ void DrawIcons(Sheet& s, int left, int top) {
   x = left;
   // The standard cursors on a mid-grey strip so that both outline and fill show.
   s.Fill({left, top + 84, left + 13 * 38, top + 124}, RGB(150, 150, 150));
-  for (LPCSTR id : {IDC_ARROW, IDC_IBEAM, IDC_WAIT, IDC_CROSS, IDC_UPARROW, IDC_SIZENWSE, IDC_SIZENESW, IDC_SIZEWE,
-                    IDC_SIZENS, IDC_SIZEALL, IDC_NO, IDC_HAND, IDC_HELP}) {
+  for (LPCSTR id :
+       {IDC_ARROW, IDC_IBEAM, IDC_WAIT, IDC_CROSS, IDC_UPARROW, IDC_SIZENWSE, IDC_SIZENESW,
+        IDC_SIZEWE, IDC_SIZENS, IDC_SIZEALL, IDC_NO, IDC_HAND, IDC_HELP}) {
     DrawIcon(dc, x + 3, top + 88, LoadCursorA(nullptr, id));
     x += 38;
   }
@@ -338,7 +353,8 @@ TEST(SampleSheetTest, RendersEverySection) {
   for (int y = 0; y < kHeight; ++y) {
     for (int x = 0; x < kWidth; ++x) {
       COLORREF v = c.At(x, y);
-      pixels[static_cast<size_t>(y) * kWidth + x] = (GetRValue(v) << 16) | (GetGValue(v) << 8) | GetBValue(v);
+      pixels[static_cast<size_t>(y) * kWidth + x] =
+          (GetRValue(v) << 16) | (GetGValue(v) << 8) | GetBValue(v);
     }
   }
   EXPECT_TRUE(testing_png::WriteRgbPng(path, kWidth, kHeight, pixels)) << path;

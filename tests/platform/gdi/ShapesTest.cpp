@@ -19,7 +19,9 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
-std::tuple<LONG, LONG, LONG, LONG> Box(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+std::tuple<LONG, LONG, LONG, LONG> Box(const RECT& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
 
 // A pen and a brush selected into a DC for the life of the guard.
 class Tools {
@@ -73,7 +75,9 @@ TEST(ShapesTest, LinesStopOnePixelShortOfTheirEnd) {
     std::vector<std::pair<int, int>> a, b;
     for (POINT p : got) a.emplace_back(p.x, p.y);
     for (POINT p : c.pixels) b.emplace_back(p.x, p.y);
-    std::sort(b.begin(), b.end(), [](auto l, auto r) { return std::tie(l.second, l.first) < std::tie(r.second, r.first); });
+    std::sort(b.begin(), b.end(), [](auto l, auto r) {
+      return std::tie(l.second, l.first) < std::tie(r.second, r.first);
+    });
     EXPECT_EQ(a, b) << c.from.x << "," << c.from.y << " -> " << c.to.x << "," << c.to.y;
     // The current position follows the line.
     MoveToEx(canvas.dc(), 0, 0, &old);
@@ -267,7 +271,8 @@ TEST(ShapesTest, PolygonFillsByTheAlternateRule) {
   EXPECT_EQ(c.Count(kBlue), 64);
   // Two overlapping squares in one outline: the overlap crosses two edges and stays empty.
   c.Fill(kWhite);
-  const POINT twice[] = {{0, 0}, {6, 0}, {6, 6}, {0, 6}, {0, 0}, {3, 3}, {9, 3}, {9, 9}, {3, 9}, {3, 3}};
+  const POINT twice[] = {{0, 0}, {6, 0}, {6, 6}, {0, 6}, {0, 0},
+                         {3, 3}, {9, 3}, {9, 9}, {3, 9}, {3, 3}};
   ASSERT_TRUE(Polygon(c.dc(), twice, 10));
   EXPECT_EQ(c.At(1, 1), kBlue);
   EXPECT_EQ(c.At(7, 7), kBlue);

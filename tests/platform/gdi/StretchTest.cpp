@@ -96,7 +96,8 @@ TEST(StretchTest, OppositeSignsMirror) {
       Canvas dst(static_cast<int>(c.expected.size()), 1, kWhite);
       SetStretchBltMode(dst.dc(), mode);
       ASSERT_TRUE(StretchBlt(dst.dc(), c.x, 0, c.w, 1, src.dc(), c.sx, 0, c.sw, 1, SRCCOPY));
-      EXPECT_EQ(SourceColumns(dst), c.expected) << c.x << " " << c.w << " " << c.sx << " " << c.sw << " mode " << mode;
+      EXPECT_EQ(SourceColumns(dst), c.expected)
+          << c.x << " " << c.w << " " << c.sx << " " << c.sw << " mode " << mode;
     }
   }
   // Vertically: rows come out bottom first.
@@ -141,8 +142,8 @@ TEST(StretchTest, StretchWithinOneBitmapReadsTheOriginal) {
 
 // The area average computed the obvious way: every source pixel weighted by how much of
 // the destination pixel it covers, in floating point.
-std::vector<double> ReferenceAverage(const std::vector<uint8_t>& src, int sw, int sh, int dw, int dh, int dx,
-                                     int dy) {
+std::vector<double> ReferenceAverage(const std::vector<uint8_t>& src, int sw, int sh, int dw,
+                                     int dh, int dx, int dy) {
   const double fx = static_cast<double>(sw) / dw;
   const double fy = static_cast<double>(sh) / dh;
   const double x0 = dx * fx, x1 = (dx + 1) * fx, y0 = dy * fy, y1 = (dy + 1) * fy;
@@ -154,7 +155,8 @@ std::vector<double> ReferenceAverage(const std::vector<uint8_t>& src, int sw, in
     for (int x = static_cast<int>(std::floor(x0)); x < sw && x < x1; ++x) {
       double wx = std::min<double>(x + 1, x1) - std::max<double>(x, x0);
       if (wx <= 0) continue;
-      for (int c = 0; c < 3; ++c) sum[c] += wx * wy * src[3 * (static_cast<size_t>(y) * sw + x) + c];
+      for (int c = 0; c < 3; ++c)
+        sum[c] += wx * wy * src[3 * (static_cast<size_t>(y) * sw + x) + c];
       area += wx * wy;
     }
   }
@@ -187,8 +189,8 @@ TEST(StretchTest, HalftoneMatchesAFloatingPointAreaAverage) {
           const int channels[3] = {GetRValue(got), GetGValue(got), GetBValue(got)};
           for (int c = 0; c < 3; ++c) {
             ASSERT_LE(std::fabs(channels[c] - want[c]), 1.0)
-                << sw << "x" << sh << "->" << dw << "x" << dh << " bits " << bitCount << " at " << x << ","
-                << y << " channel " << c;
+                << sw << "x" << sh << "->" << dw << "x" << dh << " bits " << bitCount << " at " << x
+                << "," << y << " channel " << c;
           }
         }
       }
@@ -210,7 +212,8 @@ TEST(StretchTest, HalftoneAveragesLongRunsAccurately) {
     }
     Canvas dst(1, 1, kBlack);
     SetStretchBltMode(dst.dc(), HALFTONE);
-    ASSERT_TRUE(StretchBlt(dst.dc(), 0, 0, 1, 1, src.dc(), 0, 0, src.width(), src.height(), SRCCOPY));
+    ASSERT_TRUE(
+        StretchBlt(dst.dc(), 0, 0, 1, 1, src.dc(), 0, 0, src.width(), src.height(), SRCCOPY));
     EXPECT_LE(std::fabs(GetRValue(dst.At(0, 0)) - sum / n), 1.0) << vertical;
     EXPECT_LE(std::fabs(GetGValue(dst.At(0, 0)) - (255 - sum / n)), 1.0) << vertical;
   }

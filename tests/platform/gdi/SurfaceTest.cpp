@@ -14,7 +14,8 @@ TEST(SurfaceTest, CreateRefusesSizesAndDepthsItCannotHold) {
   EXPECT_EQ(Surface::Create(0, 5, 32, true), nullptr);
   EXPECT_EQ(Surface::Create(5, -1, 32, true), nullptr);
   EXPECT_EQ(Surface::Create(Surface::kMaxSide + 1, 1, 32, true), nullptr);
-  EXPECT_EQ(Surface::Create(Surface::kMaxSide, Surface::kMaxSide, 1, true), nullptr);  // too many pixels
+  EXPECT_EQ(Surface::Create(Surface::kMaxSide, Surface::kMaxSide, 1, true),
+            nullptr);  // too many pixels
   EXPECT_EQ(Surface::Create(4, 4, 2, true), nullptr);
   EXPECT_EQ(Surface::Create(4, 4, 0, true), nullptr);
   auto s = Surface::Create(3, 2, 24, false);

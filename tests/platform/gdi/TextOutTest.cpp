@@ -39,8 +39,8 @@ bool Inside(const RECT& inner, const RECT& outer) {
 }
 
 std::string Describe(const RECT& r) {
-  return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) + "," +
-         std::to_string(r.bottom);
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) +
+         "," + std::to_string(r.bottom);
 }
 
 struct FaceCase {
@@ -51,8 +51,9 @@ struct FaceCase {
 
 TEST(TextExtentTest, InkStaysInsideTheMeasuredBox) {
   const std::vector<FaceCase> cases = {
-      {"Calibri", -24, "Hello, Velmora"}, {"Calibri", 30, "AVWAy Tu"},      {Gbk("宋体"), -16, Gbk("宋体字样 abc")},
-      {Gbk("楷体"), -24, Gbk("楷书 Kai")},  {"", -12, Gbk("默认字体 GUI")}, {"Calibri", -36, "mm ii"}};
+      {"Calibri", -24, "Hello, Velmora"},      {"Calibri", 30, "AVWAy Tu"},
+      {Gbk("宋体"), -16, Gbk("宋体字样 abc")}, {Gbk("楷体"), -24, Gbk("楷书 Kai")},
+      {"", -12, Gbk("默认字体 GUI")},          {"Calibri", -36, "mm ii"}};
   for (const FaceCase& c : cases) {
     Canvas canvas(400, 80);
     SelectedFont font(canvas.dc(), MakeFont(c.face.c_str(), c.height));
@@ -141,7 +142,8 @@ TEST(TextExtentTest, WidthWeightAndStyleChangeTheGlyphs) {
     naturalSize = Extent(canvas.dc(), text);
   }
   {
-    SelectedFont font(canvas.dc(), MakeFont("Calibri", -20, FW_NORMAL, false, false, false, natural.tmAveCharWidth * 2));
+    SelectedFont font(canvas.dc(), MakeFont("Calibri", -20, FW_NORMAL, false, false, false,
+                                            natural.tmAveCharWidth * 2));
     TEXTMETRICA tm = Metrics(canvas.dc());
     wide = Extent(canvas.dc(), text);
     EXPECT_NEAR(tm.tmAveCharWidth, natural.tmAveCharWidth * 2, 1);
@@ -254,7 +256,8 @@ TEST(TextOutTest, AlignmentMovesTheReferencePoint) {
       for (int x = 0; x < 300; ++x) {
         if (canvas.At(x, y) == kWhite) continue;
         box.left = std::min<LONG>(box.left, x), box.top = std::min<LONG>(box.top, y);
-        box.right = std::max<LONG>(box.right, x + 1), box.bottom = std::max<LONG>(box.bottom, y + 1);
+        box.right = std::max<LONG>(box.right, x + 1),
+        box.bottom = std::max<LONG>(box.bottom, y + 1);
       }
     }
     return box;
@@ -319,7 +322,8 @@ TEST(TextOutTest, ExtTextOutFillsAndClipsToItsRectangle) {
 
   // Without ETO_CLIPPED the text runs past the rectangle.
   canvas.Fill(kWhite);
-  ExtTextOutA(canvas.dc(), 10, 5, ETO_OPAQUE, &rect, text.data(), static_cast<UINT>(text.size()), nullptr);
+  ExtTextOutA(canvas.dc(), 10, 5, ETO_OPAQUE, &rect, text.data(), static_cast<UINT>(text.size()),
+              nullptr);
   EXPECT_GT(canvas.Ink(kWhite).right, 100);
   // The fill alone, without text, as controls use it.
   canvas.Fill(kWhite);
@@ -384,7 +388,8 @@ TEST(TextOutTest, GbkCharactersAreWholeGlyphs) {
   ASSERT_EQ(zhong.size(), 2u);
   // One ideograph, one em wide; not two half characters.
   EXPECT_EQ(Extent(canvas.dc(), zhong).cx, 16);
-  EXPECT_EQ(Extent(canvas.dc(), zhong + wen).cx, Extent(canvas.dc(), zhong).cx + Extent(canvas.dc(), wen).cx);
+  EXPECT_EQ(Extent(canvas.dc(), zhong + wen).cx,
+            Extent(canvas.dc(), zhong).cx + Extent(canvas.dc(), wen).cx);
   EXPECT_EQ(Extent(canvas.dc(), "A" + zhong).cx, Extent(canvas.dc(), "A").cx + 16);
 
   // A lead byte cut off at the end is one replacement character, drawn and measured alike.
@@ -475,7 +480,8 @@ TEST(TextOutTest, GlyphCacheStaysBounded) {
     text += static_cast<char>(0xA1 + i % 90);
   }
   SIZE size;
-  EXPECT_TRUE(GetTextExtentPoint32A(canvas.dc(), text.data(), static_cast<int>(text.size()), &size));
+  EXPECT_TRUE(
+      GetTextExtentPoint32A(canvas.dc(), text.data(), static_cast<int>(text.size()), &size));
   EXPECT_LE(platform::gdi::GlyphCacheBytes(), platform::gdi::kGlyphCacheByteLimit);
   EXPECT_GT(platform::gdi::GlyphCacheEntries(), 0u);
 }

@@ -50,8 +50,12 @@ std::vector<Seen> FocusMessages(const std::vector<Entry>& log) {
   return out;
 }
 
-LPARAM L(HWND w) { return reinterpret_cast<LPARAM>(w); }
-WPARAM W(HWND w) { return reinterpret_cast<WPARAM>(w); }
+LPARAM L(HWND w) {
+  return reinterpret_cast<LPARAM>(w);
+}
+WPARAM W(HWND w) {
+  return reinterpret_cast<WPARAM>(w);
+}
 
 TEST_F(FocusTest, SetFocusMovesFocusWithKillAndSetMessages) {
   HWND top = Make(WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
@@ -62,11 +66,10 @@ TEST_F(FocusTest, SetFocusMovesFocusWithKillAndSetMessages) {
   EXPECT_EQ(SetFocus(a), top);
   EXPECT_EQ(SetFocus(b), a);
   EXPECT_EQ(GetFocus(), b);
-  EXPECT_EQ(FocusMessages(Take()),
-            (std::vector<Seen>{{top, WM_KILLFOCUS, W(a), 0},
-                               {a, WM_SETFOCUS, W(top), 0},
-                               {a, WM_KILLFOCUS, W(b), 0},
-                               {b, WM_SETFOCUS, W(a), 0}}));
+  EXPECT_EQ(FocusMessages(Take()), (std::vector<Seen>{{top, WM_KILLFOCUS, W(a), 0},
+                                                      {a, WM_SETFOCUS, W(top), 0},
+                                                      {a, WM_KILLFOCUS, W(b), 0},
+                                                      {b, WM_SETFOCUS, W(a), 0}}));
   // The same window again: nothing happens.
   EXPECT_EQ(SetFocus(b), b);
   EXPECT_TRUE(FocusMessages(Take()).empty());
@@ -191,7 +194,8 @@ TEST_F(FocusTest, ClickingAnInactiveWindowActivatesIt) {
   EXPECT_EQ(GetFocus(), left);
   bool clickActivated = false;
   for (const Entry& e : Take()) {
-    if (e.hwnd == left && e.message == WM_ACTIVATE) clickActivated = LOWORD(e.wParam) == WA_CLICKACTIVE;
+    if (e.hwnd == left && e.message == WM_ACTIVATE)
+      clickActivated = LOWORD(e.wParam) == WA_CLICKACTIVE;
   }
   EXPECT_TRUE(clickActivated);
 }
@@ -225,7 +229,8 @@ TEST_F(FocusTest, WindowShownOnAnotherThreadDoesNotWaitForTheBlockedActiveThread
   const auto seen = FocusMessages(Take());
   EXPECT_NE(std::find_if(seen.begin(), seen.end(),
                          [&](const Seen& s) {
-                           return s.hwnd == top && s.message == WM_ACTIVATE && s.wParam == WA_INACTIVE;
+                           return s.hwnd == top && s.message == WM_ACTIVATE &&
+                                  s.wParam == WA_INACTIVE;
                          }),
             seen.end());
 }

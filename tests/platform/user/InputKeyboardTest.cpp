@@ -118,7 +118,9 @@ TEST_F(InputKeyboardTest, KeyStateFollowsPressesTogglesAndSides) {
 
 TEST_F(InputKeyboardTest, TypedTextArrivesAsCharsLeadByteFirst) {
   // "中" is D6 D0 in GBK.
-  ASSERT_TRUE(automation::TypeUtf8("\xE4\xB8\xAD" "a"));
+  ASSERT_TRUE(
+      automation::TypeUtf8("\xE4\xB8\xAD"
+                           "a"));
   RunLoop();
   std::vector<WPARAM> chars;
   for (const Received& r : rec().messages) {

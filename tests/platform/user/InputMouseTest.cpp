@@ -22,7 +22,9 @@ class InputMouseTest : public ::testing::Test {
   }
 };
 
-POINT Unpacked(LPARAM lParam) { return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+POINT Unpacked(LPARAM lParam) {
+  return {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
 
 TEST_F(InputMouseTest, ClientMessagesCarryClientCoordinatesAndKeyFlags) {
   TestWindow w(WS_POPUP | WS_VISIBLE, {100, 100, 300, 300});
@@ -117,7 +119,8 @@ TEST_F(InputMouseTest, CaptureTakesTheMouseWhereverItIs) {
   EXPECT_EQ(GetCapture(), nullptr);
 
   // A destroyed capture window holds nothing.
-  HWND gone = CreateWindowExA(0, ClassName(false), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND gone = CreateWindowExA(0, ClassName(false), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              nullptr, nullptr);
   SetCapture(gone);
   DestroyWindow(gone);
   EXPECT_EQ(GetCapture(), nullptr);
@@ -169,8 +172,8 @@ TEST_F(InputMouseTest, DoubleClicksOnlyForClassesThatAskAndOnlyInTime) {
   automation::ClickAt({350, 150});  // a third click starts over
   RunLoop();
   EXPECT_EQ(dbl.rec().Sequence(buttons),
-            (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_LBUTTONDOWN,
-                               WM_LBUTTONUP}));
+            (std::vector<UINT>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,
+                               WM_LBUTTONDOWN, WM_LBUTTONUP}));
 
   // Too slow, or too far apart: two single clicks.
   automation::AdvanceClock(1000);

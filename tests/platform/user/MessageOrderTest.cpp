@@ -418,7 +418,8 @@ TEST_F(TranslateTest, KeysBecomeCharactersByShiftCapsLockAndControl) {
       {{VK_MENU}, false, WM_SYSKEYDOWN, 'F', WM_SYSCHAR, 'f'},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "key " << c.key << " with " << c.down.size() << " modifiers");
+    SCOPED_TRACE(testing::Message()
+                 << "key " << c.key << " with " << c.down.size() << " modifiers");
     SetKeys(c.down, c.capsLock);
     MSG down{window_, c.kind, static_cast<WPARAM>(c.key), 0x001E0001, 0, {0, 0}};
     EXPECT_TRUE(TranslateMessage(&down));

@@ -52,12 +52,13 @@ class MessageThreadTest : public MessageTest {};
 TEST_F(MessageThreadTest, SendToAnotherThreadRunsThereAndBlocksTheCaller) {
   WindowThread worker;
   std::atomic<bool> finished{false};
-  SetHandler(worker.window(), [&](HWND, UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
-    if (message != kFirst) return std::nullopt;
-    std::this_thread::yield();
-    finished = true;
-    return static_cast<LRESULT>(wParam * 1000 + lParam);
-  });
+  SetHandler(worker.window(),
+             [&](HWND, UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
+               if (message != kFirst) return std::nullopt;
+               std::this_thread::yield();
+               finished = true;
+               return static_cast<LRESULT>(wParam * 1000 + lParam);
+             });
   EXPECT_EQ(SendMessageA(worker.window(), kFirst, 5, 6), 5006);
   EXPECT_TRUE(finished);
   auto log = TakeLog();
@@ -99,10 +100,11 @@ TEST_F(MessageThreadTest, ReceiverSendingBackToTheBlockedSenderDoesNotDeadlock) 
     return std::nullopt;
   });
   HWND back = mine;
-  SetHandler(worker.window(), [back](HWND, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
-    if (message != kFirst) return std::nullopt;
-    return SendMessageA(back, kSecond, wParam + 1, 0) + 1;
-  });
+  SetHandler(worker.window(),
+             [back](HWND, UINT message, WPARAM wParam, LPARAM) -> std::optional<LRESULT> {
+               if (message != kFirst) return std::nullopt;
+               return SendMessageA(back, kSecond, wParam + 1, 0) + 1;
+             });
   EXPECT_EQ(SendMessageA(worker.window(), kFirst, 20, 0), 43);
   auto log = TakeLog();
   ASSERT_EQ(log.size(), 2u);
@@ -237,7 +239,8 @@ TEST_F(MessageThreadTest, MsgWaitEndsForAnObjectOrForNewInputOfTheMask) {
   setter.join();
 
   std::thread poster([&] { PostMessageA(window, kFirst, 0, 0); });
-  EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_POSTMESSAGE), WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_POSTMESSAGE),
+            WAIT_OBJECT_0 + 1);
   poster.join();
 
   // Input of another kind does not count, and input already looked at is not new.
@@ -286,7 +289,8 @@ TEST_F(MessageThreadTest, MsgWaitOnTheVirtualClockTimesOutOrWakesForATimer) {
   SetLastError(0);
   EXPECT_EQ(MsgWaitForMultipleObjects(1, &bogus, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-  EXPECT_EQ(MsgWaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS, &bogus, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
+  EXPECT_EQ(MsgWaitForMultipleObjects(MAXIMUM_WAIT_OBJECTS, &bogus, FALSE, 0, QS_ALLINPUT),
+            WAIT_FAILED);
   EXPECT_EQ(MsgWaitForMultipleObjects(1, nullptr, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
 }
 

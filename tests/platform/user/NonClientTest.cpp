@@ -29,7 +29,11 @@ TEST_F(NonClientTest, EachFrameStyleLeavesItsClientArea) {
       {"overlapped", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0, false, {6, 30, 6, 6}},
       {"resizable", WS_OVERLAPPEDWINDOW, 0, false, {8, 32, 8, 8}},
       {"tool", WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW, false, {4, 24, 4, 4}},
-      {"resizable tool", WS_POPUP | WS_CAPTION | WS_THICKFRAME, WS_EX_TOOLWINDOW, false, {6, 26, 6, 6}},
+      {"resizable tool",
+       WS_POPUP | WS_CAPTION | WS_THICKFRAME,
+       WS_EX_TOOLWINDOW,
+       false,
+       {6, 26, 6, 6}},
       {"dialog frame", WS_POPUP | WS_DLGFRAME, 0, false, {6, 6, 6, 6}},
       {"thin border", WS_POPUP | WS_BORDER, 0, false, {1, 1, 1, 1}},
       {"bare", WS_POPUP, 0, false, {0, 0, 0, 0}},
@@ -58,8 +62,8 @@ TEST_F(NonClientTest, EachFrameStyleLeavesItsClientArea) {
     RECT outer = WindowRect(w);
     EXPECT_EQ(origin.x - outer.left, c.insets.left);
     EXPECT_EQ(origin.y - outer.top, c.insets.top);
-    EXPECT_EQ(Str(ClientRect(w)),
-              Str(0, 0, 200 - c.insets.left - c.insets.right, 150 - c.insets.top - c.insets.bottom));
+    EXPECT_EQ(Str(ClientRect(w)), Str(0, 0, 200 - c.insets.left - c.insets.right,
+                                      150 - c.insets.top - c.insets.bottom));
     DestroyWindow(w);
   }
   // An overlapped window always has a caption, whatever the style said.
@@ -113,14 +117,15 @@ TEST_F(NonClientTest, HitTestingFindsCaptionButtonsAndBorders) {
   EXPECT_EQ(HitAt(w, 2, 150), HTBORDER);
 
   // A fixed frame is border, not sizing; only the boxes a window asks for are there.
-  HWND fixed = Make(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 0, 0, 300, 200);
+  HWND fixed =
+      Make(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE, 0, 0, 300, 200);
   EXPECT_EQ(HitAt(fixed, 2, 100), HTBORDER);
   EXPECT_EQ(HitAt(fixed, 300 - 6 - 18, 15), HTCLOSE);
   EXPECT_EQ(HitAt(fixed, 300 - 6 - 36 - 18, 15), HTMINBUTTON);
   HWND noMenu = Make(WS_POPUP | WS_CAPTION | WS_MAXIMIZEBOX | WS_VISIBLE, 0, 0, 300, 200);
   EXPECT_EQ(HitAt(noMenu, 300 - 6 - 18, 15), HTCAPTION);
-  HWND tool = Make(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX | WS_VISIBLE, 0, 0, 300,
-                   200, nullptr, WS_EX_TOOLWINDOW);
+  HWND tool = Make(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MAXIMIZEBOX | WS_VISIBLE, 0, 0, 300, 200,
+                   nullptr, WS_EX_TOOLWINDOW);
   EXPECT_EQ(HitAt(tool, 300 - 4 - 14, 12), HTCLOSE);
   EXPECT_EQ(HitAt(tool, 300 - 4 - 28 - 14, 12), HTCAPTION);
 }

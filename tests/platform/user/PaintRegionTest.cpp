@@ -2,8 +2,8 @@
 // settle it and in which order.
 #include <gtest/gtest.h>
 
-#include "platform/user/Painting.h"
 #include "platform/kernel32.h"
+#include "platform/user/Painting.h"
 #include "tests/platform/user/PaintTestSupport.h"
 
 namespace {
@@ -98,7 +98,8 @@ TEST_F(PaintRegionTest, BeginPaintErasesOnceAndReportsRcPaint) {
   InvalidateRect(w.handle(), &a, TRUE);
   InvalidateRect(w.handle(), &b, FALSE);
   RunLoop();
-  EXPECT_EQ(w.rec().Sequence({WM_PAINT, WM_ERASEBKGND}), (std::vector<UINT>{WM_PAINT, WM_ERASEBKGND}));
+  EXPECT_EQ(w.rec().Sequence({WM_PAINT, WM_ERASEBKGND}),
+            (std::vector<UINT>{WM_PAINT, WM_ERASEBKGND}));
   ASSERT_EQ(w.rec().paints.size(), 1u);
   EXPECT_TRUE(SameRect(w.rec().paints[0].rcPaint, RECT{5, 5, 40, 50}));
   EXPECT_FALSE(w.rec().paints[0].fErase);
@@ -157,7 +158,8 @@ TEST_F(PaintRegionTest, RedrawWindowNowFlagsPaintBeforeReturning) {
   RunLoop();
   w.rec().Clear();
 
-  RedrawWindow(w.handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+  RedrawWindow(w.handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
   EXPECT_EQ(w.rec().Sequence({WM_NCPAINT, WM_ERASEBKGND, WM_PAINT}),
             (std::vector<UINT>{WM_PAINT, WM_NCPAINT, WM_ERASEBKGND}));
   EXPECT_EQ(platform::user::FindPaintWindow(GetCurrentThreadId(), nullptr), nullptr);
@@ -263,7 +265,9 @@ TEST_F(PaintRegionTest, ParentsPaintBeforeChildrenAndValidationSparesChildren) {
   EXPECT_EQ(platform::user::FindPaintWindow(thread, nullptr), parent.handle());
   // The window filter limits the search to that window's subtree.
   EXPECT_EQ(platform::user::FindPaintWindow(thread, child.handle()), child.handle());
-  EXPECT_EQ(platform::user::FindPaintWindow(thread, reinterpret_cast<HWND>(static_cast<intptr_t>(-1))), nullptr);
+  EXPECT_EQ(
+      platform::user::FindPaintWindow(thread, reinterpret_cast<HWND>(static_cast<intptr_t>(-1))),
+      nullptr);
   EXPECT_EQ(platform::user::FindPaintWindow(thread + 1000, nullptr), nullptr);
 
   // The parent validating itself leaves the child's paint owed.
@@ -294,11 +298,12 @@ TEST_F(PaintRegionTest, WindowThatNeverValidatesIsNotPaintedInALoopByUpdateWindo
   TestWindow w(WS_POPUP | WS_VISIBLE, {10, 10, 110, 110});
   RunLoop();
   // A handler that ignores WM_PAINT: UpdateWindow asks once and returns.
-  SetWindowLongPtrA(w.handle(), GWLP_WNDPROC,
-                    reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-                      if (m == WM_PAINT) return 0;
-                      return DefWindowProcA(h, m, wp, lp);
-                    }));
+  SetWindowLongPtrA(
+      w.handle(), GWLP_WNDPROC,
+      reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_PAINT) return 0;
+        return DefWindowProcA(h, m, wp, lp);
+      }));
   InvalidateRect(w.handle(), nullptr, FALSE);
   EXPECT_TRUE(UpdateWindow(w.handle()));
   RECT update;

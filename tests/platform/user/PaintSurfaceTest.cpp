@@ -20,7 +20,8 @@ class PaintSurfaceTest : public ::testing::Test {
 COLORREF OverlapAfterDrawingBelow(DWORD siblingStyle) {
   TestWindow parent(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, {10, 10, 210, 210}, nullptr, kGrey);
   TestWindow below(WS_CHILD | WS_VISIBLE | siblingStyle, {0, 0, 100, 100}, parent.handle(), kRed);
-  TestWindow above(WS_CHILD | WS_VISIBLE | siblingStyle, {50, 50, 150, 150}, parent.handle(), kBlue);
+  TestWindow above(WS_CHILD | WS_VISIBLE | siblingStyle, {50, 50, 150, 150}, parent.handle(),
+                   kBlue);
   // Raised explicitly, whatever place creation gave it.
   SetWindowPos(above.handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   RunLoop();
@@ -48,7 +49,8 @@ TEST_F(PaintSurfaceTest, ClipChildrenKeepsTheChildren) {
     Fill(dc, {0, 0, 200, 200}, kYellow);
     ReleaseDC(parent.handle(), dc);
     EXPECT_EQ(SurfacePixel(parent.handle(), 10, 10), kYellow);
-    EXPECT_EQ(SurfacePixel(parent.handle(), 30, 30), style != 0 ? kRed : kYellow) << "style " << style;
+    EXPECT_EQ(SurfacePixel(parent.handle(), 30, 30), style != 0 ? kRed : kYellow)
+        << "style " << style;
   }
 }
 
@@ -150,8 +152,8 @@ TEST_F(PaintSurfaceTest, HiddenWindowsDrawNothing) {
 
 TEST_F(PaintSurfaceTest, DcOfADestroyedWindowDrawsNowhere) {
   TestWindow parent(WS_POPUP | WS_VISIBLE, {10, 10, 110, 110}, nullptr, kGrey);
-  HWND child = CreateWindowExA(0, ClassName(false), "", WS_CHILD | WS_VISIBLE, 10, 10, 40, 40, parent.handle(),
-                               nullptr, nullptr, nullptr);
+  HWND child = CreateWindowExA(0, ClassName(false), "", WS_CHILD | WS_VISIBLE, 10, 10, 40, 40,
+                               parent.handle(), nullptr, nullptr, nullptr);
   ASSERT_NE(child, nullptr);
   RunLoop();
   HDC dc = GetDC(child);
@@ -295,8 +297,10 @@ TEST_F(PaintSurfaceTest, PrintMessagesReachTheWindowAndItsChildrenAtTheirPlaces)
   Fill(memory, {0, 0, 200, 150}, kYellow);
   SendMessageA(w.handle(), WM_PRINT, reinterpret_cast<WPARAM>(memory),
                PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN | PRF_ERASEBKGND | PRF_CHECKVISIBLE);
-  EXPECT_EQ(w.rec().Sequence({WM_ERASEBKGND, WM_PRINTCLIENT}), (std::vector<UINT>{WM_ERASEBKGND, WM_PRINTCLIENT}));
-  EXPECT_EQ(child.rec().Sequence({WM_PRINT, WM_PRINTCLIENT}), (std::vector<UINT>{WM_PRINT, WM_PRINTCLIENT}));
+  EXPECT_EQ(w.rec().Sequence({WM_ERASEBKGND, WM_PRINTCLIENT}),
+            (std::vector<UINT>{WM_ERASEBKGND, WM_PRINTCLIENT}));
+  EXPECT_EQ(child.rec().Sequence({WM_PRINT, WM_PRINTCLIENT}),
+            (std::vector<UINT>{WM_PRINT, WM_PRINTCLIENT}));
   EXPECT_EQ(hidden.rec().Count(WM_PRINT), 0);
   // The frame comes from the surface, the client areas from the handlers, each in place.
   EXPECT_EQ(GetPixel(memory, 1, 1), w.rec().frameColour);
@@ -310,7 +314,8 @@ TEST_F(PaintSurfaceTest, PrintMessagesReachTheWindowAndItsChildrenAtTheirPlaces)
   EXPECT_EQ(viewport.y, 0);
 
   // PRF_CHECKVISIBLE: a hidden window prints nothing.
-  SendMessageA(hidden.handle(), WM_PRINT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_CHECKVISIBLE);
+  SendMessageA(hidden.handle(), WM_PRINT, reinterpret_cast<WPARAM>(memory),
+               PRF_CLIENT | PRF_CHECKVISIBLE);
   EXPECT_EQ(hidden.rec().Count(WM_PRINTCLIENT), 0);
   SelectObject(memory, old);
   DeleteObject(bitmap);

@@ -29,12 +29,12 @@ struct Painted {
 // What a test window does and what happened to it; lives as long as the test.
 struct Recorder {
   COLORREF fill = RGB(255, 255, 255);
-  bool paintClient = true;        // WM_PAINT fills the whole client area (clipped by BeginPaint)
-  LRESULT eraseResult = 1;        // WM_ERASEBKGND's answer (nothing is drawn)
-  bool paintFrame = false;        // WM_NCPAINT fills the whole window with frameColour
+  bool paintClient = true;  // WM_PAINT fills the whole client area (clipped by BeginPaint)
+  LRESULT eraseResult = 1;  // WM_ERASEBKGND's answer (nothing is drawn)
+  bool paintFrame = false;  // WM_NCPAINT fills the whole window with frameColour
   COLORREF frameColour = RGB(255, 0, 255);
-  LRESULT hitTest = 0;            // non-zero: WM_NCHITTEST answers this
-  LRESULT mouseActivate = 0;      // non-zero: WM_MOUSEACTIVATE answers this
+  LRESULT hitTest = 0;        // non-zero: WM_NCHITTEST answers this
+  LRESULT mouseActivate = 0;  // non-zero: WM_MOUSEACTIVATE answers this
   std::vector<Received> messages;
   std::vector<Painted> paints;
 
@@ -43,14 +43,16 @@ struct Recorder {
     paints.clear();
   }
   int Count(UINT message) const {
-    return static_cast<int>(std::count_if(messages.begin(), messages.end(),
-                                          [message](const Received& r) { return r.message == message; }));
+    return static_cast<int>(
+        std::count_if(messages.begin(), messages.end(),
+                      [message](const Received& r) { return r.message == message; }));
   }
   // Messages of interest in arrival order, others dropped.
   std::vector<UINT> Sequence(std::initializer_list<UINT> wanted) const {
     std::vector<UINT> out;
     for (const Received& r : messages) {
-      if (std::find(wanted.begin(), wanted.end(), r.message) != wanted.end()) out.push_back(r.message);
+      if (std::find(wanted.begin(), wanted.end(), r.message) != wanted.end())
+        out.push_back(r.message);
     }
     return out;
   }
@@ -150,8 +152,9 @@ class TestWindow {
     recorder_ = std::make_unique<Recorder>();
     recorder_->fill = fill;
     // Created hidden so the recorder is in place before the first paint.
-    handle_ = CreateWindowExA(exStyle, ClassName(doubleClicks), "", style & ~WS_VISIBLE, r.left, r.top,
-                              r.right - r.left, r.bottom - r.top, parent, nullptr, nullptr, nullptr);
+    handle_ =
+        CreateWindowExA(exStyle, ClassName(doubleClicks), "", style & ~WS_VISIBLE, r.left, r.top,
+                        r.right - r.left, r.bottom - r.top, parent, nullptr, nullptr, nullptr);
     if (handle_ != nullptr) {
       SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(recorder_.get()));
       if ((style & WS_VISIBLE) != 0) ShowWindow(handle_, SW_SHOW);
@@ -185,7 +188,8 @@ inline COLORREF PixelOf(HWND window, int x, int y) {
 // (coordinates in the top-level window's rectangle).
 inline COLORREF SurfacePixel(HWND topLevel, int x, int y) {
   std::shared_ptr<platform::user::Window> w = platform::user::LookupWindow(topLevel);
-  if (!w || !w->surface || x < 0 || y < 0 || x >= w->surface->width() || y >= w->surface->height()) {
+  if (!w || !w->surface || x < 0 || y < 0 || x >= w->surface->width() ||
+      y >= w->surface->height()) {
     return CLR_INVALID;
   }
   return platform::gdi::BgrxToColor(w->surface->ReadRaw(x, y) & 0xFFFFFF);
@@ -197,7 +201,9 @@ inline void Fill(HDC dc, RECT r, COLORREF colour) {
   DeleteObject(brush);
 }
 
-inline void RunLoop() { platform::testing::RunUntilIdle(); }
+inline void RunLoop() {
+  platform::testing::RunUntilIdle();
+}
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 255, 0);

@@ -59,8 +59,10 @@ TEST(PresenterKeyMapping, KeysGiveVirtualKeysScanCodesAndExtendedBits) {
       {"keypad 7, num lock off", SDLK_KP_7, SDL_SCANCODE_KP_7, false, VK_HOME, 0x47, false},
       {"keypad 0, num lock off", SDLK_KP_0, SDL_SCANCODE_KP_0, false, VK_INSERT, 0x52, false},
       {"keypad 5, num lock off", SDLK_KP_5, SDL_SCANCODE_KP_5, false, VK_CLEAR, 0x4C, false},
-      {"keypad point, num lock on", SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, true, VK_DECIMAL, 0x53, false},
-      {"keypad point, num lock off", SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, false, VK_DELETE, 0x53, false},
+      {"keypad point, num lock on", SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, true, VK_DECIMAL, 0x53,
+       false},
+      {"keypad point, num lock off", SDLK_KP_PERIOD, SDL_SCANCODE_KP_PERIOD, false, VK_DELETE, 0x53,
+       false},
       {"semicolon", SDLK_SEMICOLON, SDL_SCANCODE_SEMICOLON, false, VK_OEM_1, 0x27, false},
       {"slash", SDLK_SLASH, SDL_SCANCODE_SLASH, false, VK_OEM_2, 0x35, false},
       {"grave", SDLK_BACKQUOTE, SDL_SCANCODE_GRAVE, false, VK_OEM_3, 0x29, false},
@@ -117,8 +119,8 @@ TEST(PresenterHitTest, CaptionDragsAndOnlyResizableBordersResize) {
   EXPECT_EQ(DesktopHitTest(HTBOTTOMRIGHT, true), SDL_HITTEST_RESIZE_BOTTOMRIGHT);
   // A fixed border stays with the program, and so do the caption buttons, so that their
   // clicks reach the non-client code.
-  for (LRESULT hit : {HTLEFT, HTBOTTOMRIGHT, HTBORDER, HTCLOSE, HTMINBUTTON, HTMAXBUTTON, HTSYSMENU, HTCLIENT,
-                      HTNOWHERE, HTTRANSPARENT, HTERROR}) {
+  for (LRESULT hit : {HTLEFT, HTBOTTOMRIGHT, HTBORDER, HTCLOSE, HTMINBUTTON, HTMAXBUTTON, HTSYSMENU,
+                      HTCLIENT, HTNOWHERE, HTTRANSPARENT, HTERROR}) {
     SCOPED_TRACE(hit);
     EXPECT_EQ(DesktopHitTest(hit, false), SDL_HITTEST_NORMAL);
   }
@@ -148,7 +150,10 @@ TEST(PresenterTextInput, InputMethodTextBecomesGbk) {
   // 你好
   EXPECT_EQ(decoder.Feed("\xE4\xBD\xA0\xE5\xA5\xBD"), "\xC4\xE3\xBA\xC3");
   // Mixed text keeps its order: "A你1"
-  EXPECT_EQ(decoder.Feed("A\xE4\xBD\xA0" "1"), "A\xC4\xE3" "1");
+  EXPECT_EQ(decoder.Feed("A\xE4\xBD\xA0"
+                         "1"),
+            "A\xC4\xE3"
+            "1");
 }
 
 TEST(PresenterTextInput, CharacterSplitAcrossPiecesArrivesWhole) {
@@ -165,7 +170,9 @@ TEST(PresenterTextInput, CharacterSplitAcrossPiecesArrivesWhole) {
 TEST(PresenterTextInput, ControlAndUnrepresentableCharactersDoNotPassAsText) {
   TypedTextDecoder decoder;
   // Enter, Tab, Backspace and Escape come from their keys, not from text.
-  EXPECT_EQ(decoder.Feed("a\r\n\tb\x08\x1B\x7F" "c"), "abc");
+  EXPECT_EQ(decoder.Feed("a\r\n\tb\x08\x1B\x7F"
+                         "c"),
+            "abc");
   // A character GBK lacks (U+1F600) and a stray byte become '?' rather than vanish.
   const std::string emoji = decoder.Feed("\xF0\x9F\x98\x80");
   EXPECT_FALSE(emoji.empty());

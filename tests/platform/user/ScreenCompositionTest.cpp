@@ -76,11 +76,12 @@ TEST(ScreenCompositionTest, CapturedWindowsRoundTripThroughPng) {
   platform::testing::Image image = platform::testing::CaptureWindow(w.handle());
   ASSERT_EQ(image.width, 200);
   ASSERT_EQ(image.height, 150);
-  const std::string path = testing_temp::Folder() + "/velmora-capture-" +
-                           std::to_string(GetCurrentProcessId()) + ".png";
+  const std::string path =
+      testing_temp::Folder() + "/velmora-capture-" + std::to_string(GetCurrentProcessId()) + ".png";
   ASSERT_TRUE(platform::testing::WritePng(image, path));
   // For a person to look at: VELMORA_CAPTURE_PNG names where to keep a copy.
-  if (const char* keep = std::getenv("VELMORA_CAPTURE_PNG")) platform::testing::WritePng(image, keep);
+  if (const char* keep = std::getenv("VELMORA_CAPTURE_PNG"))
+    platform::testing::WritePng(image, keep);
 
   png_image read{};
   read.version = PNG_IMAGE_VERSION;

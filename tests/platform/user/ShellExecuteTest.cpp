@@ -1,10 +1,9 @@
 // ShellExecuteA: recorded under the headless presenter; otherwise the opener is started
 // directly (no shell), with names passed through untouched and no zombie left behind.
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <fstream>
@@ -23,7 +22,9 @@ namespace {
 using platform::testing::ShellExecuteMode;
 using platform_test::TempDirectory;
 
-int Result(HINSTANCE instance) { return static_cast<int>(reinterpret_cast<intptr_t>(instance)); }
+int Result(HINSTANCE instance) {
+  return static_cast<int>(reinterpret_cast<intptr_t>(instance));
+}
 
 class ShellExecute : public ::testing::Test {
  protected:
@@ -38,22 +39,26 @@ class ShellExecute : public ::testing::Test {
 TEST_F(ShellExecute, HeadlessRecordsTheCallAsUtf8AndSucceeds) {
   ASSERT_FALSE(platform::user::ActivePresenter().ShowsNativeWindows());
   // "C:\照片\目录.jpg" in GBK.
-  const std::string file = std::string("C:\\") + platform_test::kPhotoGbk + "\\" + platform_test::kFolderGbk + ".jpg";
+  const std::string file =
+      std::string("C:\\") + platform_test::kPhotoGbk + "\\" + platform_test::kFolderGbk + ".jpg";
   HWND owner = reinterpret_cast<HWND>(static_cast<intptr_t>(0x03000010));
-  const int result = Result(ShellExecuteA(owner, "open", file.c_str(), "-x", "D:\\", SW_SHOWNORMAL));
+  const int result =
+      Result(ShellExecuteA(owner, "open", file.c_str(), "-x", "D:\\", SW_SHOWNORMAL));
   EXPECT_GT(result, 32);
   auto log = platform::testing::TakeShellExecuteLog();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].window, owner);
   EXPECT_EQ(log[0].operationUtf8, "open");
-  EXPECT_EQ(log[0].fileUtf8,
-            std::string("C:\\") + platform_test::kPhotoUtf8 + "\\" + platform_test::kFolderUtf8 + ".jpg");
+  EXPECT_EQ(log[0].fileUtf8, std::string("C:\\") + platform_test::kPhotoUtf8 + "\\" +
+                                 platform_test::kFolderUtf8 + ".jpg");
   EXPECT_EQ(log[0].parametersUtf8, "-x");
   EXPECT_EQ(log[0].directoryUtf8, "D:\\");
   EXPECT_EQ(log[0].showCommand, SW_SHOWNORMAL);
   EXPECT_EQ(log[0].result, result);
 
-  EXPECT_GT(Result(ShellExecuteA(nullptr, nullptr, "http://example.com/", nullptr, nullptr, SW_SHOW)), 32);
+  EXPECT_GT(
+      Result(ShellExecuteA(nullptr, nullptr, "http://example.com/", nullptr, nullptr, SW_SHOW)),
+      32);
   log = platform::testing::TakeShellExecuteLog();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].operationUtf8, "");
@@ -67,10 +72,12 @@ TEST_F(ShellExecute, BadRequestsFailWithSmallValues) {
   EXPECT_EQ(Result(ShellExecuteA(nullptr, "open", nullptr, nullptr, nullptr, SW_SHOW)), SE_ERR_FNF);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(Result(ShellExecuteA(nullptr, "open", "", nullptr, nullptr, SW_SHOW)), SE_ERR_FNF);
-  EXPECT_EQ(Result(ShellExecuteA(nullptr, "print", "http://example.com/", nullptr, nullptr, SW_SHOW)),
-            SE_ERR_NOASSOC);
+  EXPECT_EQ(
+      Result(ShellExecuteA(nullptr, "print", "http://example.com/", nullptr, nullptr, SW_SHOW)),
+      SE_ERR_NOASSOC);
   // Verbs compare without regard to case, as on Windows.
-  EXPECT_GT(Result(ShellExecuteA(nullptr, "OPEN", "http://example.com/", nullptr, nullptr, SW_SHOW)), 32);
+  EXPECT_GT(
+      Result(ShellExecuteA(nullptr, "OPEN", "http://example.com/", nullptr, nullptr, SW_SHOW)), 32);
   auto log = platform::testing::TakeShellExecuteLog();
   ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[0].result, SE_ERR_FNF);
@@ -80,8 +87,9 @@ TEST_F(ShellExecute, BadRequestsFailWithSmallValues) {
 // An opener that writes the arguments it received, one a line, into `out` in the folder.
 std::string MakeRecordingOpener(const TempDirectory& dir) {
   const std::string script = dir.Unix("opener.sh");
-  std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" << dir.Unix("out.part") << "\"\nmv \""
-                        << dir.Unix("out.part") << "\" \"" << dir.Unix("out") << "\"\n";
+  std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" << dir.Unix("out.part")
+                        << "\"\nmv \"" << dir.Unix("out.part") << "\" \"" << dir.Unix("out")
+                        << "\"\n";
   chmod(script.c_str(), 0755);
   return script;
 }
@@ -136,9 +144,10 @@ TEST_F(ShellExecute, AddressReachesTheOpenerLiterallyWithoutAShell) {
   TempDirectory dir;
   platform::testing::SetShellExecuteMode(ShellExecuteMode::Launch);
   platform::testing::SetShellOpener(MakeRecordingOpener(dir));
-  const std::string address = "http://example.com/?q=a b;touch pwned&x=$(touch pwned2)`touch pwned3`";
-  const int result =
-      Result(ShellExecuteA(nullptr, "open", address.c_str(), nullptr, dir.path().c_str(), SW_SHOWNORMAL));
+  const std::string address =
+      "http://example.com/?q=a b;touch pwned&x=$(touch pwned2)`touch pwned3`";
+  const int result = Result(
+      ShellExecuteA(nullptr, "open", address.c_str(), nullptr, dir.path().c_str(), SW_SHOWNORMAL));
   ASSERT_GT(result, 32);
   EXPECT_EQ(WaitForOpenerOutput(dir), address + "\n");
   EXPECT_FALSE(platform_test::Exists(dir.Unix("pwned")));
@@ -165,7 +174,8 @@ TEST_F(ShellExecute, RelativeNameThatLooksLikeAnOptionIsPassedAsAPath) {
   platform::testing::SetShellExecuteMode(ShellExecuteMode::Launch);
   platform::testing::SetShellOpener(MakeRecordingOpener(dir));
   ASSERT_TRUE(platform_test::WriteAll(dir.Unix("--help"), "x"));
-  ASSERT_GT(Result(ShellExecuteA(nullptr, nullptr, "--help", nullptr, dir.path().c_str(), SW_SHOW)), 32);
+  ASSERT_GT(Result(ShellExecuteA(nullptr, nullptr, "--help", nullptr, dir.path().c_str(), SW_SHOW)),
+            32);
   EXPECT_EQ(WaitForOpenerOutput(dir), dir.Unix("--help") + "\n");
   EXPECT_TRUE(NoZombiesSoon());
 }
@@ -175,20 +185,22 @@ TEST_F(ShellExecute, MissingFilesFoldersAndOpenerFail) {
   platform::testing::SetShellExecuteMode(ShellExecuteMode::Launch);
   platform::testing::SetShellOpener(MakeRecordingOpener(dir));
   SetLastError(0);
-  EXPECT_EQ(Result(ShellExecuteA(nullptr, "open", dir.Windows("absent.jpg").c_str(), nullptr, nullptr, SW_SHOW)),
+  EXPECT_EQ(Result(ShellExecuteA(nullptr, "open", dir.Windows("absent.jpg").c_str(), nullptr,
+                                 nullptr, SW_SHOW)),
             SE_ERR_FNF);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(
-      Result(ShellExecuteA(nullptr, "open", dir.Windows("none\\absent.jpg").c_str(), nullptr, nullptr, SW_SHOW)),
-      SE_ERR_PNF);
+  EXPECT_EQ(Result(ShellExecuteA(nullptr, "open", dir.Windows("none\\absent.jpg").c_str(), nullptr,
+                                 nullptr, SW_SHOW)),
+            SE_ERR_PNF);
   EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-  EXPECT_EQ(Result(ShellExecuteA(nullptr, "open", "http://example.com/", nullptr, dir.Windows("none").c_str(),
-                                 SW_SHOW)),
+  EXPECT_EQ(Result(ShellExecuteA(nullptr, "open", "http://example.com/", nullptr,
+                                 dir.Windows("none").c_str(), SW_SHOW)),
             SE_ERR_PNF);
 
   platform::testing::SetShellOpener(dir.Unix("no-such-opener"));
-  EXPECT_EQ(Result(ShellExecuteA(nullptr, "open", "http://example.com/", nullptr, nullptr, SW_SHOW)),
-            SE_ERR_NOASSOC);
+  EXPECT_EQ(
+      Result(ShellExecuteA(nullptr, "open", "http://example.com/", nullptr, nullptr, SW_SHOW)),
+      SE_ERR_NOASSOC);
   EXPECT_EQ(GetLastError(), ERROR_NO_ASSOCIATION);
   EXPECT_FALSE(platform_test::Exists(dir.Unix("out")));
 }
@@ -197,7 +209,8 @@ TEST_F(ShellExecute, RecordingCanBeForcedWhateverThePresenter) {
   TempDirectory dir;
   platform::testing::SetShellExecuteMode(ShellExecuteMode::Record);
   platform::testing::SetShellOpener(MakeRecordingOpener(dir));
-  ASSERT_GT(Result(ShellExecuteA(nullptr, "open", "http://example.com/", nullptr, nullptr, SW_SHOW)), 32);
+  ASSERT_GT(
+      Result(ShellExecuteA(nullptr, "open", "http://example.com/", nullptr, nullptr, SW_SHOW)), 32);
   EXPECT_EQ(platform::testing::TakeShellExecuteLog().size(), 1u);
   EXPECT_FALSE(platform_test::Exists(dir.Unix("out")));
 }

@@ -26,7 +26,8 @@ TEST_F(WindowDefaultsTest, ChildrenPassCursorWheelAndActivationQuestionsToTheirP
   EXPECT_EQ(GetCursor(), before);
   // The parent declines; the child's class has no cursor, so the client area keeps it.
   parentAnswer = FALSE;
-  EXPECT_EQ(DefWindowProcA(child, WM_SETCURSOR, reinterpret_cast<WPARAM>(child), clientMove), FALSE);
+  EXPECT_EQ(DefWindowProcA(child, WM_SETCURSOR, reinterpret_cast<WPARAM>(child), clientMove),
+            FALSE);
   // Over a sizing border the arrow gives way to the sizing shape.
   HWND sizable = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 0, 200, 200);
   EXPECT_EQ(DefWindowProcA(sizable, WM_SETCURSOR, reinterpret_cast<WPARAM>(sizable),
@@ -35,7 +36,8 @@ TEST_F(WindowDefaultsTest, ChildrenPassCursorWheelAndActivationQuestionsToTheirP
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZEWE));
 
   parentAnswer = MA_NOACTIVATE;
-  EXPECT_EQ(DefWindowProcA(child, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top), 0), MA_NOACTIVATE);
+  EXPECT_EQ(DefWindowProcA(child, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top), 0),
+            MA_NOACTIVATE);
   parentAnswer = 0;
   EXPECT_EQ(DefWindowProcA(child, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top), 0), MA_ACTIVATE);
   parentAnswer = 7;

@@ -26,8 +26,8 @@ TEST_F(WindowLifecycleTest, CreationSendsItsMessagesInOrderWithTheCreationParame
     }
     return std::nullopt;
   };
-  HWND top = Make(WS_OVERLAPPED | WS_SYSMENU, 40, 50, 300, 200, nullptr, 0, "Title", nullptr,
-                  &marker);
+  HWND top =
+      Make(WS_OVERLAPPED | WS_SYSMENU, 40, 50, 300, 200, nullptr, 0, "Title", nullptr, &marker);
   ASSERT_NE(top, nullptr);
   auto log = Only(Take(), {WM_GETMINMAXINFO, WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE,
                            WM_MOVE, WM_SHOWWINDOW});
@@ -146,8 +146,8 @@ TEST_F(WindowLifecycleTest, WindowsRefusingCreationLeaveNothingBehind) {
     if (message == WM_CREATE) return -1;
     return std::nullopt;
   };
-  EXPECT_EQ(CreateWindowExA(0, "RefusingClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                            nullptr, nullptr),
+  EXPECT_EQ(CreateWindowExA(0, "RefusingClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                            nullptr),
             nullptr);
   EXPECT_TRUE(UnregisterClassA("RefusingClass", nullptr));
 }
@@ -217,7 +217,8 @@ TEST_F(WindowLifecycleTest, DestroysFromInsideDestroyHandlersAreSafe) {
   HWND child = Make(WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, parent);
   HWND grandchild = Make(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, child);
   BOOL again = FALSE, parentFromChild = FALSE;
-  Record().handlers[child] = [&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+  Record().handlers[child] = [&](HWND hwnd, UINT message, WPARAM,
+                                 LPARAM) -> std::optional<LRESULT> {
     if (message == WM_DESTROY) {
       again = DestroyWindow(hwnd);
       parentFromChild = DestroyWindow(parent);
@@ -237,7 +238,8 @@ TEST_F(WindowLifecycleTest, DestroysFromInsideDestroyHandlersAreSafe) {
 
   // WM_CLOSE's default destroy running into a destroy from WM_DESTROY's handler.
   HWND closing = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200);
-  Record().handlers[closing] = [&](HWND hwnd, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+  Record().handlers[closing] = [&](HWND hwnd, UINT message, WPARAM,
+                                   LPARAM) -> std::optional<LRESULT> {
     if (message == WM_DESTROY) SendMessageA(hwnd, WM_CLOSE, 0, 0);
     if (message == WM_NCDESTROY) PostMessageA(hwnd, WM_USER, 0, 0);
     return std::nullopt;

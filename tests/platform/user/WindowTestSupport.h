@@ -68,9 +68,8 @@ inline const char* ClassName() {
   return name;
 }
 
-inline HWND Make(DWORD style, int x, int y, int w, int h, HWND parent = nullptr,
-                 DWORD exStyle = 0, const char* title = "", HMENU menu = nullptr,
-                 void* param = nullptr) {
+inline HWND Make(DWORD style, int x, int y, int w, int h, HWND parent = nullptr, DWORD exStyle = 0,
+                 const char* title = "", HMENU menu = nullptr, void* param = nullptr) {
   return CreateWindowExA(exStyle, ClassName(), title, style, x, y, w, h, parent, menu, nullptr,
                          param);
 }

@@ -18,7 +18,8 @@ LRESULT CALLBACK Doubling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 WNDPROC previousProc = nullptr;
 
 LRESULT CALLBACK Doubling(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER + 1) return 2 * CallWindowProcA(previousProc, hwnd, message, wParam, lParam);
+  if (message == WM_USER + 1)
+    return 2 * CallWindowProcA(previousProc, hwnd, message, wParam, lParam);
   return CallWindowProcA(previousProc, hwnd, message, wParam, lParam);
 }
 
@@ -71,7 +72,8 @@ TEST_F(WindowTreeTest, LongsExtraBytesAndSubclassing) {
 
 TEST_F(WindowTreeTest, StyleChangesAreAnnouncedAndMayBeAdjusted) {
   HWND w = Make(WS_POPUP, 0, 0, 100, 100);
-  Record().handlers[w] = [](HWND, UINT message, WPARAM which, LPARAM lParam) -> std::optional<LRESULT> {
+  Record().handlers[w] = [](HWND, UINT message, WPARAM which,
+                            LPARAM lParam) -> std::optional<LRESULT> {
     if (message == WM_STYLECHANGING && which == static_cast<WPARAM>(GWL_STYLE)) {
       reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew |= WS_BORDER;
     }
@@ -113,8 +115,9 @@ TEST_F(WindowTreeTest, ClassesRegisterOnceAndAreFoundWithoutRegardToCase) {
   EXPECT_EQ(info.cbClsExtra, 8);
   WNDCLASSEXA byAtom{};
   byAtom.cbSize = sizeof(byAtom);
-  EXPECT_EQ(GetClassInfoExA(nullptr, reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(atom)), &byAtom),
-            atom);
+  EXPECT_EQ(
+      GetClassInfoExA(nullptr, reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(atom)), &byAtom),
+      atom);
 
   HWND w = CreateWindowExA(0, reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(atom)), "", WS_POPUP,
                            0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
@@ -296,8 +299,8 @@ TEST_F(WindowTreeTest, ZOrderFollowsSetWindowPos) {
   SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, keep | SWP_NOZORDER);
   EXPECT_EQ(ChildrenOf(top), (std::vector<HWND>{c, b, a}));
   SetLastError(0);
-  EXPECT_FALSE(SetWindowPos(a, reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7654320)), 0, 0, 0,
-                            0, keep));
+  EXPECT_FALSE(
+      SetWindowPos(a, reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7654320)), 0, 0, 0, 0, keep));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 
   // Top-level: topmost windows stay in front of the rest.

@@ -35,9 +35,14 @@ void Pill(HDC dc, const RECT& r, COLORREF face, COLORREF edge) {
     return;
   }
   const int c = 3;
-  POINT p[8] = {{r.left + c, r.top},        {r.right - 1 - c, r.top},  {r.right - 1, r.top + c},
-                {r.right - 1, r.bottom - 1 - c}, {r.right - 1 - c, r.bottom - 1},
-                {r.left + c, r.bottom - 1}, {r.left, r.bottom - 1 - c}, {r.left, r.top + c}};
+  POINT p[8] = {{r.left + c, r.top},
+                {r.right - 1 - c, r.top},
+                {r.right - 1, r.top + c},
+                {r.right - 1, r.bottom - 1 - c},
+                {r.right - 1 - c, r.bottom - 1},
+                {r.left + c, r.bottom - 1},
+                {r.left, r.bottom - 1 - c},
+                {r.left, r.top + c}};
   HBRUSH brush = CreateSolidBrush(face);
   HPEN pen = CreatePen(PS_SOLID, 1, edge);
   SelectObject(dc, brush);
@@ -85,8 +90,10 @@ int Paint(void*, HDC dc, int part, const RECT* rect, const VelmoraThemePaintInfo
       RECT b = r;
       InflateRect(&b, -4, -4);
       COLORREF face = info->value == 0 ? RGB(0xA0, 0x30, 0x30) : kGreen;
-      if ((s & VELMORA_STATE_PRESSED) != 0) face = kGreenDark;
-      else if ((s & VELMORA_STATE_HOT) != 0) face = kGreenLight;
+      if ((s & VELMORA_STATE_PRESSED) != 0)
+        face = kGreenDark;
+      else if ((s & VELMORA_STATE_HOT) != 0)
+        face = kGreenLight;
       Pill(dc, b, face, kInk);
       return 1;
     }
@@ -107,10 +114,12 @@ int Paint(void*, HDC dc, int part, const RECT* rect, const VelmoraThemePaintInfo
       RECT t = r;
       const bool bar = info->value == 1;
       if (!bar) {
-        if ((s & VELMORA_STATE_CHECKED) != 0) Text(dc, "*", {r.left + 6, r.top, r.left + 20, r.bottom}, DT_LEFT, kGreenLight);
+        if ((s & VELMORA_STATE_CHECKED) != 0)
+          Text(dc, "*", {r.left + 6, r.top, r.left + 20, r.bottom}, DT_LEFT, kGreenLight);
         t.left += 22;
         t.right -= 18;
-        if ((s & VELMORA_STATE_POPUP) != 0) Text(dc, ">", {r.right - 16, r.top, r.right - 4, r.bottom}, DT_LEFT, kInk);
+        if ((s & VELMORA_STATE_POPUP) != 0)
+          Text(dc, ">", {r.right - 16, r.top, r.right - 4, r.bottom}, DT_LEFT, kInk);
       }
       Text(dc, info->text, t, bar ? DT_CENTER : DT_LEFT, disabled ? kDim : kInk);
       if (!bar) Text(dc, info->text2, t, DT_RIGHT | DT_NOPREFIX, disabled ? kDim : kGreenLight);
@@ -193,7 +202,9 @@ int Paint(void*, HDC dc, int part, const RECT* rect, const VelmoraThemePaintInfo
       Text(dc, info->text, {r.left + 4, r.top, r.right, r.bottom}, DT_LEFT | DT_NOPREFIX, kInk);
       return 1;
     case VELMORA_PART_SIZE_GRIP:
-      for (int i = 0; i < 3; ++i) Fill(dc, {r.right - 4 - 4 * i, r.bottom - 4, r.right - 2 - 4 * i, r.bottom - 2}, kGreenLight);
+      for (int i = 0; i < 3; ++i)
+        Fill(dc, {r.right - 4 - 4 * i, r.bottom - 4, r.right - 2 - 4 * i, r.bottom - 2},
+             kGreenLight);
       return 1;
     case VELMORA_PART_DIALOG_BACKGROUND:
       Fill(dc, r, kBack);
