@@ -207,8 +207,7 @@ bool Build(FileDialog& state, HWND owner, const std::string& initialName) {
   AddDialogControl(dialog, "STATIC", kLookIn, SS_LEFT, 10, 13, 86, 16, -1);
   AddDialogControl(dialog, "STATIC", state.folder.c_str(), SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS,
                    100, 13, 330, 16, kIdFolder);
-  AddDialogControl(dialog, "LISTBOX", "",
-                   LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 10, 36,
+  AddDialogControl(dialog, "LISTBOX", "", LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 10, 36,
                    420, 192, kIdList);
   AddDialogControl(dialog, "STATIC", kNameLabel, SS_LEFT, 10, 243, 86, 16, -1);
   HWND name = AddDialogControl(dialog, "EDIT", initialName.c_str(),

@@ -312,12 +312,10 @@ bool Build(FontDialog& state, HWND owner) {
                                    ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_GROUP, 10, 28, 170,
                                    22, kIdFaceEdit);
   HWND faceList =
-      AddDialogControl(dialog, "LISTBOX", "",
-                       LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 10,
+      AddDialogControl(dialog, "LISTBOX", "", LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 10,
                        52, 170, 120, kIdFaceList);
   AddDialogControl(dialog, "STATIC", kStyleLabel, SS_LEFT, 190, 10, 100, 16, -1);
-  HWND styleList = AddDialogControl(dialog, "LISTBOX", "",
-                                    LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_TABSTOP, 190,
+  HWND styleList = AddDialogControl(dialog, "LISTBOX", "", LBS_NOTIFY | WS_BORDER | WS_TABSTOP, 190,
                                     28, 100, 144, kIdStyleList);
   AddDialogControl(dialog, "STATIC", kSizeLabel, SS_LEFT, 300, 10, 60, 16, -1);
   char points[16];
@@ -325,8 +323,7 @@ bool Build(FontDialog& state, HWND owner) {
   AddDialogControl(dialog, "EDIT", points, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 300, 28, 60, 22,
                    kIdSizeEdit);
   HWND sizeList =
-      AddDialogControl(dialog, "LISTBOX", "",
-                       LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 300,
+      AddDialogControl(dialog, "LISTBOX", "", LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 300,
                        52, 60, 120, kIdSizeList);
   AddDialogControl(dialog, "BUTTON", kOk, BS_DEFPUSHBUTTON | WS_TABSTOP, 370, 28, 80, 24, IDOK);
   AddDialogControl(dialog, "BUTTON", kCancel, BS_PUSHBUTTON | WS_TABSTOP, 370, 58, 80, 24,

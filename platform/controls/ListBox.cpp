@@ -539,8 +539,11 @@ void Scroll(HWND window, ListBox& lb, int code, int thumb) {
   }
 }
 
-// Height rounded down to whole items (with LBS_NOINTEGRALHEIGHT left out), as created.
-void FitIntegralHeight(HWND window, ListBox& lb) {
+// Without LBS_NOINTEGRALHEIGHT the client area is cut down to whole rows, so no half row
+// shows at the bottom. Rows change height with the font and sizes change with layout, so
+// this runs whenever either does; the resize it makes comes back through WM_SIZE already
+// whole. A list shorter than one row keeps its size rather than vanish.
+void FitIntegralHeight(HWND window, const ListBox& lb) {
   if ((StyleOf(window) & LBS_NOINTEGRALHEIGHT) != 0 || lb.comboList) return;
   RECT client{}, outer{};
   GetClientRect(window, &client);
@@ -630,6 +633,7 @@ LRESULT Message(HWND window, ListBox& lb, UINT message, WPARAM wParam, LPARAM lP
       int height = static_cast<int>(LOWORD(static_cast<DWORD>(lParam)));
       if (height <= 0 || height > 255) return LB_ERR;
       lb.itemHeight = height;
+      FitIntegralHeight(window, lb);
       Changed(window, lb);
       return 0;
     }
@@ -731,6 +735,7 @@ LRESULT CALLBACK ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       UpdateScrollBar(window, *lb);
       return 0;
     case WM_SIZE:
+      FitIntegralHeight(window, *lb);
       lb->top = std::clamp(lb->top, 0, MaxTop(window, *lb));
       UpdateScrollBar(window, *lb);
       InvalidateRect(window, nullptr, TRUE);
@@ -738,6 +743,7 @@ LRESULT CALLBACK ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_SETFONT:
       lb->font = reinterpret_cast<HFONT>(wParam);
       MeasureItemHeight(window, *lb);
+      FitIntegralHeight(window, *lb);
       Changed(window, *lb);
       return 0;
     case WM_GETFONT:

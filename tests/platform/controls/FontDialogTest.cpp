@@ -13,6 +13,7 @@ constexpr int kIdFaceEdit = 1101;
 constexpr int kIdFaceList = 1102;
 constexpr int kIdStyleList = 1103;
 constexpr int kIdSizeEdit = 1104;
+constexpr int kIdSizeList = 1105;
 constexpr int kIdColor = 1108;
 
 class FontDialog : public DialogFixture {
@@ -84,6 +85,22 @@ TEST_F(FontDialog, ChoosingFaceBoldAndSixteenPointsByKeyboard) {
   ASSERT_EQ(log.size(), 1u);
   EXPECT_TRUE(log[0].confirmed);
   EXPECT_EQ(log[0].font.lfHeight, -21);
+}
+
+TEST_F(FontDialog, ListsShowOnlyWholeRows) {
+  Drive([&](HWND dialog) {
+    for (int id : {kIdFaceList, kIdStyleList, kIdSizeList}) {
+      HWND list = GetDlgItem(dialog, id);
+      RECT client{};
+      GetClientRect(list, &client);
+      const int row = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+      ASSERT_GT(row, 0);
+      EXPECT_EQ(client.bottom % row, 0)
+          << "list " << id << ": " << client.bottom << " px, rows of " << row << " px";
+      EXPECT_GE(client.bottom, 4 * row) << "list " << id;
+    }
+    automation::PressKey(VK_ESCAPE);
+  });
 }
 
 TEST_F(FontDialog, StartsFromTheLogFontAndPicksAColour) {

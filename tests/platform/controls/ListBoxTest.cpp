@@ -1,5 +1,5 @@
 // The list box: its items, sorting and searching, selection by messages, mouse and keys,
-// the notifications it sends, and scrolling.
+// the notifications it sends, scrolling, and the height it keeps.
 #include <cstring>
 #include <string>
 
@@ -276,6 +276,59 @@ TEST_F(ListBoxTest, MultipleSelectionToggleAndExtendedRanges) {
     if (SendMessageA(ext, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0) selected.push_back(i);
   }
   EXPECT_EQ(selected, (std::vector<int>{1, 2, 3, 5}));
+}
+
+// Without LBS_NOINTEGRALHEIGHT the list keeps whole rows only: its client height comes down
+// to a multiple of the row height when it is made, resized, given a font or a row height.
+TEST_F(ListBoxTest, HeightSnapsToWholeRowsUnlessAskedNotTo) {
+  HFONT big = CreateFontA(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "");
+  const int defaultRow = Height(List());
+  struct Case {
+    const char* what;
+    DWORD style;
+    int height;            // outer height asked for at creation
+    int resizeTo = 0;      // then asked for by SetWindowPos
+    HFONT font = nullptr;  // then given by WM_SETFONT
+    int rowHeight = 0;     // then given by LB_SETITEMHEIGHT
+  };
+  const std::vector<Case> cases = {
+      {"as created", 0, 101},
+      {"exactly whole rows already", 0, 3 * defaultRow + 2},
+      {"shorter than one row keeps its size", 0, 7},
+      {"kept as asked", LBS_NOINTEGRALHEIGHT, 101},
+      {"resized", 0, 101, 163},
+      {"resized, kept as asked", LBS_NOINTEGRALHEIGHT, 101, 163},
+      {"given a bigger font", 0, 161, 0, big},
+      {"given a row height", 0, 161, 0, nullptr, 23},
+  };
+  // Whole rows of `row` pixels in `height`, unless that leaves none.
+  auto whole = [](int height, int row) { return height > row ? height / row * row : height; };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const bool integral = (c.style & LBS_NOINTEGRALHEIGHT) == 0;
+    HWND lb = Child("LISTBOX", c.style | WS_BORDER, 200, 20, 150, c.height, 101);
+    const RECT made = WindowRect(lb);
+    int expected = (c.resizeTo != 0 ? c.resizeTo : c.height) - 2;  // inside the border
+    if (integral) expected = whole(expected, defaultRow);
+    if (c.resizeTo != 0)
+      SetWindowPos(lb, nullptr, 0, 0, 150, c.resizeTo, SWP_NOMOVE | SWP_NOZORDER);
+    if (c.font != nullptr) SendMessageA(lb, WM_SETFONT, reinterpret_cast<WPARAM>(c.font), TRUE);
+    if (c.rowHeight != 0) SendMessageA(lb, LB_SETITEMHEIGHT, 0, MAKELPARAM(c.rowHeight, 0));
+    const int row = Height(lb);
+    if (c.font != nullptr || c.rowHeight != 0) {
+      ASSERT_NE(row, defaultRow);
+      if (integral) expected = whole(expected, row);
+    }
+    RECT client{};
+    GetClientRect(lb, &client);
+    const RECT now = WindowRect(lb);
+    EXPECT_EQ(client.bottom, expected) << "row height " << row;
+    EXPECT_EQ(now.bottom - now.top, expected + 2) << "the border stays outside the rows";
+    EXPECT_EQ(now.top, made.top) << "the list keeps its place";
+    EXPECT_EQ(now.right - now.left, 150);
+    DestroyWindow(lb);
+  }
+  DeleteObject(big);
 }
 
 TEST_F(ListBoxTest, SelectedItemIsHighlighted) {
