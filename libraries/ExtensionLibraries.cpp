@@ -1,6 +1,9 @@
-// Libraries 2-5. None of their commands is linked into the program yet, so their command
-// tables are empty; their unit types are described here and get interface routines when
-// their unit classes are written.
+// Libraries 2-5. Their unit types are described here and get interface routines when their
+// unit classes are written; a library's command table lists the commands linked so far.
+#include <iterator>
+
+#include "forms/units/cartoon/CartoonCommands.h"
+#include "forms/units/cartoon/CartoonTypes.h"
 #include "libraries/DataTypeTables.h"
 #include "libraries/ProgramLibraries.h"
 
@@ -27,7 +30,7 @@ rt::LibraryDescriptor MakeLibrary(const char* identifier, const char* displayNam
   d.flags = 0;
   d.dataTypeCount = dataTypeCount;
   d.dataTypes = types;
-  d.commandCount = 0;  // the library's commands are not linked yet
+  d.commandCount = 0;
   d.commands = nullptr;
   d.notify = ExtensionLibraryNotify;
   return d;
@@ -59,12 +62,21 @@ rt::LibraryDescriptor MakeExtendedUiTwo() {
                {1009, "\xB1\xB3\xBE\xB0\xCD\xBC\xC6\xAC" /* 背景图片 */, "pic"},
                {1006, "\xCF\xD4\xCA\xBE\xB7\xBD\xCA\xBD" /* 显示方式 */, "PicDrawMode"},
                {1006, "\xBB\xAD\xB1\xCA\xC0\xE0\xD0\xCD" /* 画笔类型 */, "PenStyle"},
-               {1006, "\xBB\xAD\xB3\xF6\xB7\xBD\xCA\xBD" /* 画出方式 */, "DrawRop2"}}},
-             // Animation objects live inside their box and have no window of their own.
+               {1006, "\xBB\xAD\xB3\xF6\xB7\xBD\xCA\xBD" /* 画出方式 */, "DrawRop2"},
+               {1001, nullptr, "PenWidth"},
+               {1014, nullptr, "PenColor"},
+               {1006, nullptr, "BrushStyle"},
+               {1014, nullptr, "BrushColor"},
+               {1014, nullptr, "TextColor"},
+               {1013, nullptr, "font"},
+               {1006, nullptr, "TextBackMode"}},
+              true,
+              &forms::CartoonBoxInterface},
+             // Objects are copies of a template that is never shown.
              {9,
               "\xB6\xAF\xBB\xAD\xCE\xEF\xCC\xE5" /* 动画物体 */,
               "CartoonObject",
-              0,
+              rt::kTypeStateNonVisual,
               {{1005, "\xCE\xC4\xD7\xD6" /* 文字 */, "text"},
                {1013, "\xD7\xD6\xCC\xE5" /* 字体 */, "font"},
                {1014, "\xCE\xC4\xB1\xBE\xD1\xD5\xC9\xAB" /* 文本颜色 */, "TextColor"},
@@ -91,12 +103,22 @@ rt::LibraryDescriptor MakeExtendedUiTwo() {
                {1012, "\xCF\xFA\xBB\xD9\xC9\xF9\xD2\xF4" /* 销毁声音 */, "DestroySound"},
                {1003, "\xD4\xCA\xD0\xED\xC5\xF6\xD7\xB2" /* 允许碰撞 */, "CollideAllowed"},
                {1012, "\xC5\xF6\xD7\xB2\xC9\xF9\xD2\xF4" /* 碰撞声音 */, "CollidedSound"},
-               {1001, "\xC0\xE0\xD0\xCD\xD6\xB5" /* 类型值 */, "type"}}},
+               {1001, "\xC0\xE0\xD0\xCD\xD6\xB5" /* 类型值 */, "type"}},
+              true,
+              &forms::CartoonObjectInterface},
          });
-  return MakeLibrary(
+  rt::LibraryDescriptor d = MakeLibrary(
       "d09f2340818511d396f6aaf844c7e325",
       "\xC0\xA9\xD5\xB9\xBD\xE7\xC3\xE6\xD6\xA7\xB3\xD6\xBF\xE2\xB6\xFE" /* 扩展界面支持库二 */, 9,
       types);
+  static const rt::CommandRoutine kCommands[] = {
+      forms::PlaceObject,   forms::DestroyObjects, forms::SetObjectAlpha, forms::SetObjectLayer,
+      forms::GetObjectX,    forms::GetObjectY,     forms::GetObjectWidth, forms::GetObjectHeight,
+      forms::SetObjectZoom, forms::SnapshotBox,
+  };
+  d.commandCount = static_cast<uint32_t>(std::size(kCommands));
+  d.commands = kCommands;
+  return d;
 }
 
 rt::LibraryDescriptor MakeHtmlViewer() {
