@@ -1,9 +1,14 @@
 // Library 1, the core library: the descriptor of the core commands completed with the
 // library's data types. Windows and menu items take the forms engine's own descriptors;
-// every other unit type describes its properties here and has no interface routine until
-// its unit class is written.
+// every other unit type describes its properties here with its unit class's interface
+// routine (none yet for the types whose classes are still to come).
 #include "commands/CoreLibrary.h"
 
+#include "forms/units/button/ButtonUnit.h"
+#include "forms/units/commondlg/CommonDlgUnit.h"
+#include "forms/units/edit/EditBoxUnit.h"
+#include "forms/units/groupbox/GroupBoxUnit.h"
+#include "forms/units/label/LabelUnit.h"
 #include "forms/units/window/WindowUnit.h"
 #include "libraries/DataTypeTables.h"
 #include "libraries/ProgramLibraries.h"
@@ -31,16 +36,19 @@ const rt::DataTypeDescriptor* CoreDataTypes() {
       {
           {5, "\xB1\xE0\xBC\xAD\xBF\xF2" /* 编辑框 */, "EditBox", kWindowed,
            Unnamed({1005, 1006, 1014, 1017, 1013, 1003, 1001, 1003, 1006, 1006, 1006,
-                    1005, 1006, 1006, 1001, 1001, 1001, 1001, 1005, 1018, 1020})},
+                    1005, 1006, 1006, 1001, 1001, 1001, 1001, 1005, 1018, 1020}),
+           true, &forms::EditBoxInterface},
           {6, "\xCD\xBC\xC6\xAC\xBF\xF2" /* 图片框 */, "PicBox", kWindowed,
            Unnamed({1006, 1017, 1009, 1006, 1003, 1018, 1020})},
           {9, "\xB7\xD6\xD7\xE9\xBF\xF2" /* 分组框 */, "GroupBox",
-           kWindowed | rt::kTypeStateMovesChildren, Unnamed({1005, 1006, 1014, 1017, 1013})},
+           kWindowed | rt::kTypeStateMovesChildren, Unnamed({1005, 1006, 1014, 1017, 1013}), true,
+           &forms::GroupBoxInterface},
           {10, "\xB1\xEA\xC7\xA9" /* 标签 */, "Label", kWindowed,
            Unnamed({1005, 1006, 1006, 1001, 1015, 1015, 1015, 1013, 1014, 1017, 1009,
-                    1006, 1006, 1015, 1015, 1015, 1006, 1003, 1006, 1018, 1020})},
+                    1006, 1006, 1015, 1015, 1015, 1006, 1003, 1006, 1018, 1020}),
+           true, &forms::LabelInterface},
           {11, "\xB0\xB4\xC5\xA5" /* 按钮 */, "Button", kWindowed,
-           Unnamed({1009, 1006, 1005, 1006, 1006, 1013})},
+           Unnamed({1009, 1006, 1005, 1006, 1006, 1013}), true, &forms::ButtonInterface},
           {17, "\xBA\xE1\xCF\xF2\xB9\xF6\xB6\xAF\xCC\xF5" /* 横向滚动条 */, "HScrollBar", kWindowed,
            Unnamed({1001, 1001, 1001, 1001, 1001, 1003})},
           {18, "\xD7\xDD\xCF\xF2\xB9\xF6\xB6\xAF\xCC\xF5" /* 纵向滚动条 */, "VScrollBar", kWindowed,
@@ -52,7 +60,8 @@ const rt::DataTypeDescriptor* CoreDataTypes() {
           {31, "\xCD\xA8\xD3\xC3\xB6\xD4\xBB\xB0\xBF\xF2" /* 通用对话框 */, "CommonDlg",
            kHiddenWindowed,
            Unnamed({1006, 1005, 1005, 1005, 1001, 1005, 1005, 1003, 1003, 1003, 1003,
-                    1003, 1014, 1003, 1003, 1003, 1003, 1005, 1001, 1005, 1006, 1001})},
+                    1003, 1014, 1003, 1003, 1003, 1003, 1005, 1001, 1005, 1006, 1001}),
+           true, &forms::CommonDlgInterface},
           {32, "\xCA\xB1\xD6\xD3" /* 时钟 */, "Timer", kHiddenWindowed, Unnamed({1001})},
           {48, "\xB6\xD4\xCF\xF3" /* 对象 */, "Object", 0, {}, false},
           {49, "\xB1\xE4\xCC\xE5" /* 变体 */, "Variant", 0, {}, false},

@@ -4,6 +4,7 @@
 
 #include "forms/units/cartoon/CartoonCommands.h"
 #include "forms/units/cartoon/CartoonTypes.h"
+#include "forms/units/label/TransLabelUnit.h"
 #include "libraries/DataTypeTables.h"
 #include "libraries/ProgramLibraries.h"
 
@@ -37,13 +38,14 @@ rt::LibraryDescriptor MakeLibrary(const char* identifier, const char* displayNam
 }
 
 rt::LibraryDescriptor MakeExtendedUiOne() {
-  const rt::DataTypeDescriptor* types =
-      BuildDataTypes(5, {
-                            {2, "\xD7\xB4\xCC\xAC\xCC\xF5" /* 状态条 */, "StatusBar", kWindowed,
-                             Unnamed({1017, 1006, 1003, 1013, 1023, 1024})},
-                            {5, "\xCD\xB8\xC3\xF7\xB1\xEA\xC7\xA9" /* 透明标签 */, "TransLabel",
-                             kWindowed, Unnamed({1005, 1006, 1013, 1014, 1006, 1003, 1006})},
-                        });
+  const rt::DataTypeDescriptor* types = BuildDataTypes(
+      5,
+      {
+          {2, "\xD7\xB4\xCC\xAC\xCC\xF5" /* 状态条 */, "StatusBar", kWindowed,
+           Unnamed({1017, 1006, 1003, 1013, 1023, 1024})},
+          {5, "\xCD\xB8\xC3\xF7\xB1\xEA\xC7\xA9" /* 透明标签 */, "TransLabel", kWindowed,
+           Unnamed({1005, 1006, 1013, 1014, 1006, 1003, 1006}), true, &forms::TransLabelInterface},
+      });
   return MakeLibrary(
       "4bb4003860154917bc7d8230bf4fa58a",
       "\xC0\xA9\xD5\xB9\xBD\xE7\xC3\xE6\xD6\xA7\xB3\xD6\xBF\xE2\xD2\xBB" /* 扩展界面支持库一 */, 5,

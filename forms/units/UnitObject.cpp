@@ -117,6 +117,18 @@ LRESULT UnitObject::CommonMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
       }
       return Default(message, wParam, lParam);
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT: {
+      // A unit with colours of its own answers for its control; the others keep the
+      // colours the default handling gives.
+      auto source = reinterpret_cast<HWND>(lParam);
+      if (source != window_ && FromHandle(source) != nullptr) {
+        LRESULT brush = SendMessageA(source, kReflectedBase + message, wParam, lParam);
+        if (brush != 0) return brush;
+      }
+      return Default(message, wParam, lParam);
+    }
     default:
       break;
   }

@@ -16,7 +16,8 @@
 namespace forms {
 
 // Notifications a unit receives back from its parent: WM_COMMAND, WM_NOTIFY, WM_HSCROLL and
-// WM_VSCROLL arrive at the unit that sent them as kReflectedBase + message.
+// WM_VSCROLL arrive at the unit that sent them as kReflectedBase + message, and so do the
+// WM_CTLCOLOR* questions (a unit that answers 0 leaves them to the parent's default).
 inline constexpr UINT kReflectedBase = 0x2000;
 
 // Private messages of the loader: units finish their set-up on these.

@@ -4,6 +4,7 @@
 
 #include "forms/data/FormData.h"
 #include "forms/events/EventRecord.h"
+#include "forms/units/BlockProperties.h"
 #include "forms/units/IconFiles.h"
 #include "forms/windows/WindowList.h"
 #include "platform/kernel32.h"
@@ -15,9 +16,6 @@ namespace {
 
 constexpr char kDefaultClassName[] = "OrmWindow";
 constexpr int32_t kNotifyDefaultIcons = 1000;
-constexpr UINT kHelpContext = 1;
-constexpr UINT kHelpQuit = 2;
-constexpr UINT kHelpFinder = 11;
 
 struct HelpLog {
   std::mutex lock;
@@ -34,12 +32,6 @@ void RecordHelp(HelpRequest request) {
   Help().requests.push_back(std::move(request));
 }
 
-bool FileExists(const std::string& path) {
-  if (path.empty()) return false;
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // Menu item k of a window, counted over its menu-item records in table order.
 std::optional<size_t> MenuItemEntry(const FormTemplate& form, uint32_t k) {
   for (size_t i = 0; i < form.UnitCount(); ++i) {
@@ -51,6 +43,12 @@ std::optional<size_t> MenuItemEntry(const FormTemplate& form, uint32_t k) {
 }
 
 }  // namespace
+
+bool HelpFileExists(const std::string& path) {
+  if (path.empty()) return false;
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
 
 std::vector<HelpRequest> TakeHelpRequests() {
   std::lock_guard guard(Help().lock);
@@ -159,11 +157,16 @@ void WindowUnit::RestoreDisabledWindows() {
 bool WindowUnit::OpenHelp() {
   if (!Switch(kWindowF1OpensHelp)) return false;
   std::string file = properties_.Text(kWindowHelpFile);
-  if (!FileExists(file)) return false;
+  if (!HelpFileExists(file)) return false;
   uint32_t context = properties_.Word(kWindowHelpContext);
   RecordHelp({Handle(), file, context != 0 ? kHelpContext : kHelpFinder, context});
   helpOpened_ = true;
   return true;
+}
+
+void WindowUnit::RecordHelpCall(const std::string& file, UINT command, uint32_t context) {
+  RecordHelp({Handle(), file, command, context});
+  helpOpened_ = command != kHelpQuit;
 }
 
 void WindowUnit::ReleaseIcons() {
@@ -209,21 +212,7 @@ void WindowUnit::ApplyStyles() {
 }
 
 int32_t WindowUnit::SetProperty(uint32_t property, const PropertyValue& value) {
-  const BlockField* field = properties_.Layout().Field(property);
-  if (field == nullptr) return 0;
-  switch (field->kind) {
-    case FieldKind::Word:
-      properties_.SetWord(property, static_cast<uint32_t>(value.word));
-      break;
-    case FieldKind::Text:
-      properties_.SetText(property, value.data != nullptr
-                                        ? std::string_view(static_cast<const char*>(value.data))
-                                        : std::string_view());
-      break;
-    case FieldKind::Buffer:
-      properties_.SetData(property, {static_cast<const uint8_t*>(value.data), value.size});
-      break;
-  }
+  if (!StoreBlockProperty(properties_, property, value)) return 0;
   HWND h = Handle();
   switch (property) {
     case kWindowCaption:
@@ -261,26 +250,7 @@ int32_t WindowUnit::GetProperty(uint32_t property, PropertyValue* out) {
     out->word = IsIconic(h) ? 2 : IsZoomed(h) ? 3 : 0;
     return 1;
   }
-  const BlockField* field = properties_.Layout().Field(property);
-  if (field == nullptr) return 0;
-  switch (field->kind) {
-    case FieldKind::Word:
-      out->word = properties_.Word(property);
-      break;
-    case FieldKind::Text:
-      captionText_ = properties_.Text(property);
-      out->data = captionText_.c_str();
-      out->size = static_cast<uint32_t>(captionText_.size());
-      break;
-    case FieldKind::Buffer: {
-      std::span<const uint8_t> data = properties_.Data(property);
-      dataCopy_.assign(data.begin(), data.end());
-      out->data = dataCopy_.data();
-      out->size = static_cast<uint32_t>(dataCopy_.size());
-      break;
-    }
-  }
-  return 1;
+  return ReadBlockProperty(properties_, property, out, readKeeper_) ? 1 : 0;
 }
 
 LRESULT WindowUnit::OnCommand(WPARAM wParam, LPARAM lParam) {

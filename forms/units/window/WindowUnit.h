@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "forms/data/TypeBlock.h"
+#include "forms/units/BlockProperties.h"
 #include "forms/units/UnitInterface.h"
 #include "forms/units/UnitObject.h"
 
@@ -45,14 +46,24 @@ struct WindowStyles {
 };
 WindowStyles StylesFor(const TypeBlock& properties);
 
+// The help viewer's commands.
+inline constexpr UINT kHelpContext = 1;
+inline constexpr UINT kHelpQuit = 2;
+inline constexpr UINT kHelpOnHelp = 4;
+inline constexpr UINT kHelpPopup = 8;
+inline constexpr UINT kHelpOpenFile = 9;
+inline constexpr UINT kHelpFinder = 11;
+
 // What the help viewer would have been asked to show (the platform has no help viewer).
 struct HelpRequest {
   HWND window = nullptr;
   std::string file;
-  UINT command = 0;  // 1 a context, 11 the contents, 2 quit
+  UINT command = 0;
   uint32_t context = 0;
 };
 std::vector<HelpRequest> TakeHelpRequests();
+// Whether a help file names an existing file (not a folder).
+bool HelpFileExists(const std::string& path);
 
 class WindowUnit : public UnitObject {
  public:
@@ -88,6 +99,9 @@ class WindowUnit : public UnitObject {
 
   // Opens the help file for F1; false when the switch is off or the file does not exist.
   bool OpenHelp();
+  // A help call made for this window by one of its units. Every command but quitting leaves
+  // the viewer marked as opened for the window, so that it is quit with the window.
+  void RecordHelpCall(const std::string& file, UINT command, uint32_t context);
 
   // Periodic idle work, given the milliseconds since the idle period began; true while the
   // window wants more. A plain window has none.
@@ -118,8 +132,7 @@ class WindowUnit : public UnitObject {
   bool created_ = false;
   bool beingDestroyed_ = false;
   bool helpOpened_ = false;
-  std::string captionText_;  // returned by a get, kept until the next one
-  std::vector<uint8_t> dataCopy_;
+  ReadKeeper readKeeper_;  // what a get returned, kept until the next one
 };
 
 // The window type's descriptor (property table 0-31, state bits, operations) and the
