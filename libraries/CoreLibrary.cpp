@@ -4,6 +4,8 @@
 // routine (none yet for the types whose classes are still to come).
 #include "commands/CoreLibrary.h"
 
+#include <vector>
+
 #include "forms/units/button/ButtonUnit.h"
 #include "forms/units/commondlg/CommonDlgUnit.h"
 #include "forms/units/edit/EditBoxUnit.h"
@@ -73,8 +75,21 @@ const rt::DataTypeDescriptor* CoreDataTypes() {
   return types;
 }
 
+// The commands of the core library's own layer, then those that belong to its unit types.
+const rt::CommandRoutine* CoreCommands(uint32_t* count) {
+  static const std::vector<rt::CommandRoutine> table = [] {
+    const rt::LibraryDescriptor* own = cmd::CoreLibraryDescriptor();
+    std::vector<rt::CommandRoutine> t(own->commands, own->commands + own->commandCount);
+    t.push_back(&forms::OpenDialogCommand);
+    return t;
+  }();
+  *count = static_cast<uint32_t>(table.size());
+  return table.data();
+}
+
 rt::LibraryDescriptor MakeCoreLibrary() {
   rt::LibraryDescriptor d = *cmd::CoreLibraryDescriptor();
+  d.commands = CoreCommands(&d.commandCount);
   d.dataTypeCount = kCoreDataTypeCount;
   d.dataTypes = CoreDataTypes();
   d.notify = CoreNotify;

@@ -54,7 +54,7 @@ std::vector<uint8_t> ControlUnit::CurrentBlock() {
 
 void ControlUnit::ListTexts(TextCallback callback, intptr_t user) {
   if (callback == nullptr) return;
-  if (traits_.caption != 0) callback(properties_.Text(traits_.caption).c_str(), user);
+  if (traits_.caption != 0) callback(Caption().c_str(), user);
   if (traits_.font == 0) return;
   std::span<const uint8_t> font = properties_.Data(traits_.font);
   if (font.size() != sizeof(LOGFONTA)) return;

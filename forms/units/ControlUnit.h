@@ -38,6 +38,9 @@ class ControlUnit : public UnitObject {
   virtual std::vector<uint8_t> CurrentBlock();
   // Operation 9: the caption, then the face name of the font when one is set.
   void ListTexts(TextCallback callback, intptr_t user);
+  // The caption as it stands (a control the user types into holds a newer one than the
+  // block).
+  virtual std::string Caption() { return properties_.Text(traits_.caption); }
   // Operation 10.
   virtual bool IsDefaultButton() const { return false; }
 

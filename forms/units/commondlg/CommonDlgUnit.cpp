@@ -4,8 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "commands/support/CommandArgs.h"
 #include "forms/units/window/WindowUnit.h"
 #include "forms/windows/WindowList.h"
+#include "runtime/calls/ServiceTable.h"
 
 namespace forms {
 
@@ -194,6 +196,18 @@ LOGFONTA InitialDialogFont(const TypeBlock& p, int dotsPerInch) {
 bool OpenCommonDialog(UnitObject* unit) {
   auto* dialog = dynamic_cast<CommonDlgUnit*>(unit);
   return dialog != nullptr && dialog->Open();
+}
+
+void OpenDialogCommand(rt::ArgRecord* result, int32_t count, rt::ArgRecord* args) {
+  constexpr int32_t kNotifyFindUnitOrFail = 2007;
+  cmd::CommandArgs a(count, args);
+  void* unit = nullptr;
+  if (a.Given(0)) {
+    const rt::ArgRecord& r = a.Record(0);
+    unit = reinterpret_cast<void*>(rt::RuntimeNotify(kNotifyFindUnitOrFail, r.Low(), r.High()));
+  }
+  cmd::SetBool(result,
+               UnitObject::IsLive(unit) && OpenCommonDialog(static_cast<UnitObject*>(unit)));
 }
 
 void* CommonDlgInterface(int32_t operation) {

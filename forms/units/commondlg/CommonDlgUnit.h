@@ -11,6 +11,7 @@
 
 #include "forms/units/ControlUnit.h"
 #include "platform/commdlg.h"
+#include "runtime/calls/ArgRecord.h"
 
 namespace forms {
 
@@ -58,6 +59,9 @@ LOGFONTA InitialDialogFont(const TypeBlock& properties, int dotsPerInch);
 // carried out; false when cancelled, for an unknown kind, or for a help file that does not
 // exist or a window that is gone.
 bool OpenCommonDialog(UnitObject* unit);
+// The same as the core library's command: (common dialog unit) → logical. A unit that does
+// not exist is the runtime error of any unit lookup.
+void OpenDialogCommand(rt::ArgRecord* result, int32_t count, rt::ArgRecord* args);
 
 void* CommonDlgInterface(int32_t operation);
 

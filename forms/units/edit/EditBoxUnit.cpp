@@ -50,6 +50,8 @@ class EditBoxUnit : public ControlUnit {
     }
   }
 
+  std::string Caption() override { return WindowText(Handle()); }
+
   std::vector<uint8_t> CurrentBlock() override {
     // What the user typed lives in the control; a re-created box must keep it.
     Properties().SetText(kEditContent, WindowText(Handle()));

@@ -1,5 +1,6 @@
 #include "forms/units/label/TransLabelUnit.h"
 
+#include <cstring>
 #include <vector>
 
 #include "forms/units/label/LabelDrawing.h"
@@ -100,6 +101,15 @@ void PaintWhatLiesBelow(HWND window, HDC dc) {
   }
   for (auto it = below.rbegin(); it != below.rend(); ++it) {
     PrintInto(*it, dc, OriginIn(window, *it));
+  }
+}
+
+void InvalidateWithLabelsOver(HWND window) {
+  InvalidateRect(window, nullptr, TRUE);
+  for (HWND c = GetWindow(window, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    char name[sizeof kTransLabelClass + 1] = {};
+    GetClassNameA(c, name, sizeof name);
+    if (std::strcmp(name, kTransLabelClass) == 0) InvalidateRect(c, nullptr, FALSE);
   }
 }
 

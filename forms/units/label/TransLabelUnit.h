@@ -22,6 +22,10 @@ inline constexpr uint32_t kTransLabelWrap = 13;
 // below `window` show there, by asking each to print itself at the matching offset.
 void PaintWhatLiesBelow(HWND window, HDC dc);
 
+// Invalidates a unit whose look changed, with the transparent labels on it: they show what
+// lies below them and so change with it.
+void InvalidateWithLabelsOver(HWND window);
+
 void* TransLabelInterface(int32_t operation);
 
 }  // namespace forms

@@ -6,6 +6,7 @@
 #include "forms/events/EventRecord.h"
 #include "forms/units/BlockProperties.h"
 #include "forms/units/IconFiles.h"
+#include "forms/units/label/TransLabelUnit.h"
 #include "forms/windows/WindowList.h"
 #include "platform/kernel32.h"
 #include "runtime/calls/ServiceTable.h"
@@ -227,7 +228,7 @@ int32_t WindowUnit::SetProperty(uint32_t property, const PropertyValue& value) {
       break;
     case kWindowBackColor:
     case kWindowBackPicture:
-      InvalidateRect(h, nullptr, TRUE);
+      InvalidateWithLabelsOver(h);
       break;
     case kWindowState:
       if (IsWindowVisible(h)) {

@@ -5,13 +5,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "forms/units/commondlg/CommonDlgUnit.h"
 #include "forms/units/window/WindowUnit.h"
+#include "libraries/ProgramLibraries.h"
 #include "platform/testing/DialogAutomation.h"
 #include "platform/testing/MessageLoop.h"
+#include "runtime/calls/CommandCall.h"
 #include "tests/forms/units/UnitsTestSupport.h"
 
 namespace formtest {
@@ -168,15 +171,28 @@ TEST_F(CommonDlgTest, OnlyAConfirmedFileDialogChangesTheFileName) {
   EXPECT_FALSE(Open());
   EXPECT_EQ(GetText(kDialog, forms::kDialogFileName), folder + "/picked.jpg");
 
+  // The same through the core library's command, as the program calls it.
+  const rt::LibraryDescriptor* core = libs::CoreLibrary();
+  const rt::CommandRoutine* end = core->commands + core->commandCount;
+  ASSERT_NE(std::find(core->commands, end, &forms::OpenDialogCommand), end);
+  const rt::ArgRecord unit = rt::Arg::Unit(W, U(kDialog), forms::kTypeCommonDlg);
+  pt::ScriptFileDialogAnswer("second");
+  EXPECT_EQ(rt::Call(forms::OpenDialogCommand, {unit}).Low(), 1u);
+  EXPECT_EQ(GetText(kDialog, forms::kDialogFileName), folder + "/second.jpg");
+  pt::ScriptFileDialogCancel();
+  EXPECT_EQ(rt::Call(forms::OpenDialogCommand, {unit}).Low(), 0u);
+  EXPECT_EQ(GetText(kDialog, forms::kDialogFileName), folder + "/second.jpg");
+  pt::TakeFileDialogLog();
+
   // An open dialog without title gets the system's; kinds above 3 show nothing at all.
   SetWord(kDialog, forms::kDialogKind, 0);
   SetText(kDialog, forms::kDialogTitle, "");
   pt::ScriptFileDialogCancel();
   EXPECT_FALSE(Open());
   log = pt::TakeFileDialogLog();
-  ASSERT_EQ(log.size(), 2u);
-  EXPECT_FALSE(log[1].save);
-  EXPECT_FALSE(log[1].titleUtf8.empty());
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_FALSE(log[0].save);
+  EXPECT_FALSE(log[0].titleUtf8.empty());
   SetWord(kDialog, forms::kDialogKind, 4);
   EXPECT_FALSE(Open());
   EXPECT_TRUE(pt::TakeFileDialogLog().empty());

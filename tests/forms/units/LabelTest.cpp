@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "forms/properties/UnitProperties.h"
 #include "forms/units/edit/EditBoxUnit.h"
 #include "forms/units/groupbox/GroupBoxUnit.h"
 #include "forms/units/label/LabelUnit.h"
@@ -108,6 +109,11 @@ TEST_F(LabelTest, TransparentLabelShowsWhatLiesBelowAndTakesPresses) {
   for (int x = 0; x < image.width; ++x) {
     ASSERT_NE(image.ColorAt(x, image.height / 2), RGB(255, 255, 255)) << x;
   }
+
+  // What lies below changing shows through without the label being touched.
+  forms::SetUnitProperty(W, OwnUnitOf(1), forms::kWindowBackColor, -1, RGB(0, 0, 128), 0);
+  Pump();
+  EXPECT_EQ(pt::CaptureWindow(Unit(2)).ColorAt(30, 20), RGB(0, 0, 128));
 
   ASSERT_TRUE(pt::ClickInWindow(Unit(2), {5, 5}));
   Pump();
