@@ -32,12 +32,16 @@ struct IdleRoutineList {
 };
 
 // The four per-DLL-command arrays: the names come from the image header, handles and
-// addresses are filled when a command is first bound.
+// addresses are filled when a command is first bound. The fifth keeps, beside each bound
+// address, the argument bytes its export records (kArgumentBytesUnknown for functions of
+// loaded files), so that the stack check on every call needs no lookup.
+inline constexpr uint32_t kArgumentBytesUnknown = UINT32_MAX;
 struct DllCommandTables {
   std::vector<std::string> moduleNames;
   std::vector<std::string> functionNames;
   std::vector<HMODULE> modules;
-  std::vector<void*> functions;
+  std::vector<FARPROC> functions;
+  std::vector<uint32_t> argumentBytes;
 };
 
 // Slots other components may fill; until then they hold routines that do nothing.

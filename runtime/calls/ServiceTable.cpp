@@ -2,6 +2,7 @@
 
 #include "platform/kernel32.h"
 #include "runtime/RuntimeState.h"
+#include "runtime/dll/DllBinding.h"
 #include "runtime/errors/RuntimeError.h"
 #include "runtime/loop/MessageLoop.h"
 #include "runtime/memory/RuntimeHeap.h"
@@ -21,6 +22,7 @@ void EndProgramService(int32_t exitCode) {
 ServiceTable MakeServiceTable() {
   ServiceTable t{};
   t.raiseRuntimeError = RaiseNumberedError;
+  t.callDllCommand = CallDllCommand;
   t.callLibraryCommand = CallCommand;
   t.callCoreCommand = CallCommand;
   t.allocMem = AllocMem;

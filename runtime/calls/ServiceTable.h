@@ -4,13 +4,17 @@
 
 #include <cstdint>
 
+#include "platform/win32_types.h"
 #include "runtime/calls/ArgRecord.h"
 
 namespace rt {
 
 struct ServiceTable {
   void (*raiseRuntimeError)(int32_t code);
-  intptr_t (*callDllCommand)(int32_t index, ...);
+  // Binds DLL command `index` and returns its address for the declaration to call with its
+  // own typed pointer (runtime/dll/DllCommand.h); the second word is the argument bytes the
+  // declaration pushes, checked against the export's.
+  FARPROC (*callDllCommand)(int32_t index, uint32_t declaredArgumentBytes);
   ArgRecord (*callLibraryCommand)(CommandRoutine routine, int32_t count, ArgRecord* args);
   ArgRecord (*callCoreCommand)(CommandRoutine routine, int32_t count, ArgRecord* args);
   int64_t (*getUnitProperty)(uint32_t windowId, uint32_t unitId, int32_t index, int32_t part);

@@ -5,6 +5,7 @@
 #include "platform/user32.h"
 #include "runtime/FormsHooks.h"
 #include "runtime/RuntimeState.h"
+#include "runtime/dll/DllBinding.h"
 #include "runtime/loop/MessageLoop.h"
 #include "runtime/memory/RuntimeHeap.h"
 #include "runtime/program/DefaultIcon.h"
@@ -29,14 +30,6 @@ void EndLibraries(RuntimeState& s) {
       library->notify(kLibraryEnd, i < words.size() ? words[i] : 0, 0);
     }
   }
-}
-
-void FreeDllCommands(RuntimeState& s) {
-  // Several commands may share one module; each load is matched by one free.
-  for (HMODULE module : s.dllCommands.modules) {
-    if (module != nullptr) FreeLibrary(module);
-  }
-  s.dllCommands = DllCommandTables{};
 }
 
 }  // namespace
@@ -65,7 +58,7 @@ void EndProgram(int32_t exitCode) {
   }
 
   EndLibraries(s);
-  FreeDllCommands(s);
+  FreeDllCommands();
 
   ClearConstantRanges();
   DestroyDefaultIcons();

@@ -45,6 +45,7 @@ void FillDllCommandTables(DllCommandTables* tables, const ImageHeader* header) {
   tables->functionNames.resize(count);
   tables->modules.assign(count, nullptr);
   tables->functions.assign(count, nullptr);
+  tables->argumentBytes.assign(count, kArgumentBytesUnknown);
   for (uint32_t i = 0; i < count; ++i) {
     const char* module = header->dllModuleNames != nullptr ? header->dllModuleNames[i] : nullptr;
     const char* function =

@@ -5,6 +5,7 @@
 #include "commands/system/WindowCommands.h"
 #include "forms/FormsEngine.h"
 #include "forms/events/EventRecord.h"
+#include "libraries/ProgramDllCommands.h"
 #include "libraries/ProgramLibraries.h"
 #include "program_tests/Forms.h"
 #include "runtime/calls/CommandCall.h"
@@ -34,6 +35,9 @@ const rt::ImageHeader& ProgramHeader() {
     h.formDataSize = kFormDataSize;
     h.libraryCount = libs::kLibraryCount;
     h.libraries = libs::ProgramLibraryTable();
+    h.dllCommandCount = libs::kDllCommandCount;
+    h.dllModuleNames = libs::DllModuleNames();
+    h.dllFunctionNames = libs::DllFunctionNames();
     return h;
   }();
   return header;

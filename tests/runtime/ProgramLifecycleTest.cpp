@@ -141,7 +141,7 @@ TEST_F(ProgramLifecycleTest, InitRuntimeTakesEverythingFromTheHeader) {
   EXPECT_EQ(s.dllCommands.moduleNames, (std::vector<std::string>{"user32", "gdi32"}));
   EXPECT_EQ(s.dllCommands.functionNames, (std::vector<std::string>{"GetDC", "BitBlt"}));
   EXPECT_EQ(s.dllCommands.modules, (std::vector<HMODULE>{nullptr, nullptr}));
-  EXPECT_EQ(s.dllCommands.functions, (std::vector<void*>{nullptr, nullptr}));
+  EXPECT_EQ(s.dllCommands.functions, (std::vector<FARPROC>{nullptr, nullptr}));
   EXPECT_EQ(s.libraries.size(), 3u);
   EXPECT_EQ(s.libraryWords, (std::vector<intptr_t>{0, 0, 0}));
   EXPECT_NE(s.hooks.first, nullptr);
