@@ -5,8 +5,10 @@
 #include "commands/files/FileCommands.h"
 #include "commands/numeric/NumericCommands.h"
 #include "commands/support/LibraryServices.h"
+#include "commands/system/SystemCommands.h"
 #include "commands/system/WindowCommands.h"
 #include "commands/text/TextCommands.h"
+#include "runtime/sound/SoundRequest.h"
 
 namespace cmd {
 
@@ -14,6 +16,7 @@ namespace {
 
 constexpr int32_t kNotifyStart = 1;
 constexpr int32_t kNotifyEnd = 6;
+constexpr int32_t kNotifyPlaySound = 13;
 
 // In command-number order; the application calls routines by address, so the order only
 // has to stay stable once programs are built against it.
@@ -56,6 +59,12 @@ const rt::CommandRoutine kCommands[] = {
     Redraw,
     UpdateNow,
     GetWindowHandle,
+    // the user, the desktop and sound
+    ShowMessage,
+    Delay,
+    ProcessEvents,
+    OpenWebAddress,
+    PlaySoundData,
 };
 
 rt::LibraryDescriptor MakeDescriptor() {
@@ -85,13 +94,16 @@ const rt::LibraryDescriptor* CoreLibraryDescriptor() {
   return &descriptor;
 }
 
-intptr_t CoreLibraryNotify(int32_t code, intptr_t arg1, intptr_t) {
+intptr_t CoreLibraryNotify(int32_t code, intptr_t arg1, intptr_t arg2) {
   switch (code) {
     case kNotifyStart:
       SetRuntimeNotify(reinterpret_cast<RuntimeNotifyRoutine>(arg1));
       return 0;
     case kNotifyEnd:
       return 0;
+    case kNotifyPlaySound:
+      // The same service as the runtime's request for the play-sound command.
+      return Notify(rt::kNotifyPlaySound, arg1, arg2);
     default:
       return -1;
   }

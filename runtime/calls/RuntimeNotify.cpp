@@ -13,6 +13,7 @@
 #include "runtime/memory/RuntimeHeap.h"
 #include "runtime/program/DefaultIcon.h"
 #include "runtime/program/FrameworkWindows.h"
+#include "runtime/sound/SoundRequest.h"
 #include "runtime/values/NumericConversion.h"
 
 namespace rt {
@@ -143,6 +144,8 @@ intptr_t RuntimeNotify(int32_t code, intptr_t arg1, intptr_t arg2) {
     case 2014:
       DestroyFlaggedObjects();
       return 0;
+    case kNotifyPlaySound:
+      return PlaySoundData(reinterpret_cast<const PlaySoundRequest*>(arg1)) ? 1 : 0;
     case 2017:
       return CurrentEventSource(reinterpret_cast<uint32_t*>(arg1)) ? 1 : 0;
     case 2018:
@@ -185,7 +188,7 @@ intptr_t RuntimeNotify(int32_t code, intptr_t arg1, intptr_t arg2) {
     case 2040:
       return ForwardToForms(code, arg1, arg2);
     default:
-      // Sound (2015, 2016), icon records (2019-2021), pictures from bitmaps (2034) and
+      // Stopping sounds (2016), icon records (2019-2021), pictures from bitmaps (2034) and
       // objects (2035, 2036) answer 0 until those services exist.
       return 0;
   }
