@@ -62,12 +62,6 @@ void LoadWindowFromTest(uint32_t windowId) {
   rt::Call(cmd::LoadWindow, {rt::Arg::Unit(windowId, 0, 0x00010001)});
 }
 
-void AssembleOnce() {
-  static bool assembled = false;
-  if (!assembled) AssembleProgram();
-  assembled = true;
-}
-
 class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {

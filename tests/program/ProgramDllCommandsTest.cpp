@@ -46,12 +46,7 @@ int32_t Word(HANDLE h) {
 
 class ProgramDllCommandsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    static bool assembled = false;
-    if (!assembled) AssembleProgram();
-    assembled = true;
-    rt::InitRuntime(&ProgramHeader());
-  }
+  void SetUp() override { StartProgram(); }
   void TearDown() override { rt::EndProgram(0); }
 };
 

@@ -45,10 +45,7 @@ std::vector<uint8_t> ByteSetBlock(const std::string& bytes) {
 class SystemCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static bool assembled = false;
-    if (!assembled) AssembleProgram();
-    assembled = true;
-    rt::InitRuntime(&ProgramHeader());
+    StartProgram();
     platform::testing::ClearMessageBoxScript();
     platform::testing::TakeMessageBoxLog();
   }

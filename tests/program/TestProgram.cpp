@@ -8,6 +8,7 @@
 #include "libraries/ProgramDllCommands.h"
 #include "libraries/ProgramLibraries.h"
 #include "program_tests/Forms.h"
+#include "runtime/RuntimeState.h"
 #include "runtime/calls/CommandCall.h"
 #include "runtime/calls/ServiceTable.h"
 #include "runtime/image/HandlerTable.h"
@@ -46,6 +47,17 @@ const rt::ImageHeader& ProgramHeader() {
 void AssembleProgram() {
   forms::InstallFormsEngine();
   RegisterTestUnits();
+}
+
+void AssembleOnce() {
+  static bool assembled = false;
+  if (!assembled) AssembleProgram();
+  assembled = true;
+}
+
+void StartProgram() {
+  AssembleOnce();
+  rt::InitRuntime(&ProgramHeader());
 }
 
 namespace {

@@ -38,5 +38,9 @@ const rt::ImageHeader& ProgramHeader();
 // Puts the program together: the forms engine, the test unit types. Call once per process,
 // before InitRuntime.
 void AssembleProgram();
+// AssembleProgram on the first call only.
+void AssembleOnce();
+// AssembleOnce, then the runtime started from the program's header.
+void StartProgram();
 
 }  // namespace testprogram
