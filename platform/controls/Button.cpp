@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/controls/ControlState.h"
 #include "platform/controls/SystemClasses.h"
 #include "platform/user/ThemeParts.h"
 #include "platform/user/WindowManager.h"
@@ -39,7 +40,7 @@ constexpr int kBoxSize = 13;  // check box square and radio circle
 constexpr int kBoxGap = 4;    // between the box and its text
 
 ButtonData* Data(HWND hwnd) {
-  return reinterpret_cast<ButtonData*>(GetWindowLongPtrA(hwnd, 0));
+  return ControlStateOf<ButtonData>(hwnd).get();
 }
 
 DWORD Style(HWND hwnd) {
@@ -76,8 +77,8 @@ std::string WindowText(HWND hwnd) {
   return text;
 }
 
-HFONT FontOf(const ButtonData* data) {
-  if (data != nullptr && data->font != nullptr) return data->font;
+HFONT FontOf(const ButtonData& data) {
+  if (data.font != nullptr) return data.font;
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
@@ -128,17 +129,17 @@ void Click(HWND hwnd) {
   Notify(hwnd, BN_CLICKED);
 }
 
-void SetPushed(HWND hwnd, ButtonData* data, bool pushed) {
-  if (data->pushed == pushed) return;
-  data->pushed = pushed;
+void SetPushed(HWND hwnd, ButtonData& data, bool pushed) {
+  if (data.pushed == pushed) return;
+  data.pushed = pushed;
   InvalidateRect(hwnd, nullptr, FALSE);
 }
 
 // Ends a press without a click (capture lost, focus lost, disabled).
-void CancelPress(HWND hwnd, ButtonData* data) {
-  data->spaceDown = false;
-  bool hadCapture = data->tracking;
-  data->tracking = false;
+void CancelPress(HWND hwnd, ButtonData& data) {
+  data.spaceDown = false;
+  bool hadCapture = data.tracking;
+  data.tracking = false;
   SetPushed(hwnd, data, false);
   if (hadCapture && GetCapture() == hwnd) ReleaseCapture();
 }
@@ -163,7 +164,7 @@ VelmoraThemePaintInfo PaintInfo(HWND hwnd, const ButtonData& data, DWORD style,
   info.text = text.c_str();
   info.style = style;
   info.exStyle = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE));
-  info.font = FontOf(&data);
+  info.font = FontOf(data);
   return info;
 }
 
@@ -294,7 +295,7 @@ void Paint(HWND hwnd, HDC dc) {
     RestoreDC(dc, saved);
   }
 
-  HGDIOBJ oldFont = SelectObject(dc, FontOf(data));
+  HGDIOBJ oldFont = SelectObject(dc, FontOf(*data));
   SetBkMode(dc, TRANSPARENT);
   VelmoraThemePaintInfo info = PaintInfo(hwnd, *data, style, text);
 
@@ -459,18 +460,8 @@ void PaintFocusRect(HDC dc, const RECT& rect, const VelmoraThemePaintInfo&) {
 
 // ---- The window procedure ------------------------------------------------------------------
 
-LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  ButtonData* data = Data(hwnd);
-  if (data == nullptr && message != WM_NCCREATE)
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+LRESULT ButtonMessage(HWND hwnd, ButtonData& data, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(new ButtonData));
-      return DefWindowProcA(hwnd, message, wParam, lParam);
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(hwnd, 0, 0);
-      delete data;
-      return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_NCHITTEST:
       // A group box is only a frame: clicks go to what it surrounds.
       if (Kind(Style(hwnd)) == BS_GROUPBOX) return HTTRANSPARENT;
@@ -497,7 +488,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_SETFONT:
-      data->font = reinterpret_cast<HFONT>(wParam);
+      data.font = reinterpret_cast<HFONT>(wParam);
       if (LOWORD(static_cast<uintptr_t>(lParam))) InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_GETFONT:
@@ -512,12 +503,12 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return DLGC_BUTTON;
     }
     case WM_SETFOCUS:
-      data->focused = true;
+      data.focused = true;
       InvalidateRect(hwnd, nullptr, FALSE);
       if (Style(hwnd) & BS_NOTIFY) Notify(hwnd, BN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
-      data->focused = false;
+      data.focused = false;
       CancelPress(hwnd, data);
       InvalidateRect(hwnd, nullptr, FALSE);
       if (Style(hwnd) & BS_NOTIFY) Notify(hwnd, BN_KILLFOCUS);
@@ -528,12 +519,12 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       if (GetFocus() != hwnd) SetFocus(hwnd);
       // The focus change may have destroyed or disabled us.
       if (!IsWindow(hwnd) || !IsWindowEnabled(hwnd)) return 0;
-      data->tracking = true;
+      data.tracking = true;
       SetCapture(hwnd);
       SetPushed(hwnd, data, true);
       return 0;
     case WM_MOUSEMOVE:
-      if (data->tracking) {
+      if (data.tracking) {
         RECT client{};
         GetClientRect(hwnd, &client);
         POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -541,20 +532,20 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       }
       return 0;
     case WM_LBUTTONUP: {
-      if (!data->tracking) return 0;
+      if (!data.tracking) return 0;
       RECT client{};
       GetClientRect(hwnd, &client);
       POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       bool inside = PtInRect(&client, p) != FALSE;
-      data->tracking = false;
+      data.tracking = false;
       SetPushed(hwnd, data, false);
       if (GetCapture() == hwnd) ReleaseCapture();
       if (inside && IsWindow(hwnd)) Click(hwnd);
       return 0;
     }
     case WM_CAPTURECHANGED:
-      if (data->tracking && reinterpret_cast<HWND>(lParam) != hwnd) {
-        data->tracking = false;
+      if (data.tracking && reinterpret_cast<HWND>(lParam) != hwnd) {
+        data.tracking = false;
         SetPushed(hwnd, data, false);
       }
       return 0;
@@ -562,15 +553,15 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     // default (or focused) push button; outside one it does nothing, as on other systems.
     case WM_KEYDOWN:
       if (wParam == VK_SPACE && !(lParam & KF_REPEAT_BIT) && Kind(Style(hwnd)) != BS_GROUPBOX) {
-        data->spaceDown = true;
+        data.spaceDown = true;
         SetPushed(hwnd, data, true);
         return 0;
       }
       return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_KEYUP:
-      if (wParam == VK_SPACE && data->spaceDown) {
-        data->spaceDown = false;
-        bool wasPushed = data->pushed;
+      if (wParam == VK_SPACE && data.spaceDown) {
+        data.spaceDown = false;
+        bool wasPushed = data.pushed;
         SetPushed(hwnd, data, false);
         if (wasPushed) Click(hwnd);
         return 0;
@@ -584,7 +575,7 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       if (IsWindowEnabled(hwnd) && Kind(Style(hwnd)) != BS_GROUPBOX) Click(hwnd);
       return 0;
     case BM_GETCHECK:
-      return data->check;
+      return data.check;
     case BM_SETCHECK: {
       DWORD kind = Kind(Style(hwnd));
       if (!IsCheckKind(kind) && !IsRadioKind(kind)) return 0;
@@ -594,8 +585,8 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         value = BST_CHECKED;
       else if (value != BST_UNCHECKED && value != BST_INDETERMINATE)
         value = BST_CHECKED;
-      if (data->check != value) {
-        data->check = value;
+      if (data.check != value) {
+        data.check = value;
         InvalidateRect(hwnd, nullptr, FALSE);
       }
       // An automatic radio button that is checked becomes the tab stop of its group.
@@ -608,9 +599,9 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     }
     case BM_GETSTATE: {
-      LRESULT state = data->check;
-      if (data->pushed) state |= BST_PUSHED;
-      if (data->focused) state |= BST_FOCUS;
+      LRESULT state = data.check;
+      if (data.pushed) state |= BST_PUSHED;
+      if (data.focused) state |= BST_FOCUS;
       return state;
     }
     case BM_SETSTATE:
@@ -625,15 +616,14 @@ LRESULT CALLBACK ButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     case BM_GETIMAGE:
       if ((wParam == IMAGE_BITMAP || wParam == IMAGE_ICON || wParam == IMAGE_CURSOR) &&
-          (wParam == data->imageType ||
-           (wParam != IMAGE_BITMAP && data->imageType != IMAGE_BITMAP)))
-        return reinterpret_cast<LRESULT>(data->image);
+          (wParam == data.imageType || (wParam != IMAGE_BITMAP && data.imageType != IMAGE_BITMAP)))
+        return reinterpret_cast<LRESULT>(data.image);
       return 0;
     case BM_SETIMAGE: {
       if (wParam != IMAGE_BITMAP && wParam != IMAGE_ICON && wParam != IMAGE_CURSOR) return 0;
-      HANDLE old = data->image;
-      data->image = reinterpret_cast<HANDLE>(lParam);
-      data->imageType = static_cast<UINT>(wParam);
+      HANDLE old = data.image;
+      data.image = reinterpret_cast<HANDLE>(lParam);
+      data.imageType = static_cast<UINT>(wParam);
       InvalidateRect(hwnd, nullptr, TRUE);
       return reinterpret_cast<LRESULT>(old);
     }
@@ -650,14 +640,7 @@ void RegisterButtonClass() {
   RegisterBuiltInPainter(VELMORA_PART_RADIO_BUTTON, PaintRadioButton);
   RegisterBuiltInPainter(VELMORA_PART_GROUP_BOX, PaintGroupBox);
   RegisterBuiltInPainter(VELMORA_PART_FOCUS_RECT, PaintFocusRect);
-  WNDCLASSEXA cls{};
-  cls.cbSize = sizeof cls;
-  cls.style = CS_HREDRAW | CS_VREDRAW;
-  cls.lpfnWndProc = ButtonProc;
-  cls.cbWndExtra = sizeof(void*);
-  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  cls.lpszClassName = "BUTTON";
-  platform::user::RegisterSystemClass(cls);
+  RegisterControlClass("BUTTON", ControlProc<ButtonData, ButtonMessage>, CS_HREDRAW | CS_VREDRAW);
 }
 
 }  // namespace platform::controls

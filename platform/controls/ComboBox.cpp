@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/controls/ControlState.h"
 #include "platform/controls/ListBoxInternal.h"
 #include "platform/controls/SystemClasses.h"
 #include "platform/user/ThemeParts.h"
@@ -39,10 +40,6 @@ struct Combo {
   bool focused = false;
   int wheelRest = 0;  // fine-grained wheels send parts of a notch
 };
-
-Combo* StateOf(HWND window) {
-  return reinterpret_cast<Combo*>(GetWindowLongPtrA(window, 0));
-}
 
 HFONT FontOf(const Combo& c) {
   return c.font != nullptr ? c.font : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -288,29 +285,17 @@ LRESULT Forward(HWND window, Combo& c, UINT message, WPARAM wParam, LPARAM lPara
   return result;
 }
 
-LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Combo* c = StateOf(window);
-  switch (message) {
-    case WM_NCCREATE: {
-      SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(new Combo()));
-      // Scroll bar styles belong to the drop-down list, which always has its own; on the
-      // closed field they would draw a bar beside the arrow.
-      const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
-      if ((style & (WS_VSCROLL | WS_HSCROLL)) != 0)
-        SetWindowLongPtrA(window, GWL_STYLE,
-                          style & ~static_cast<LONG_PTR>(WS_VSCROLL | WS_HSCROLL));
-      return DefWindowProcA(window, message, wParam, lParam);
-    }
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(window, 0, 0);
-      delete c;
-      return DefWindowProcA(window, message, wParam, lParam);
-    default:
-      break;
+LRESULT ComboMessage(HWND window, Combo& c, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    // Scroll bar styles belong to the drop-down list, which always has its own; on the
+    // closed field they would draw a bar beside the arrow.
+    const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    if ((style & (WS_VSCROLL | WS_HSCROLL)) != 0)
+      SetWindowLongPtrA(window, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_VSCROLL | WS_HSCROLL));
+    return DefWindowProcA(window, message, wParam, lParam);
   }
-  if (c == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   bool handled = false;
-  LRESULT forwarded = Forward(window, *c, message, wParam, lParam, &handled);
+  LRESULT forwarded = Forward(window, c, message, wParam, lParam, &handled);
   if (handled) return forwarded;
   switch (message) {
     case WM_CREATE: {
@@ -318,107 +303,106 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       DWORD style = create != nullptr ? create->style : 0;
       DWORD listStyle = WS_POPUP | WS_BORDER | WS_VSCROLL | LBS_COMBOBOX | LBS_NOINTEGRALHEIGHT |
                         ((style & CBS_SORT) != 0 ? LBS_SORT : 0);
-      c->list =
-          CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kComboListClass, "", listStyle, 0, 0,
-                          100, 100, GetAncestor(window, GA_ROOT), nullptr, nullptr, window);
-      if (c->list == nullptr) return -1;
-      MeasureField(*c);
-      if (create != nullptr && create->cy > c->fieldHeight)
-        c->droppedHeight = create->cy - c->fieldHeight;
-      FitFieldHeight(window, *c);
+      c.list = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kComboListClass, "", listStyle, 0,
+                               0, 100, 100, GetAncestor(window, GA_ROOT), nullptr, nullptr, window);
+      if (c.list == nullptr) return -1;
+      MeasureField(c);
+      if (create != nullptr && create->cy > c.fieldHeight)
+        c.droppedHeight = create->cy - c.fieldHeight;
+      FitFieldHeight(window, c);
       return 0;
     }
     case WM_DESTROY:
-      if (c->list != nullptr) {
-        c->dropped = false;
-        DestroyWindow(c->list);
-        c->list = nullptr;
+      if (c.list != nullptr) {
+        c.dropped = false;
+        DestroyWindow(c.list);
+        c.list = nullptr;
       }
       return 0;
     case WM_WINDOWPOSCHANGING: {
       auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
       // The height a program gives is the field plus its drop-down; the field keeps its own.
-      if (pos != nullptr && (pos->flags & SWP_NOSIZE) == 0 && pos->cy != c->fieldHeight) {
-        if (pos->cy > c->fieldHeight) c->droppedHeight = pos->cy - c->fieldHeight;
-        pos->cy = c->fieldHeight;
+      if (pos != nullptr && (pos->flags & SWP_NOSIZE) == 0 && pos->cy != c.fieldHeight) {
+        if (pos->cy > c.fieldHeight) c.droppedHeight = pos->cy - c.fieldHeight;
+        pos->cy = c.fieldHeight;
       }
       return DefWindowProcA(window, message, wParam, lParam);
     }
     case WM_SETFONT:
-      c->font = reinterpret_cast<HFONT>(wParam);
-      if (c->list != nullptr) SendMessageA(c->list, WM_SETFONT, wParam, 0);
-      MeasureField(*c);
-      FitFieldHeight(window, *c);
+      c.font = reinterpret_cast<HFONT>(wParam);
+      if (c.list != nullptr) SendMessageA(c.list, WM_SETFONT, wParam, 0);
+      MeasureField(c);
+      FitFieldHeight(window, c);
       if (lParam != 0) InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(c->font);
+      return reinterpret_cast<LRESULT>(c.font);
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      Paint(window, *c);
+      Paint(window, c);
       return 0;
     case WM_ENABLE:
-      if (wParam == 0) Close(window, *c, false);
+      if (wParam == 0) Close(window, c, false);
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_SETFOCUS:
-      c->focused = true;
+      c.focused = true;
       InvalidateRect(window, nullptr, FALSE);
       Notify(window, CBN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
-      c->focused = false;
-      Close(window, *c, false);
+      c.focused = false;
+      Close(window, c, false);
       InvalidateRect(window, nullptr, FALSE);
       Notify(window, CBN_KILLFOCUS);
       return 0;
     case WM_GETDLGCODE:
-      return kWantArrows | kWantChars | (c->dropped ? kWantAllKeys : 0);
+      return kWantArrows | kWantChars | (c.dropped ? kWantAllKeys : 0);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       if (GetFocus() != window) SetFocus(window);
       if (!IsWindow(window)) return 0;
-      if (c->dropped) {
-        Close(window, *c, false);
+      if (c.dropped) {
+        Close(window, c, false);
       } else {
-        Open(window, *c);
+        Open(window, c);
       }
       return 0;
     case WM_KEYDOWN:
-      KeyDown(window, *c, static_cast<int>(wParam));
+      KeyDown(window, c, static_cast<int>(wParam));
       return 0;
     case WM_SYSKEYDOWN:
       if (static_cast<int>(wParam) == VK_DOWN || static_cast<int>(wParam) == VK_UP) {
-        if (c->dropped) {
-          Close(window, *c, true);
+        if (c.dropped) {
+          Close(window, c, true);
         } else {
-          Open(window, *c);
+          Open(window, c);
         }
         return 0;
       }
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_CHAR:
-      if (c->dropped) {
-        SendMessageA(c->list, WM_CHAR, wParam, 0);
+      if (c.dropped) {
+        SendMessageA(c.list, WM_CHAR, wParam, 0);
       } else {
-        StepSelection(window, *c, WM_CHAR, wParam);
+        StepSelection(window, c, WM_CHAR, wParam);
       }
       return 0;
     case WM_MOUSEWHEEL: {
-      if (c->dropped) return SendMessageA(c->list, message, wParam, lParam);
-      c->wheelRest += GET_WHEEL_DELTA_WPARAM(wParam);
-      int notches = c->wheelRest / WHEEL_DELTA;
-      c->wheelRest %= WHEEL_DELTA;
+      if (c.dropped) return SendMessageA(c.list, message, wParam, lParam);
+      c.wheelRest += GET_WHEEL_DELTA_WPARAM(wParam);
+      int notches = c.wheelRest / WHEEL_DELTA;
+      c.wheelRest %= WHEEL_DELTA;
       for (int i = 0; i < std::abs(notches); ++i) {
-        StepSelection(window, *c, WM_KEYDOWN, static_cast<WPARAM>(notches > 0 ? VK_UP : VK_DOWN));
+        StepSelection(window, c, WM_KEYDOWN, static_cast<WPARAM>(notches > 0 ? VK_UP : VK_DOWN));
       }
       return 0;
     }
     case WM_GETTEXT: {
       char* buffer = reinterpret_cast<char*>(lParam);
       if (buffer == nullptr || wParam == 0) return 0;
-      std::string text = ItemText(*c, Current(*c));
+      std::string text = ItemText(c, Current(c));
       // Never cut a two-byte character in half.
       size_t room = static_cast<size_t>(wParam) - 1, n = 0;
       while (n < text.size()) {
@@ -432,49 +416,49 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       return static_cast<LRESULT>(n);
     }
     case WM_GETTEXTLENGTH: {
-      int current = Current(*c);
-      return current >= 0 ? SendMessageA(c->list, LB_GETTEXTLEN, static_cast<WPARAM>(current), 0)
+      int current = Current(c);
+      return current >= 0 ? SendMessageA(c.list, LB_GETTEXTLEN, static_cast<WPARAM>(current), 0)
                           : 0;
     }
     case WM_SETTEXT: {
       const char* text = reinterpret_cast<const char*>(lParam);
       int index =
-          static_cast<int>(SendMessageA(c->list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+          static_cast<int>(SendMessageA(c.list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                         reinterpret_cast<LPARAM>(text != nullptr ? text : "")));
       if (index < 0) return CB_ERR;
-      SendMessageA(c->list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+      SendMessageA(c.list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
       InvalidateRect(window, nullptr, FALSE);
       return TRUE;
     }
     case CB_SHOWDROPDOWN:
       if (wParam != 0) {
-        Open(window, *c);
+        Open(window, c);
       } else {
-        Close(window, *c, false);
+        Close(window, c, false);
       }
       return TRUE;
     case CB_GETDROPPEDSTATE:
-      return c->dropped ? TRUE : FALSE;
+      return c.dropped ? TRUE : FALSE;
     case CB_SETDROPPEDWIDTH: {
       RECT r{};
       GetWindowRect(window, &r);
-      c->droppedWidth = std::max<int>(static_cast<int>(wParam), 0);
-      return std::max<int>(c->droppedWidth, r.right - r.left);
+      c.droppedWidth = std::max<int>(static_cast<int>(wParam), 0);
+      return std::max<int>(c.droppedWidth, r.right - r.left);
     }
     case CB_GETDROPPEDWIDTH: {
       RECT r{};
       GetWindowRect(window, &r);
-      return std::max<int>(c->droppedWidth, r.right - r.left);
+      return std::max<int>(c.droppedWidth, r.right - r.left);
     }
     case CB_GETDROPPEDCONTROLRECT: {
       RECT* out = reinterpret_cast<RECT*>(lParam);
       if (out == nullptr) return FALSE;
       GetWindowRect(window, out);
-      out->bottom += c->droppedHeight;
+      out->bottom += c.droppedHeight;
       return TRUE;
     }
     case kComboListDone:
-      Close(window, *c, wParam != 0);
+      Close(window, c, wParam != 0);
       return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
@@ -485,14 +469,7 @@ LRESULT CALLBACK ComboProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 void RegisterComboBoxClass() {
   platform::user::RegisterBuiltInPainter(VELMORA_PART_COMBO_BUTTON, PaintComboButton);
-  WNDCLASSEXA cls{};
-  cls.cbSize = sizeof(cls);
-  cls.style = CS_DBLCLKS;
-  cls.lpfnWndProc = ComboProc;
-  cls.cbWndExtra = sizeof(void*);
-  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  cls.lpszClassName = "COMBOBOX";
-  platform::user::RegisterSystemClass(cls);
+  RegisterControlClass("COMBOBOX", ControlProc<Combo, ComboMessage>, CS_DBLCLKS);
 }
 
 }  // namespace platform::controls

@@ -2,29 +2,20 @@
 // activation, WM_NEXTDLGCTL, and the dialog item helpers.
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "platform/controls/DialogState.h"
 #include "platform/controls/SystemClasses.h"
 #include "platform/kernel32.h"
 #include "platform/user/ThemeParts.h"
-#include "platform/user/WindowManager.h"
+#include "platform/user/WindowSlot.h"
 
 namespace platform::controls {
+
+using platform::user::WindowSlot;
+
 namespace {
-
-struct StateTable {
-  std::mutex mutex;
-  std::map<HWND, std::shared_ptr<DialogState>> states;
-};
-
-StateTable& Table() {
-  static StateTable* table = new StateTable();
-  return *table;
-}
 
 // Handed from CreateDialogWindow to the WM_NCCREATE of the window it creates.
 thread_local DialogHandler t_pendingHandler;
@@ -34,14 +25,14 @@ void PaintDialogBackground(HDC dc, const RECT& rect, const VelmoraThemePaintInfo
 }
 
 LRESULT CALLBACK DialogClassProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  std::shared_ptr<DialogState> state;
   if (message == WM_NCCREATE) {
-    auto state = std::make_shared<DialogState>();
-    state->handler = std::move(t_pendingHandler);
+    state = WindowSlot<DialogState>::Make(dialog);
+    if (state != nullptr) state->handler = std::move(t_pendingHandler);
     t_pendingHandler = nullptr;
-    std::lock_guard lock(Table().mutex);
-    Table().states[dialog] = state;
+  } else {
+    state = DialogStateOf(dialog);
   }
-  std::shared_ptr<DialogState> state = DialogStateOf(dialog);
   if (state != nullptr && state->handler) {
     DialogHandler handler = state->handler;  // may be replaced while it runs
     if (auto result = handler(dialog, message, wParam, lParam)) return *result;
@@ -65,9 +56,7 @@ void SetButtonKind(HWND button, DWORD kind) {
 }  // namespace
 
 std::shared_ptr<DialogState> DialogStateOf(HWND dialog) {
-  std::lock_guard lock(Table().mutex);
-  auto it = Table().states.find(dialog);
-  return it != Table().states.end() ? it->second : nullptr;
+  return WindowSlot<DialogState>::Of(dialog);
 }
 
 void SetPendingDialogHandler(DialogHandler handler) {
@@ -102,13 +91,7 @@ void FocusDialogControl(HWND dialog, HWND control) {
 }
 
 void RegisterDialogClasses() {
-  WNDCLASSEXA cls{};
-  cls.cbSize = sizeof(cls);
-  cls.style = CS_DBLCLKS | CS_SAVEBITS;
-  cls.lpfnWndProc = DialogClassProc;
-  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  cls.lpszClassName = WC_DIALOG;
-  platform::user::RegisterSystemClass(cls);
+  RegisterControlClass(WC_DIALOG, DialogClassProc, CS_DBLCLKS | CS_SAVEBITS);
   platform::user::RegisterBuiltInPainter(VELMORA_PART_DIALOG_BACKGROUND, PaintDialogBackground);
 }
 
@@ -178,11 +161,6 @@ LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(cancel));
       return 0;
-    }
-    case WM_NCDESTROY: {
-      std::lock_guard lock(platform::controls::Table().mutex);
-      platform::controls::Table().states.erase(dialog);
-      break;
     }
     default:
       break;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/controls/ControlState.h"
 #include "platform/controls/ListBoxInternal.h"
 #include "platform/controls/SystemClasses.h"
 #include "platform/user/ThemeParts.h"
@@ -52,7 +53,7 @@ struct ListBox {
 };
 
 ListBox* StateOf(HWND window) {
-  return reinterpret_cast<ListBox*>(GetWindowLongPtrA(window, 0));
+  return ControlStateOf<ListBox>(window).get();
 }
 
 DWORD StyleOf(HWND window) {
@@ -704,150 +705,127 @@ LRESULT Message(HWND window, ListBox& lb, UINT message, WPARAM wParam, LPARAM lP
   }
 }
 
-LRESULT CALLBACK ListBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ListBox* lb = StateOf(window);
+LRESULT ListBoxMessage(HWND window, ListBox& lb, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE: {
-      auto* state = new ListBox();
       auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
       if (create != nullptr) {
-        state->wantsScrollBar = (create->style & WS_VSCROLL) != 0;
+        lb.wantsScrollBar = (create->style & WS_VSCROLL) != 0;
         if ((create->style & LBS_COMBOBOX) != 0) {
-          state->comboList = true;
-          state->combo = reinterpret_cast<HWND>(create->lpCreateParams);
+          lb.comboList = true;
+          lb.combo = reinterpret_cast<HWND>(create->lpCreateParams);
         }
       }
-      SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(state));
       return DefWindowProcA(window, message, wParam, lParam);
     }
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(window, 0, 0);
-      delete lb;
-      return DefWindowProcA(window, message, wParam, lParam);
-    default:
-      break;
-  }
-  if (lb == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  switch (message) {
     case WM_CREATE:
-      MeasureItemHeight(window, *lb);
-      FitIntegralHeight(window, *lb);
-      UpdateScrollBar(window, *lb);
+      MeasureItemHeight(window, lb);
+      FitIntegralHeight(window, lb);
+      UpdateScrollBar(window, lb);
       return 0;
     case WM_SIZE:
-      FitIntegralHeight(window, *lb);
-      lb->top = std::clamp(lb->top, 0, MaxTop(window, *lb));
-      UpdateScrollBar(window, *lb);
+      FitIntegralHeight(window, lb);
+      lb.top = std::clamp(lb.top, 0, MaxTop(window, lb));
+      UpdateScrollBar(window, lb);
       InvalidateRect(window, nullptr, TRUE);
       return 0;
     case WM_SETFONT:
-      lb->font = reinterpret_cast<HFONT>(wParam);
-      MeasureItemHeight(window, *lb);
-      FitIntegralHeight(window, *lb);
-      Changed(window, *lb);
+      lb.font = reinterpret_cast<HFONT>(wParam);
+      MeasureItemHeight(window, lb);
+      FitIntegralHeight(window, lb);
+      Changed(window, lb);
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(lb->font);
+      return reinterpret_cast<LRESULT>(lb.font);
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      Paint(window, *lb);
+      Paint(window, lb);
       return 0;
     case WM_ENABLE:
       InvalidateRect(window, nullptr, TRUE);
       return 0;
     case WM_SETFOCUS:
-      lb->focused = true;
+      lb.focused = true;
       InvalidateRect(window, nullptr, TRUE);
-      Notify(window, *lb, LBN_SETFOCUS);
+      Notify(window, lb, LBN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
-      lb->focused = false;
+      lb.focused = false;
       InvalidateRect(window, nullptr, TRUE);
-      Notify(window, *lb, LBN_KILLFOCUS);
+      Notify(window, lb, LBN_KILLFOCUS);
       return 0;
     case WM_GETDLGCODE:
       return kWantArrows | kWantChars;
     case WM_MOUSEACTIVATE:
-      if (lb->comboList) return MA_NOACTIVATE;
+      if (lb.comboList) return MA_NOACTIVATE;
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      if (lb->comboList) {
+      if (lb.comboList) {
         RECT client{};
         GetClientRect(window, &client);
         if (!PtInRect(&client, p)) {
           // A press anywhere else dismisses the drop-down.
-          SendMessageA(lb->combo, kComboListDone, 0, 0);
+          SendMessageA(lb.combo, kComboListDone, 0, 0);
           return 0;
         }
       }
-      MousePress(window, *lb, p, wParam, message == WM_LBUTTONDBLCLK);
+      MousePress(window, lb, p, wParam, message == WM_LBUTTONDBLCLK);
       return 0;
     }
     case WM_MOUSEMOVE:
-      MouseDrag(window, *lb, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      MouseDrag(window, lb, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_LBUTTONUP:
-      MouseRelease(window, *lb, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      MouseRelease(window, lb, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_CAPTURECHANGED:
-      if (lb->comboList) {
-        if (reinterpret_cast<HWND>(lParam) != window) SendMessageA(lb->combo, kComboListDone, 0, 0);
+      if (lb.comboList) {
+        if (reinterpret_cast<HWND>(lParam) != window) SendMessageA(lb.combo, kComboListDone, 0, 0);
         return 0;
       }
-      lb->pressing = false;
+      lb.pressing = false;
       KillTimer(window, kDragScrollTimer);
       return 0;
     case WM_TIMER:
       if (wParam == kDragScrollTimer) {
-        if (!lb->pressing) {
+        if (!lb.pressing) {
           KillTimer(window, kDragScrollTimer);
         } else {
-          MouseDrag(window, *lb, lb->lastMouse);
+          MouseDrag(window, lb, lb.lastMouse);
         }
       }
       return 0;
     case WM_KEYDOWN:
-      KeyDown(window, *lb, static_cast<int>(wParam));
+      KeyDown(window, lb, static_cast<int>(wParam));
       return 0;
     case WM_CHAR:
-      TypeChar(window, *lb, static_cast<BYTE>(wParam));
+      TypeChar(window, lb, static_cast<BYTE>(wParam));
       return 0;
     case WM_VSCROLL:
-      Scroll(window, *lb, LOWORD(static_cast<DWORD>(wParam)), static_cast<short>(HIWORD(wParam)));
+      Scroll(window, lb, LOWORD(static_cast<DWORD>(wParam)), static_cast<short>(HIWORD(wParam)));
       return 0;
     case WM_MOUSEWHEEL: {
-      lb->wheelRest += GET_WHEEL_DELTA_WPARAM(wParam);
-      int notches = lb->wheelRest / WHEEL_DELTA;
-      lb->wheelRest %= WHEEL_DELTA;
-      if (notches != 0) SetTop(window, *lb, lb->top - notches * kWheelLines);
+      lb.wheelRest += GET_WHEEL_DELTA_WPARAM(wParam);
+      int notches = lb.wheelRest / WHEEL_DELTA;
+      lb.wheelRest %= WHEEL_DELTA;
+      if (notches != 0) SetTop(window, lb, lb.top - notches * kWheelLines);
       return 0;
     }
     default:
-      return Message(window, *lb, message, wParam, lParam);
+      return Message(window, lb, message, wParam, lParam);
   }
-}
-
-void RegisterListClass(const char* name, UINT style) {
-  WNDCLASSEXA cls{};
-  cls.cbSize = sizeof(cls);
-  cls.style = style;
-  cls.lpfnWndProc = ListBoxProc;
-  cls.cbWndExtra = sizeof(void*);
-  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  cls.lpszClassName = name;
-  platform::user::RegisterSystemClass(cls);
 }
 
 }  // namespace
 
 void RegisterListBoxClass() {
   platform::user::RegisterBuiltInPainter(VELMORA_PART_LIST_ITEM, PaintListItem);
-  RegisterListClass("LISTBOX", CS_DBLCLKS);
+  RegisterControlClass("LISTBOX", ControlProc<ListBox, ListBoxMessage>, CS_DBLCLKS);
   // No double clicks for the drop-down: a pick closes it on the first release.
-  RegisterListClass(kComboListClass, 0);
+  RegisterControlClass(kComboListClass, ControlProc<ListBox, ListBoxMessage>);
 }
 
 }  // namespace platform::controls

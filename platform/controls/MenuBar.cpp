@@ -1,6 +1,5 @@
 // The menu bar of a top-level window: which menu it shows, where its items lie, how it is
 // drawn inside the frame, and the keys that reach it through the default window procedure.
-#include <map>
 #include <mutex>
 
 #include "platform/controls/MenuModel.h"
@@ -9,6 +8,7 @@
 #include "platform/user/NonClientLayout.h"
 #include "platform/user/Theme.h"
 #include "platform/user/ThemeParts.h"
+#include "platform/user/WindowSlot.h"
 #include "platform/user/WindowTree.h"
 
 namespace platform::controls {
@@ -18,18 +18,20 @@ namespace {
 using platform::user::FindWindowLocked;
 using platform::user::UserLock;
 using platform::user::Window;
+using platform::user::WindowSlot;
 
 constexpr int kBarItemPadding = 8;
 
-std::map<HWND, int>& Highlights() {
-  static auto* highlights = new std::map<HWND, int>();
-  return *highlights;
-}
+// The bar item shown selected while the menu loop or the keyboard is on the bar.
+struct BarHighlight {
+  int index = -1;
+};
 
 int HighlightOf(HWND window) {
   std::lock_guard lock(UserLock());
-  auto it = Highlights().find(window);
-  return it == Highlights().end() ? -1 : it->second;
+  Window* w = FindWindowLocked(window);
+  BarHighlight* highlight = w != nullptr ? WindowSlot<BarHighlight>::FindLocked(*w) : nullptr;
+  return highlight != nullptr ? highlight->index : -1;
 }
 
 // Alt pressed and released with no other key between selects the bar. Kept per thread:
@@ -74,10 +76,12 @@ void PaintMenuBar(HWND window, HDC dc, const RECT& bar) {
 
 void SetBarHighlight(HWND window, int index) {
   std::lock_guard lock(UserLock());
+  Window* w = FindWindowLocked(window);
+  if (w == nullptr) return;
   if (index < 0) {
-    Highlights().erase(window);
+    if (BarHighlight* highlight = WindowSlot<BarHighlight>::FindLocked(*w)) highlight->index = -1;
   } else {
-    Highlights()[window] = index;
+    WindowSlot<BarHighlight>::EnsureLocked(*w).index = index;
   }
 }
 
@@ -171,7 +175,7 @@ BOOL SetMenu(HWND window, HMENU menu) {
       return FALSE;
     }
     w->menu = menu;
-    Highlights().erase(window);
+    if (BarHighlight* highlight = WindowSlot<BarHighlight>::FindLocked(*w)) highlight->index = -1;
   }
   // The bar takes its height from the client area, not from the window.
   SetWindowPos(window, nullptr, 0, 0, 0, 0,

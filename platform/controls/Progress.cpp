@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/commctrl.h"
+#include "platform/controls/ControlState.h"
 #include "platform/controls/SystemClasses.h"
 #include "platform/user/ThemeParts.h"
 #include "platform/user/WindowManager.h"
@@ -20,10 +21,6 @@ struct Progress {
   int pos = 0;
   int step = 10;
 };
-
-Progress* StateOf(HWND window) {
-  return reinterpret_cast<Progress*>(GetWindowLongPtrA(window, 0));
-}
 
 int Clamp(const Progress& p, int64_t value) {
   int lo = std::min(p.low, p.high), hi = std::max(p.low, p.high);
@@ -108,78 +105,65 @@ void PaintFill(HDC dc, const RECT& r, const VelmoraThemePaintInfo& info) {
   }
 }
 
-LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Progress* p = StateOf(window);
-  switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(new Progress()));
-      return DefWindowProcA(window, message, wParam, lParam);
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(window, 0, 0);
-      delete p;
-      return DefWindowProcA(window, message, wParam, lParam);
-    default:
-      break;
-  }
-  if (p == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+LRESULT ProgressMessage(HWND window, Progress& p, UINT message, WPARAM wParam, LPARAM lParam) {
   auto moved = [&](int old) {
-    if (p->pos != old) InvalidateRect(window, nullptr, FALSE);
+    if (p.pos != old) InvalidateRect(window, nullptr, FALSE);
     return static_cast<LRESULT>(old);
   };
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      Paint(window, *p);
+      Paint(window, p);
       return 0;
     case WM_ENABLE:
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     case PBM_SETRANGE:
     case PBM_SETRANGE32: {
-      LPARAM old = PackedRange(*p);
+      LPARAM old = PackedRange(p);
       if (message == PBM_SETRANGE) {
-        p->low = LOWORD(static_cast<DWORD>(lParam));
-        p->high = HIWORD(static_cast<DWORD>(lParam));
+        p.low = LOWORD(static_cast<DWORD>(lParam));
+        p.high = HIWORD(static_cast<DWORD>(lParam));
       } else {
-        p->low = static_cast<int>(wParam);
-        p->high = static_cast<int>(lParam);
+        p.low = static_cast<int>(wParam);
+        p.high = static_cast<int>(lParam);
       }
-      p->pos = Clamp(*p, p->pos);
+      p.pos = Clamp(p, p.pos);
       InvalidateRect(window, nullptr, FALSE);
       return old;
     }
     case PBM_GETRANGE: {
       auto* range = reinterpret_cast<PBRANGE*>(lParam);
-      if (range != nullptr) *range = {p->low, p->high};
-      return wParam != 0 ? p->low : p->high;
+      if (range != nullptr) *range = {p.low, p.high};
+      return wParam != 0 ? p.low : p.high;
     }
     case PBM_SETPOS: {
-      int old = p->pos;
-      p->pos = Clamp(*p, static_cast<int>(wParam));
+      int old = p.pos;
+      p.pos = Clamp(p, static_cast<int>(wParam));
       return moved(old);
     }
     case PBM_GETPOS:
-      return p->pos;
+      return p.pos;
     case PBM_DELTAPOS: {
-      int old = p->pos;
-      p->pos = Clamp(*p, static_cast<int64_t>(p->pos) + static_cast<int>(wParam));
+      int old = p.pos;
+      p.pos = Clamp(p, static_cast<int64_t>(p.pos) + static_cast<int>(wParam));
       return moved(old);
     }
     case PBM_SETSTEP: {
-      int old = p->step;
-      p->step = static_cast<int>(wParam);
+      int old = p.step;
+      p.step = static_cast<int>(wParam);
       return old;
     }
     case PBM_STEPIT: {
-      int old = p->pos;
-      int64_t next = static_cast<int64_t>(p->pos) + p->step;
+      int old = p.pos;
+      int64_t next = static_cast<int64_t>(p.pos) + p.step;
       // Passing the end starts over from the beginning, as a repeating indicator.
-      if (next > p->high && p->high > p->low)
-        next = p->low + (next - p->high) % (int64_t{p->high} - p->low);
-      if (next < p->low && p->high > p->low)
-        next = p->high - (p->low - next) % (int64_t{p->high} - p->low);
-      p->pos = Clamp(*p, next);
+      if (next > p.high && p.high > p.low)
+        next = p.low + (next - p.high) % (int64_t{p.high} - p.low);
+      if (next < p.low && p.high > p.low)
+        next = p.high - (p.low - next) % (int64_t{p.high} - p.low);
+      p.pos = Clamp(p, next);
       return moved(old);
     }
     default:
@@ -192,13 +176,7 @@ LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 void RegisterProgressClass() {
   platform::user::RegisterBuiltInPainter(VELMORA_PART_PROGRESS_TRACK, PaintTrack);
   platform::user::RegisterBuiltInPainter(VELMORA_PART_PROGRESS_FILL, PaintFill);
-  WNDCLASSEXA cls{};
-  cls.cbSize = sizeof(cls);
-  cls.lpfnWndProc = ProgressProc;
-  cls.cbWndExtra = sizeof(void*);
-  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  cls.lpszClassName = PROGRESS_CLASSA;
-  platform::user::RegisterSystemClass(cls);
+  RegisterControlClass(PROGRESS_CLASSA, ControlProc<Progress, ProgressMessage>);
 }
 
 }  // namespace platform::controls

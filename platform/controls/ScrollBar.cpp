@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/controls/ControlState.h"
 #include "platform/controls/ScrollBarCore.h"
 #include "platform/controls/SystemClasses.h"
 #include "platform/controls/WindowScrollBars.h"
@@ -23,7 +24,7 @@ struct ScrollControl {
 };
 
 ScrollControl* StateOf(HWND window) {
-  return reinterpret_cast<ScrollControl*>(GetWindowLongPtrA(window, 0));
+  return ControlStateOf<ScrollControl>(window).get();
 }
 
 bool IsVertical(HWND window) {
@@ -156,48 +157,36 @@ void KeyRequest(HWND window, WPARAM key, bool down) {
   SendScrollRequest(press, down ? code : SB_ENDSCROLL);
 }
 
-LRESULT CALLBACK ScrollBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ScrollControl* s = StateOf(window);
-  switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(new ScrollControl()));
-      return DefWindowProcA(window, message, wParam, lParam);
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(window, 0, 0);
-      delete s;
-      return DefWindowProcA(window, message, wParam, lParam);
-    default:
-      break;
-  }
-  if (s == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+LRESULT ScrollBarMessage(HWND window, ScrollControl& s, UINT message, WPARAM wParam,
+                         LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      Paint(window, *s);
+      Paint(window, s);
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      BeginPress(window, *s, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      BeginPress(window, s, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_MOUSEMOVE:
-      MovePress(window, *s, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      MovePress(window, s, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_LBUTTONUP:
-      MovePress(window, *s, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      EndPress(window, *s);
+      MovePress(window, s, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      EndPress(window, s);
       return 0;
     case WM_CAPTURECHANGED:
-      if (s->pressing && reinterpret_cast<HWND>(lParam) != window) EndPress(window, *s);
+      if (s.pressing && reinterpret_cast<HWND>(lParam) != window) EndPress(window, s);
       return 0;
     case WM_TIMER:
       if (wParam == kRepeatTimer) {
-        if (!s->pressing) {
+        if (!s.pressing) {
           KillTimer(window, kRepeatTimer);
           return 0;
         }
         SetTimer(window, kRepeatTimer, kScrollRepeatDelay, nullptr);
-        RepeatScrollPress(s->press, Geometry(window, *s), s->last);
+        RepeatScrollPress(s.press, Geometry(window, s), s.last);
       }
       return 0;
     case WM_KEYDOWN:
@@ -212,43 +201,43 @@ LRESULT CALLBACK ScrollBarProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       InvalidateRect(window, nullptr, FALSE);
       return 0;
     case SBM_SETPOS: {
-      int old = s->data.pos;
-      s->data.pos = static_cast<int>(wParam);
-      NormalizeScroll(s->data);
+      int old = s.data.pos;
+      s.data.pos = static_cast<int>(wParam);
+      NormalizeScroll(s.data);
       Redraw(window, static_cast<BOOL>(lParam));
       return old;
     }
     case SBM_GETPOS:
-      return s->data.pos;
+      return s.data.pos;
     case SBM_SETRANGE:
     case SBM_SETRANGEREDRAW: {
-      int old = s->data.pos;
-      s->data.min = static_cast<int>(wParam);
-      s->data.max = static_cast<int>(lParam);
-      NormalizeScroll(s->data);
+      int old = s.data.pos;
+      s.data.min = static_cast<int>(wParam);
+      s.data.max = static_cast<int>(lParam);
+      NormalizeScroll(s.data);
       Redraw(window, message == SBM_SETRANGEREDRAW);
       return old;
     }
     case SBM_GETRANGE:
-      if (wParam != 0) *reinterpret_cast<int*>(wParam) = s->data.min;
-      if (lParam != 0) *reinterpret_cast<int*>(lParam) = s->data.max;
+      if (wParam != 0) *reinterpret_cast<int*>(wParam) = s.data.min;
+      if (lParam != 0) *reinterpret_cast<int*>(lParam) = s.data.max;
       return 0;
     case SBM_ENABLE_ARROWS: {
       UINT flags = static_cast<UINT>(wParam) & ESB_DISABLE_BOTH;
-      if (flags == s->data.disabledArrows) return FALSE;
-      s->data.disabledArrows = flags;
+      if (flags == s.data.disabledArrows) return FALSE;
+      s.data.disabledArrows = flags;
       InvalidateRect(window, nullptr, FALSE);
       return TRUE;
     }
     case SBM_SETSCROLLINFO: {
       auto* info = reinterpret_cast<const SCROLLINFO*>(lParam);
       if (info == nullptr || info->cbSize != sizeof(SCROLLINFO)) return 0;
-      int pos = ApplyScrollInfo(s->data, *info);
+      int pos = ApplyScrollInfo(s.data, *info);
       Redraw(window, static_cast<BOOL>(wParam));
       return pos;
     }
     case SBM_GETSCROLLINFO:
-      return ReadScrollInfo(s->data, reinterpret_cast<SCROLLINFO*>(lParam)) ? TRUE : FALSE;
+      return ReadScrollInfo(s.data, reinterpret_cast<SCROLLINFO*>(lParam)) ? TRUE : FALSE;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
@@ -262,14 +251,7 @@ bool IsControlBar(int bar) {
 
 void RegisterScrollBarClass() {
   EnsureScrollPainters();
-  WNDCLASSEXA cls{};
-  cls.cbSize = sizeof(cls);
-  cls.style = CS_DBLCLKS;
-  cls.lpfnWndProc = ScrollBarProc;
-  cls.cbWndExtra = sizeof(void*);
-  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  cls.lpszClassName = "SCROLLBAR";
-  platform::user::RegisterSystemClass(cls);
+  RegisterControlClass("SCROLLBAR", ControlProc<ScrollControl, ScrollBarMessage>, CS_DBLCLKS);
 }
 
 }  // namespace platform::controls

@@ -2,12 +2,12 @@
 // here, since the bars belong to the frame rather than to a control), their place in the
 // frame, painting, and the press loop run from the frame's WM_NCLBUTTONDOWN.
 #include <algorithm>
-#include <map>
 #include <memory>
 #include <mutex>
 
 #include "platform/controls/WindowScrollBars.h"
 #include "platform/user/ThemeParts.h"
+#include "platform/user/WindowSlot.h"
 #include "platform/user/WindowTree.h"
 
 namespace platform::controls {
@@ -20,33 +20,15 @@ namespace {
 constexpr UINT_PTR kBarRepeatTimer = 0x5C5C;
 
 struct BarEntry {
-  std::weak_ptr<Window> owner;  // tells a reused handle from the window it was given to
   ScrollData bars[2];
   int pressedBar = -1;
   ScrollHit pressed = ScrollHit::None;
 };
 
-std::map<HWND, BarEntry>& Entries() {
-  static auto* entries = new std::map<HWND, BarEntry>();
-  return *entries;
-}
-
 // With UserLock held. Null for a dead window.
 BarEntry* EntryLocked(HWND handle) {
   Window* w = FindWindowLocked(handle);
-  if (w == nullptr) return nullptr;
-  auto& entries = Entries();
-  auto it = entries.find(handle);
-  if (it != entries.end() && it->second.owner.lock().get() == w) return &it->second;
-  // Forget windows that are gone before adding one, so the table stays as small as the
-  // set of windows that ever used their bars.
-  for (auto i = entries.begin(); i != entries.end();) {
-    i = i->second.owner.expired() ? entries.erase(i) : std::next(i);
-  }
-  BarEntry& entry = entries[handle];
-  entry = BarEntry{};
-  entry.owner = SharedWindowLocked(handle);
-  return &entry;
+  return w != nullptr ? &WindowSlot<BarEntry>::EnsureLocked(*w) : nullptr;
 }
 
 bool ValidBar(int bar) {

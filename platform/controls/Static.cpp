@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/controls/ControlState.h"
 #include "platform/controls/SystemClasses.h"
 #include "platform/user/WindowManager.h"
 #include "platform/user32.h"
@@ -18,15 +19,15 @@ struct StaticData {
 };
 
 StaticData* Data(HWND hwnd) {
-  return reinterpret_cast<StaticData*>(GetWindowLongPtrA(hwnd, 0));
+  return ControlStateOf<StaticData>(hwnd).get();
 }
 
 DWORD Style(HWND hwnd) {
   return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
 }
 
-HFONT FontOf(const StaticData* data) {
-  if (data != nullptr && data->font != nullptr) return data->font;
+HFONT FontOf(const StaticData& data) {
+  if (data.font != nullptr) return data.font;
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
@@ -116,7 +117,7 @@ void PaintText(HWND hwnd, HDC dc, const StaticData& data, DWORD style, const REC
     format = (format & ~static_cast<UINT>(DT_WORDBREAK)) | DT_SINGLELINE | DT_VCENTER;
   }
   if (style & SS_ENDELLIPSIS) format |= DT_END_ELLIPSIS;
-  HGDIOBJ oldFont = SelectObject(dc, FontOf(&data));
+  HGDIOBJ oldFont = SelectObject(dc, FontOf(data));
   if (!IsWindowEnabled(hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
   RECT r = client;
   if (!text.empty()) DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
@@ -205,21 +206,17 @@ void Paint(HWND hwnd, HDC dc) {
   }
 }
 
-HANDLE SetImage(HWND hwnd, StaticData* data, UINT type, HANDLE image) {
-  HANDLE old = data->image;
-  data->image = image;
-  data->imageType = type;
+HANDLE SetImage(HWND hwnd, StaticData& data, UINT type, HANDLE image) {
+  HANDLE old = data.image;
+  data.image = image;
+  data.imageType = type;
   InvalidateRect(hwnd, nullptr, TRUE);
   return old;
 }
 
-LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  StaticData* data = Data(hwnd);
-  if (data == nullptr && message != WM_NCCREATE)
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+LRESULT StaticMessage(HWND hwnd, StaticData& data, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCCREATE: {
-      SetWindowLongPtrA(hwnd, 0, reinterpret_cast<LONG_PTR>(new StaticData));
       // An icon or bitmap static names its picture with the window text, a resource
       // this platform does not have; keep the text out of the window so it is not shown.
       const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
@@ -231,10 +228,6 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       }
       return DefWindowProcA(hwnd, message, wParam, lParam);
     }
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(hwnd, 0, 0);
-      delete data;
-      return DefWindowProcA(hwnd, message, wParam, lParam);
     case WM_NCHITTEST:
       // Labels must not steal clicks from what lies under or around them.
       if (!(Style(hwnd) & SS_NOTIFY)) return HTTRANSPARENT;
@@ -261,7 +254,7 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_SETFONT:
-      data->font = reinterpret_cast<HFONT>(wParam);
+      data.font = reinterpret_cast<HFONT>(wParam);
       if (LOWORD(static_cast<uintptr_t>(lParam))) InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_GETFONT:
@@ -278,14 +271,14 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       return reinterpret_cast<LRESULT>(
           SetImage(hwnd, data, IMAGE_ICON, reinterpret_cast<HANDLE>(wParam)));
     case STM_GETICON:
-      return data->imageType != IMAGE_BITMAP ? reinterpret_cast<LRESULT>(data->image) : 0;
+      return data.imageType != IMAGE_BITMAP ? reinterpret_cast<LRESULT>(data.image) : 0;
     case STM_SETIMAGE:
       if (wParam != IMAGE_BITMAP && wParam != IMAGE_ICON && wParam != IMAGE_CURSOR) return 0;
       return reinterpret_cast<LRESULT>(
           SetImage(hwnd, data, static_cast<UINT>(wParam), reinterpret_cast<HANDLE>(lParam)));
     case STM_GETIMAGE:
-      if (wParam == data->imageType || (wParam != IMAGE_BITMAP && data->imageType != IMAGE_BITMAP))
-        return reinterpret_cast<LRESULT>(data->image);
+      if (wParam == data.imageType || (wParam != IMAGE_BITMAP && data.imageType != IMAGE_BITMAP))
+        return reinterpret_cast<LRESULT>(data.image);
       return 0;
     default:
       return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -295,14 +288,8 @@ LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 void RegisterStaticClass() {
-  WNDCLASSEXA cls{};
-  cls.cbSize = sizeof cls;
-  cls.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-  cls.lpfnWndProc = StaticProc;
-  cls.cbWndExtra = sizeof(void*);
-  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  cls.lpszClassName = "STATIC";
-  platform::user::RegisterSystemClass(cls);
+  RegisterControlClass("STATIC", ControlProc<StaticData, StaticMessage>,
+                       CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW);
 }
 
 }  // namespace platform::controls

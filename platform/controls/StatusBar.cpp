@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/commctrl.h"
+#include "platform/controls/ControlState.h"
 #include "platform/controls/SystemClasses.h"
 #include "platform/user/ThemeParts.h"
 #include "platform/user/WindowManager.h"
@@ -35,10 +36,6 @@ struct StatusBar {
   int minHeight = 0;
   HFONT font = nullptr;
 };
-
-StatusBar* StateOf(HWND window) {
-  return reinterpret_cast<StatusBar*>(GetWindowLongPtrA(window, 0));
-}
 
 HFONT FontOf(const StatusBar& s) {
   return s.font != nullptr ? s.font : reinterpret_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -210,47 +207,35 @@ LRESULT PackedLength(const Pane& p) {
   return MAKELPARAM(static_cast<int>(p.text.size()), static_cast<int>(p.flags));
 }
 
-LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  StatusBar* s = StateOf(window);
-  switch (message) {
-    case WM_NCCREATE: {
-      auto* state = new StatusBar();
-      auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-      if (create != nullptr && create->lpszName != nullptr &&
-          reinterpret_cast<uintptr_t>(create->lpszName) > 0xFFFF) {
-        state->panes[0].text = create->lpszName;
-      }
-      SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(state));
-      return DefWindowProcA(window, message, wParam, lParam);
+LRESULT StatusMessage(HWND window, StatusBar& s, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    if (create != nullptr && create->lpszName != nullptr &&
+        reinterpret_cast<uintptr_t>(create->lpszName) > 0xFFFF) {
+      s.panes[0].text = create->lpszName;
     }
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(window, 0, 0);
-      delete s;
-      return DefWindowProcA(window, message, wParam, lParam);
-    default:
-      break;
+    return DefWindowProcA(window, message, wParam, lParam);
   }
-  if (s == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   switch (message) {
     case WM_CREATE:
-      PlaceAtBottom(window, *s);
+      PlaceAtBottom(window, s);
       return 0;
     case WM_SIZE:
       // Whatever size a program asks for, the bar stays along the parent's bottom edge.
-      PlaceAtBottom(window, *s);
+      PlaceAtBottom(window, s);
       InvalidateRect(window, nullptr, TRUE);
       return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      Paint(window, *s);
+      Paint(window, s);
       return 0;
     case WM_SETFONT:
-      s->font = reinterpret_cast<HFONT>(wParam);
+      s.font = reinterpret_cast<HFONT>(wParam);
       if (lParam != 0) InvalidateRect(window, nullptr, TRUE);
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(s->font);
+      return reinterpret_cast<LRESULT>(s.font);
     case WM_NCHITTEST: {
       POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       ScreenToClient(window, &p);
@@ -268,28 +253,28 @@ LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       }
       return DefWindowProcA(window, message, wParam, lParam);
     case WM_SETTEXT:
-      s->panes[0].text = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
+      s.panes[0].text = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
       InvalidateRect(window, nullptr, TRUE);
       return DefWindowProcA(window, message, wParam, lParam);
     case SB_SETPARTS: {
       int count = static_cast<int>(wParam);
       const int* edges = reinterpret_cast<const int*>(lParam);
       if (edges == nullptr || count <= 0 || count > kMaxParts) return FALSE;
-      s->edges.assign(edges, edges + count);
-      s->panes.resize(static_cast<size_t>(count));
+      s.edges.assign(edges, edges + count);
+      s.panes.resize(static_cast<size_t>(count));
       InvalidateRect(window, nullptr, TRUE);
       return TRUE;
     }
     case SB_GETPARTS: {
       int* out = reinterpret_cast<int*>(lParam);
       if (out != nullptr) {
-        int n = std::min(static_cast<int>(wParam), PartCount(*s));
-        for (int i = 0; i < n; ++i) out[i] = s->edges[i];
+        int n = std::min(static_cast<int>(wParam), PartCount(s));
+        for (int i = 0; i < n; ++i) out[i] = s.edges[i];
       }
-      return PartCount(*s);
+      return PartCount(s);
     }
     case SB_SETTEXTA: {
-      Pane* pane = PaneAt(*s, static_cast<int>(wParam & 0xFF));
+      Pane* pane = PaneAt(s, static_cast<int>(wParam & 0xFF));
       if (pane == nullptr) return FALSE;
       const char* text = reinterpret_cast<const char*>(lParam);
       pane->text = text != nullptr ? text : "";
@@ -298,30 +283,30 @@ LRESULT CALLBACK StatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return TRUE;
     }
     case SB_GETTEXTA: {
-      Pane* pane = PaneAt(*s, static_cast<int>(wParam & 0xFF));
+      Pane* pane = PaneAt(s, static_cast<int>(wParam & 0xFF));
       if (pane == nullptr) return 0;
       char* out = reinterpret_cast<char*>(lParam);
       if (out != nullptr) std::memcpy(out, pane->text.c_str(), pane->text.size() + 1);
       return PackedLength(*pane);
     }
     case SB_GETTEXTLENGTHA: {
-      Pane* pane = PaneAt(*s, static_cast<int>(wParam & 0xFF));
+      Pane* pane = PaneAt(s, static_cast<int>(wParam & 0xFF));
       return pane != nullptr ? PackedLength(*pane) : 0;
     }
     case SB_SIMPLE:
-      s->simple = wParam != 0;
+      s.simple = wParam != 0;
       InvalidateRect(window, nullptr, TRUE);
       return 0;
     case SB_ISSIMPLE:
-      return s->simple ? TRUE : FALSE;
+      return s.simple ? TRUE : FALSE;
     case SB_SETMINHEIGHT:
-      s->minHeight = std::clamp(static_cast<int>(wParam), 0, 4096);
+      s.minHeight = std::clamp(static_cast<int>(wParam), 0, 4096);
       return 0;
     case SB_GETRECT: {
       int index = static_cast<int>(wParam);
       RECT* out = reinterpret_cast<RECT*>(lParam);
-      if (out == nullptr || (!s->simple && (index < 0 || index >= PartCount(*s)))) return FALSE;
-      *out = PartRect(window, *s, s->simple ? 0 : index);
+      if (out == nullptr || (!s.simple && (index < 0 || index >= PartCount(s)))) return FALSE;
+      *out = PartRect(window, s, s.simple ? 0 : index);
       return TRUE;
     }
     case SB_GETBORDERS: {
@@ -343,14 +328,7 @@ void RegisterStatusBarClass() {
   platform::user::RegisterBuiltInPainter(VELMORA_PART_STATUS_BACKGROUND, PaintBackground);
   platform::user::RegisterBuiltInPainter(VELMORA_PART_STATUS_PANE, PaintPane);
   platform::user::RegisterBuiltInPainter(VELMORA_PART_SIZE_GRIP, PaintGrip);
-  WNDCLASSEXA cls{};
-  cls.cbSize = sizeof(cls);
-  cls.style = CS_DBLCLKS;
-  cls.lpfnWndProc = StatusProc;
-  cls.cbWndExtra = sizeof(void*);
-  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  cls.lpszClassName = STATUSCLASSNAMEA;
-  platform::user::RegisterSystemClass(cls);
+  RegisterControlClass(STATUSCLASSNAMEA, ControlProc<StatusBar, StatusMessage>, CS_DBLCLKS);
 }
 
 }  // namespace platform::controls

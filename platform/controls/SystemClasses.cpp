@@ -35,4 +35,14 @@ void EnsureSystemClassesRegistered() {
   done.store(true, std::memory_order_release);
 }
 
+void RegisterControlClass(const char* name, WNDPROC proc, UINT style, LPCSTR cursor) {
+  WNDCLASSEXA cls{};
+  cls.cbSize = sizeof(cls);
+  cls.style = style;
+  cls.lpfnWndProc = proc;
+  cls.hCursor = LoadCursorA(nullptr, cursor);
+  cls.lpszClassName = name;
+  platform::user::RegisterSystemClass(cls);
+}
+
 }  // namespace platform::controls

@@ -2,10 +2,17 @@
 // first lookup of a class name that the program did not register itself.
 #pragma once
 
+#include "platform/user32.h"
+
 namespace platform::controls {
 
 // Registers every built-in class once (safe to call from any thread, any number of times).
 void EnsureSystemClassesRegistered();
+
+// Registers one built-in class: global to the process, never unregistered. Controls keep
+// their state in a window slot (ControlState.h), so none asks for extra window bytes.
+void RegisterControlClass(const char* name, WNDPROC proc, UINT style = 0,
+                          LPCSTR cursor = IDC_ARROW);
 
 // Each control module registers its classes and the built-in painters of its theme parts.
 void RegisterButtonClass();     // "BUTTON"

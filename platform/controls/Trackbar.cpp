@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/commctrl.h"
+#include "platform/controls/ControlState.h"
 #include "platform/controls/SystemClasses.h"
 #include "platform/user/ThemeParts.h"
 #include "platform/user/WindowManager.h"
@@ -52,7 +53,7 @@ struct Layout {
 };
 
 Trackbar* StateOf(HWND window) {
-  return reinterpret_cast<Trackbar*>(GetWindowLongPtrA(window, 0));
+  return ControlStateOf<Trackbar>(window).get();
 }
 
 DWORD StyleOf(HWND window) {
@@ -320,122 +321,109 @@ void SetRange(HWND window, Trackbar& t, int64_t min, int64_t max, bool redraw) {
   if (redraw) InvalidateRect(window, nullptr, TRUE);
 }
 
-LRESULT CALLBACK TrackbarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Trackbar* t = StateOf(window);
-  switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(new Trackbar()));
-      return DefWindowProcA(window, message, wParam, lParam);
-    case WM_NCDESTROY:
-      SetWindowLongPtrA(window, 0, 0);
-      delete t;
-      return DefWindowProcA(window, message, wParam, lParam);
-    default:
-      break;
-  }
-  if (t == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+LRESULT TrackbarMessage(HWND window, Trackbar& t, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      Paint(window, *t);
+      Paint(window, t);
       return 0;
     case WM_ENABLE:
       InvalidateRect(window, nullptr, TRUE);
       return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      t->focused = message == WM_SETFOCUS;
+      t.focused = message == WM_SETFOCUS;
       InvalidateRect(window, nullptr, TRUE);
       return 0;
     case WM_GETDLGCODE:
       return kWantArrows;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      Press(window, *t, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      Press(window, t, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_MOUSEMOVE:
-      Drag(window, *t, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      Drag(window, t, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_LBUTTONUP:
-      Drag(window, *t, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-      Release(window, *t);
+      Drag(window, t, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      Release(window, t);
       return 0;
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != window) Release(window, *t);
+      if (reinterpret_cast<HWND>(lParam) != window) Release(window, t);
       return 0;
     case WM_TIMER:
       if (wParam == kPageTimer) {
-        if (!t->paging) {
+        if (!t.paging) {
           KillTimer(window, kPageTimer);
         } else {
           SetTimer(window, kPageTimer, kPageRepeatDelay, nullptr);
-          PageTowards(window, *t, t->last);
+          PageTowards(window, t, t.last);
         }
       }
       return 0;
     case WM_KEYDOWN:
-      Key(window, *t, static_cast<int>(wParam), true);
+      Key(window, t, static_cast<int>(wParam), true);
       return 0;
     case WM_KEYUP:
-      Key(window, *t, static_cast<int>(wParam), false);
+      Key(window, t, static_cast<int>(wParam), false);
       return 0;
     case WM_MOUSEWHEEL:
       if (GetFocus() != window) return DefWindowProcA(window, message, wParam, lParam);
-      Wheel(window, *t, GET_WHEEL_DELTA_WPARAM(wParam));
+      Wheel(window, t, GET_WHEEL_DELTA_WPARAM(wParam));
       return 0;
     case TBM_GETPOS:
-      return t->pos;
+      return t.pos;
     case TBM_GETRANGEMIN:
-      return t->min;
+      return t.min;
     case TBM_GETRANGEMAX:
-      return t->max;
+      return t.max;
     case TBM_SETPOS:
-      t->pos = Clamped(*t, static_cast<int>(lParam));
+      t.pos = Clamped(t, static_cast<int>(lParam));
       if (wParam != 0) InvalidateRect(window, nullptr, TRUE);
       return 0;
     case TBM_SETRANGE:
-      SetRange(window, *t, LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)),
+      SetRange(window, t, LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)),
                wParam != 0);
       return 0;
     case TBM_SETRANGEMIN:
-      SetRange(window, *t, static_cast<int>(lParam), std::max(t->max, static_cast<int>(lParam)),
+      SetRange(window, t, static_cast<int>(lParam), std::max(t.max, static_cast<int>(lParam)),
                wParam != 0);
       return 0;
     case TBM_SETRANGEMAX:
-      SetRange(window, *t, std::min(t->min, static_cast<int>(lParam)), static_cast<int>(lParam),
+      SetRange(window, t, std::min(t.min, static_cast<int>(lParam)), static_cast<int>(lParam),
                wParam != 0);
       return 0;
     case TBM_SETTICFREQ:
-      t->ticFreq = std::max(1, static_cast<int>(wParam));
+      t.ticFreq = std::max(1, static_cast<int>(wParam));
       InvalidateRect(window, nullptr, TRUE);
       return 0;
     case TBM_GETNUMTICS: {
       if ((StyleOf(window) & TBS_NOTICKS) != 0) return 0;
-      int64_t span = static_cast<int64_t>(t->max) - t->min;
+      int64_t span = static_cast<int64_t>(t.max) - t.min;
       if ((StyleOf(window) & TBS_AUTOTICKS) == 0 || span <= 0) return span > 0 ? 2 : 1;
-      return static_cast<LRESULT>((span - 1) / t->ticFreq + 2);
+      return static_cast<LRESULT>((span - 1) / t.ticFreq + 2);
     }
     case TBM_SETPAGESIZE: {
-      int old = t->page;
-      t->page = std::max(0, static_cast<int>(lParam));
-      t->pageSet = true;
+      int old = t.page;
+      t.page = std::max(0, static_cast<int>(lParam));
+      t.pageSet = true;
       return old;
     }
     case TBM_GETPAGESIZE:
-      return t->page;
+      return t.page;
     case TBM_SETLINESIZE: {
-      int old = t->line;
-      t->line = std::max(0, static_cast<int>(lParam));
+      int old = t.line;
+      t.line = std::max(0, static_cast<int>(lParam));
       return old;
     }
     case TBM_GETLINESIZE:
-      return t->line;
+      return t.line;
     case TBM_GETTHUMBRECT:
     case TBM_GETCHANNELRECT: {
       RECT* out = reinterpret_cast<RECT*>(lParam);
       if (out == nullptr) return 0;
-      Layout l = LayoutOf(window, *t);
+      Layout l = LayoutOf(window, t);
       *out = message == TBM_GETTHUMBRECT ? l.thumb : l.channel;
       return 0;
     }
@@ -450,14 +438,7 @@ void RegisterTrackbarClass() {
   platform::user::RegisterBuiltInPainter(VELMORA_PART_TRACKBAR_CHANNEL, PaintChannel);
   platform::user::RegisterBuiltInPainter(VELMORA_PART_TRACKBAR_THUMB, PaintThumb);
   platform::user::RegisterBuiltInPainter(VELMORA_PART_TRACKBAR_TICK, PaintTick);
-  WNDCLASSEXA cls{};
-  cls.cbSize = sizeof(cls);
-  cls.style = CS_DBLCLKS;
-  cls.lpfnWndProc = TrackbarProc;
-  cls.cbWndExtra = sizeof(void*);
-  cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  cls.lpszClassName = TRACKBAR_CLASSA;
-  platform::user::RegisterSystemClass(cls);
+  RegisterControlClass(TRACKBAR_CLASSA, ControlProc<Trackbar, TrackbarMessage>, CS_DBLCLKS);
 }
 
 }  // namespace platform::controls

@@ -82,6 +82,10 @@ struct Window {
   std::vector<uint8_t> extra;  // cbWndExtra bytes
   std::string text;            // GBK
   std::vector<std::pair<std::string, HANDLE>> props;
+  // What parts of the platform keep with a window (a control's state, the numbers of the
+  // frame's scroll bars), one slot per kind of data (WindowSlot.h). Dropped right after
+  // WM_NCDESTROY; a procedure still running holds its own reference.
+  std::vector<std::pair<const void*, std::shared_ptr<void>>> slots;
   HICON iconBig = nullptr;
   HICON iconSmall = nullptr;
 

@@ -112,9 +112,12 @@ void FinishWindow(const std::shared_ptr<Window>& window) {
   }
   SendMessageA(handle, WM_NCDESTROY, 0, 0);
   std::vector<HWND> released;
+  // Freed once the lock is let go: what a slot holds may call out as it goes.
+  std::vector<std::pair<const void*, std::shared_ptr<void>>> slots;
   {
     std::lock_guard lock(UserLock());
     if (window->destroyed) return;
+    slots.swap(window->slots);
     ReleaseLocked(*window, &released);
   }
   for (HWND gone : released) ForgetWindowMessages(gone);
