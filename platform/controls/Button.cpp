@@ -62,13 +62,6 @@ bool IsRadioKind(DWORD kind) {
   return kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON;
 }
 
-void Notify(HWND hwnd, WORD code) {
-  HWND parent = GetParent(hwnd);
-  if (parent == nullptr) return;
-  SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code),
-               reinterpret_cast<LPARAM>(hwnd));
-}
-
 std::string WindowText(HWND hwnd) {
   int n = GetWindowTextLengthA(hwnd);
   std::string text(static_cast<size_t>(std::max(n, 0)) + 1, '\0');
@@ -126,7 +119,7 @@ void Click(HWND hwnd) {
     default:
       break;
   }
-  Notify(hwnd, BN_CLICKED);
+  NotifyParent(hwnd, BN_CLICKED);
 }
 
 void SetPushed(HWND hwnd, ButtonData& data, bool pushed) {
@@ -505,13 +498,13 @@ LRESULT ButtonMessage(HWND hwnd, ButtonData& data, UINT message, WPARAM wParam, 
     case WM_SETFOCUS:
       data.focused = true;
       InvalidateRect(hwnd, nullptr, FALSE);
-      if (Style(hwnd) & BS_NOTIFY) Notify(hwnd, BN_SETFOCUS);
+      if (Style(hwnd) & BS_NOTIFY) NotifyParent(hwnd, BN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
       data.focused = false;
       CancelPress(hwnd, data);
       InvalidateRect(hwnd, nullptr, FALSE);
-      if (Style(hwnd) & BS_NOTIFY) Notify(hwnd, BN_KILLFOCUS);
+      if (Style(hwnd) & BS_NOTIFY) NotifyParent(hwnd, BN_KILLFOCUS);
       return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

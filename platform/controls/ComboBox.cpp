@@ -59,13 +59,6 @@ std::string ItemText(const Combo& c, int index) {
   return text;
 }
 
-void Notify(HWND window, int code) {
-  HWND parent = GetParent(window);
-  if (parent == nullptr) return;
-  SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), code),
-               reinterpret_cast<LPARAM>(window));
-}
-
 void MeasureField(Combo& c) {
   int item = static_cast<int>(SendMessageA(c.list, LB_GETITEMHEIGHT, 0, 0));
   c.fieldHeight = std::max(item, 8) + 6;
@@ -81,7 +74,7 @@ void FitFieldHeight(HWND window, Combo& c) {
 
 void Open(HWND window, Combo& c) {
   if (c.dropped || c.list == nullptr) return;
-  Notify(window, CBN_DROPDOWN);
+  NotifyParent(window, CBN_DROPDOWN);
   if (!IsWindow(window) || !IsWindow(c.list)) return;
   c.selectionAtDrop = Current(c);
   RECT r{};
@@ -112,13 +105,13 @@ void Close(HWND window, Combo& c, bool picked) {
   InvalidateRect(window, nullptr, FALSE);
   if (picked) {
     int now = Current(c);
-    Notify(window, CBN_SELENDOK);
-    Notify(window, CBN_CLOSEUP);
-    if (now != c.selectionAtDrop && IsWindow(window)) Notify(window, CBN_SELCHANGE);
+    NotifyParent(window, CBN_SELENDOK);
+    NotifyParent(window, CBN_CLOSEUP);
+    if (now != c.selectionAtDrop && IsWindow(window)) NotifyParent(window, CBN_SELCHANGE);
   } else {
     SendMessageA(c.list, LB_SETCURSEL, static_cast<WPARAM>(c.selectionAtDrop), 0);
-    Notify(window, CBN_SELENDCANCEL);
-    Notify(window, CBN_CLOSEUP);
+    NotifyParent(window, CBN_SELENDCANCEL);
+    NotifyParent(window, CBN_CLOSEUP);
   }
 }
 
@@ -128,7 +121,7 @@ void StepSelection(HWND window, Combo& c, UINT message, WPARAM wParam) {
   SendMessageA(c.list, message, wParam, 0);
   if (Current(c) != before) {
     InvalidateRect(window, nullptr, FALSE);
-    Notify(window, CBN_SELCHANGE);
+    NotifyParent(window, CBN_SELCHANGE);
   }
 }
 
@@ -349,13 +342,13 @@ LRESULT ComboMessage(HWND window, Combo& c, UINT message, WPARAM wParam, LPARAM 
     case WM_SETFOCUS:
       c.focused = true;
       InvalidateRect(window, nullptr, FALSE);
-      Notify(window, CBN_SETFOCUS);
+      NotifyParent(window, CBN_SETFOCUS);
       return 0;
     case WM_KILLFOCUS:
       c.focused = false;
       Close(window, c, false);
       InvalidateRect(window, nullptr, FALSE);
-      Notify(window, CBN_KILLFOCUS);
+      NotifyParent(window, CBN_KILLFOCUS);
       return 0;
     case WM_GETDLGCODE:
       return kWantArrows | kWantChars | (c.dropped ? kWantAllKeys : 0);

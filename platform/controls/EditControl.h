@@ -18,6 +18,11 @@ struct Line {
 };
 
 struct EditData {
+  EditData() = default;
+  EditData(const EditData&) = delete;
+  EditData& operator=(const EditData&) = delete;
+  ~EditData();  // frees the measuring DC
+
   HWND hwnd = nullptr;
   EditText model;
   HFONT font = nullptr;
@@ -39,7 +44,9 @@ struct EditData {
   bool hScrollBar = false;
 };
 
-EditData* DataOf(HWND hwnd);
+// The length limit of a multi-line edit, and of any edit told EM_LIMITTEXT 0.
+constexpr size_t kUnlimited = 0x7FFFFFFE;
+
 DWORD StyleOf(const EditData& data);
 bool IsMultiLine(const EditData& data);
 bool IsPassword(const EditData& data);
@@ -64,6 +71,36 @@ bool ScrollToCaret(EditData& data);
 // Scrolls by lines and pixels, clamped; true when the view moved.
 bool ScrollBy(EditData& data, int lines, int pixels);
 void UpdateScrollBars(EditData& data);
+
+// ---- Edits and the clipboard (EditEditing.cpp) ----------------------------------------------
+
+// Scroll bars brought up to date and the text shown again.
+void Redraw(EditData& data);
+bool ReadOnly(const EditData& data);
+// After the text changed: laid out again, the caret in view, EN_UPDATE, shown, EN_CHANGE.
+void AfterEdit(EditData& data);
+// Letters in the case ES_UPPERCASE or ES_LOWERCASE asks for.
+std::string ApplyCase(const EditData& data, std::string text);
+// Line breaks as the control keeps them: CR LF in a multi-line edit; a single-line edit
+// takes only the first line.
+std::string NormalizeBreaks(const EditData& data, const std::string& in);
+// A user's edit of the selection: refused when read-only, cut to the limit (EN_MAXTEXT).
+void UserReplace(EditData& data, const std::string& insert);
+void Copy(EditData& data);
+void Cut(EditData& data);
+void Paste(EditData& data);
+void Clear(EditData& data);
+bool Undo(EditData& data);
+
+// ---- Keyboard (EditKeyboard.cpp) -------------------------------------------------------------
+
+void KeyDown(EditData& data, WPARAM key);
+void Char(EditData& data, unsigned int ch);
+
+// ---- Program requests (EditMessages.cpp) -----------------------------------------------------
+
+// The EM_ messages and the clipboard and undo commands; anything else goes to the default.
+LRESULT EditCommand(EditData& data, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- Painting (EditPaint.cpp) ---------------------------------------------------------------
 

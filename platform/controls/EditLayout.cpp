@@ -8,8 +8,8 @@
 
 namespace platform::controls::edit {
 
-EditData* DataOf(HWND hwnd) {
-  return reinterpret_cast<EditData*>(GetWindowLongPtrA(hwnd, 0));
+EditData::~EditData() {
+  if (measure != nullptr) DeleteDC(measure);
 }
 
 DWORD StyleOf(const EditData& data) {

@@ -121,13 +121,10 @@ void MeasureItemHeight(HWND window, ListBox& lb) {
   ReleaseDC(window, dc);
 }
 
-void Notify(HWND window, const ListBox& lb, int code) {
+void Notify(HWND window, const ListBox& lb, WORD code) {
   if (lb.comboList) return;  // the combo box follows the list through its own messages
   if ((StyleOf(window) & LBS_NOTIFY) == 0) return;
-  HWND parent = GetParent(window);
-  if (parent == nullptr) return;
-  SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), code),
-               reinterpret_cast<LPARAM>(window));
+  NotifyParent(window, code);
 }
 
 void UpdateScrollBar(HWND window, ListBox& lb) {

@@ -197,13 +197,7 @@ PopupLayout LayoutPopup(const std::vector<MenuItemData>& items) {
 }
 
 void RegisterMenuClasses() {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_SAVEBITS;
-  wc.lpfnWndProc = PopupProc;
-  wc.lpszClassName = kPopupMenuClass;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  platform::user::RegisterSystemClass(wc);
+  RegisterControlClass(kPopupMenuClass, PopupProc, CS_SAVEBITS);
   platform::user::RegisterBuiltInPainter(VELMORA_PART_MENU_BAR, PaintBarBackground);
   platform::user::RegisterBuiltInPainter(VELMORA_PART_MENU_POPUP, PaintPopupBackground);
   platform::user::RegisterBuiltInPainter(VELMORA_PART_MENU_ITEM, PaintItem);

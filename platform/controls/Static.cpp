@@ -31,13 +31,6 @@ HFONT FontOf(const StaticData& data) {
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void Notify(HWND hwnd, WORD code) {
-  HWND parent = GetParent(hwnd);
-  if (parent == nullptr) return;
-  SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code),
-               reinterpret_cast<LPARAM>(hwnd));
-}
-
 std::string WindowText(HWND hwnd) {
   int n = GetWindowTextLengthA(hwnd);
   std::string text(static_cast<size_t>(std::max(n, 0)) + 1, '\0');
@@ -250,7 +243,7 @@ LRESULT StaticMessage(HWND hwnd, StaticData& data, UINT message, WPARAM wParam, 
       return r;
     }
     case WM_ENABLE:
-      if (Style(hwnd) & SS_NOTIFY) Notify(hwnd, wParam ? STN_ENABLE : STN_DISABLE);
+      if (Style(hwnd) & SS_NOTIFY) NotifyParent(hwnd, wParam ? STN_ENABLE : STN_DISABLE);
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case WM_SETFONT:
@@ -262,10 +255,10 @@ LRESULT StaticMessage(HWND hwnd, StaticData& data, UINT message, WPARAM wParam, 
     case WM_GETDLGCODE:
       return DLGC_STATIC;
     case WM_LBUTTONDOWN:
-      if (Style(hwnd) & SS_NOTIFY) Notify(hwnd, STN_CLICKED);
+      if (Style(hwnd) & SS_NOTIFY) NotifyParent(hwnd, STN_CLICKED);
       return 0;
     case WM_LBUTTONDBLCLK:
-      if (Style(hwnd) & SS_NOTIFY) Notify(hwnd, STN_DBLCLK);
+      if (Style(hwnd) & SS_NOTIFY) NotifyParent(hwnd, STN_DBLCLK);
       return 0;
     case STM_SETICON:
       return reinterpret_cast<LRESULT>(

@@ -45,4 +45,11 @@ void RegisterControlClass(const char* name, WNDPROC proc, UINT style, LPCSTR cur
   platform::user::RegisterSystemClass(cls);
 }
 
+void NotifyParent(HWND control, WORD code) {
+  HWND parent = GetParent(control);
+  if (parent == nullptr) return;
+  SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+               reinterpret_cast<LPARAM>(control));
+}
+
 }  // namespace platform::controls

@@ -14,6 +14,9 @@ void EnsureSystemClassesRegistered();
 void RegisterControlClass(const char* name, WNDPROC proc, UINT style = 0,
                           LPCSTR cursor = IDC_ARROW);
 
+// A control's notification: WM_COMMAND with its id and `code` to its parent, if it has one.
+void NotifyParent(HWND control, WORD code);
+
 // Each control module registers its classes and the built-in painters of its theme parts.
 void RegisterButtonClass();     // "BUTTON"
 void RegisterStaticClass();     // "STATIC"
