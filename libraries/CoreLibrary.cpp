@@ -11,6 +11,7 @@
 #include "forms/units/edit/EditBoxUnit.h"
 #include "forms/units/groupbox/GroupBoxUnit.h"
 #include "forms/units/label/LabelUnit.h"
+#include "forms/units/picbox/PicBoxUnit.h"
 #include "forms/units/window/WindowUnit.h"
 #include "libraries/DataTypeTables.h"
 #include "libraries/ProgramLibraries.h"
@@ -41,7 +42,7 @@ const rt::DataTypeDescriptor* CoreDataTypes() {
                     1005, 1006, 1006, 1001, 1001, 1001, 1001, 1005, 1018, 1020}),
            true, &forms::EditBoxInterface},
           {6, "\xCD\xBC\xC6\xAC\xBF\xF2" /* 图片框 */, "PicBox", kWindowed,
-           Unnamed({1006, 1017, 1009, 1006, 1003, 1018, 1020})},
+           Unnamed({1006, 1017, 1009, 1006, 1003, 1018, 1020}), true, &forms::PicBoxInterface},
           {9, "\xB7\xD6\xD7\xE9\xBF\xF2" /* 分组框 */, "GroupBox",
            kWindowed | rt::kTypeStateMovesChildren, Unnamed({1005, 1006, 1014, 1017, 1013}), true,
            &forms::GroupBoxInterface},

@@ -42,6 +42,8 @@ DecodedPicture* DecodePictureFile(const char* path);
 void ReleasePicture(DecodedPicture* picture);
 // A device bitmap in the screen's format (icons and cursors drawn on white), or null.
 HBITMAP PictureToBitmap(const uint8_t* bytes, size_t length);
+// The same from a decoded record; a GIF gives its first frame's own size.
+HBITMAP DecodedPictureToBitmap(const DecodedPicture& picture);
 // The same two for callers with a budget of their own: a picture of more than maxPixels
 // pixels is refused from its headers, before anything is decoded. Icons are never larger
 // than a million pixels and are not measured.

@@ -216,18 +216,22 @@ HBITMAP PictureToBitmapWithin(const uint8_t* bytes, size_t length, uint64_t maxP
   std::unique_ptr<DecodedPicture, void (*)(DecodedPicture*)> picture(
       DecodePictureWithin(bytes, length, maxPixels), ReleasePicture);
   if (!picture) return nullptr;
-  switch (picture->kind) {
+  return DecodedPictureToBitmap(*picture);
+}
+
+HBITMAP DecodedPictureToBitmap(const DecodedPicture& picture) {
+  switch (picture.kind) {
     case kPictureJpeg:
     case kPictureBmp:
-      return BitmapFromBgrRows(*picture);
+      return BitmapFromBgrRows(picture);
     case kPictureIcon:
     case kPictureCursor:
-      return BitmapFromIcon(*picture);
+      return BitmapFromIcon(picture);
     case kPictureGif:
     case kPicturePcx8:
-      return BitmapFromPackedDib(*picture);
+      return BitmapFromPackedDib(picture);
     case kPicturePcx1:
-      return BitmapFromMonochrome(*picture);
+      return BitmapFromMonochrome(picture);
     default:
       return nullptr;
   }

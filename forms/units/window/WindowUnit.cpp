@@ -6,8 +6,10 @@
 #include "forms/events/EventRecord.h"
 #include "forms/units/BlockProperties.h"
 #include "forms/units/IconFiles.h"
+#include "forms/units/StyleChange.h"
 #include "forms/units/label/TransLabelUnit.h"
 #include "forms/windows/WindowList.h"
+#include "pictures/display/PictureDrawing.h"
 #include "platform/kernel32.h"
 #include "runtime/calls/ServiceTable.h"
 
@@ -202,14 +204,8 @@ void WindowUnit::ApplyStyles() {
   constexpr DWORD kManaged = WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_BORDER | WS_THICKFRAME |
                              WS_MAXIMIZEBOX | WS_MINIMIZEBOX;
   constexpr DWORD kManagedEx = WS_EX_TOOLWINDOW | WS_EX_CLIENTEDGE;
-  WindowStyles s = StylesFor(properties_);
-  HWND h = Handle();
-  auto style = static_cast<DWORD>(GetWindowLongPtrA(h, GWL_STYLE));
-  auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(h, GWL_EXSTYLE));
-  SetWindowLongPtrA(h, GWL_STYLE, static_cast<LONG_PTR>((style & ~kManaged) | s.style));
-  SetWindowLongPtrA(h, GWL_EXSTYLE, static_cast<LONG_PTR>((exStyle & ~kManagedEx) | s.exStyle));
-  SetWindowPos(h, nullptr, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  const WindowStyles s = StylesFor(properties_);
+  ApplyManagedStyles(Handle(), {kManaged, s.style, kManagedEx, s.exStyle});
 }
 
 int32_t WindowUnit::SetProperty(uint32_t property, const PropertyValue& value) {
@@ -226,8 +222,13 @@ int32_t WindowUnit::SetProperty(uint32_t property, const PropertyValue& value) {
     case kWindowMinButton:
       ApplyStyles();
       break;
-    case kWindowBackColor:
     case kWindowBackPicture:
+      backPicture_.reset();
+      backPictureDecoded_ = false;
+      InvalidateWithLabelsOver(h);
+      break;
+    case kWindowBackColor:
+    case kWindowBackPictureMode:
       InvalidateWithLabelsOver(h);
       break;
     case kWindowState:
@@ -297,14 +298,39 @@ void WindowUnit::OnDestroy() {
   }
 }
 
+const pic::DecodedPicture* WindowUnit::BackPicture() {
+  if (!backPictureDecoded_) {
+    std::span<const uint8_t> bytes = properties_.Data(kWindowBackPicture);
+    backPicture_.reset(pic::DecodePicture(bytes.data(), bytes.size()));
+    backPictureDecoded_ = true;
+  }
+  return backPicture_.get();
+}
+
 void WindowUnit::EraseBackground(HDC dc) {
   uint32_t color = properties_.Word(kWindowBackColor);
   if (color == kSystemDefaultColor) color = GetSysColor(COLOR_BTNFACE);
   RECT client{};
   GetClientRect(Handle(), &client);
-  HBRUSH brush = CreateSolidBrush(color & 0x00FFFFFF);
-  FillRect(dc, &client, brush);
-  DeleteObject(brush);
+  HRGN rest = CreateRectRgnIndirect(&client);
+  const int mode = properties_.Int(kWindowBackPictureMode);
+  const pic::DecodedPicture* picture = BackPicture();
+  if (picture != nullptr) {
+    RECT update{};
+    GetClipBox(dc, &update);
+    pic::DrawBackgroundPicture(mode, dc, picture, client, update, rest);
+  }
+  // Tiles leave nothing to fill; otherwise the colour goes only where the picture is not,
+  // so nothing is painted twice.
+  if (picture == nullptr || mode != kBackPictureTiled) {
+    const int saved = SaveDC(dc);
+    ExtSelectClipRgn(dc, rest, RGN_AND);
+    HBRUSH brush = CreateSolidBrush(color & 0x00FFFFFF);
+    FillRect(dc, &client, brush);
+    DeleteObject(brush);
+    RestoreDC(dc, saved);
+  }
+  DeleteObject(rest);
 }
 
 LRESULT WindowUnit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "forms/units/BlockProperties.h"
 #include "forms/units/UnitInterface.h"
 #include "forms/units/UnitObject.h"
+#include "pictures/DecodedPicture.h"
 
 namespace forms {
 
@@ -21,6 +23,9 @@ inline constexpr uint32_t kWindowCaption = 8;
 inline constexpr uint32_t kWindowBorder = 9;
 inline constexpr uint32_t kWindowBackColor = 10;
 inline constexpr uint32_t kWindowBackPicture = 11;
+// How the back picture is laid out: 0 at the top-left, 1 tiled, 2 centred and shrunk to fit.
+inline constexpr uint32_t kWindowBackPictureMode = 12;
+inline constexpr uint32_t kBackPictureTiled = 1;
 inline constexpr uint32_t kWindowMusic = 13;
 inline constexpr uint32_t kWindowControlBox = 15;
 inline constexpr uint32_t kWindowMaxButton = 16;
@@ -119,6 +124,8 @@ class WindowUnit : public UnitObject {
   LRESULT OnClose(bool byProgram);
   void OnDestroy();
   void EraseBackground(HDC dc);
+  // The back picture, decoded on first use after it was set.
+  const pic::DecodedPicture* BackPicture();
   void ApplyStyles();
   void ApplyIcons();
   void ReleaseIcons();
@@ -133,6 +140,9 @@ class WindowUnit : public UnitObject {
   bool beingDestroyed_ = false;
   bool helpOpened_ = false;
   ReadKeeper readKeeper_;  // what a get returned, kept until the next one
+  std::unique_ptr<pic::DecodedPicture, void (*)(pic::DecodedPicture*)> backPicture_{
+      nullptr, pic::ReleasePicture};
+  bool backPictureDecoded_ = false;
 };
 
 // The window type's descriptor (property table 0-31, state bits, operations) and the
