@@ -167,7 +167,10 @@ void GifPlayer::Run(HWND window) {
         BitBlt(maskDc.dc.get(), 0, 0, frame.width, frame.height, frameDc.dc.get(), 0, 0, SRCCOPY);
         BitBlt(inverseDc.dc.get(), 0, 0, frame.width, frame.height, maskDc.dc.get(), 0, 0,
                NOTSRCCOPY);
-        // The frame keeps only what shows; its transparent pixels become black.
+        // The frame keeps only what shows; its transparent pixels become black. A mask's 1
+        // bits turn into the background colour on the way: white again.
+        SetBkColor(frameDc.dc.get(), RGB(255, 255, 255));
+        SetTextColor(frameDc.dc.get(), RGB(0, 0, 0));
         BitBlt(frameDc.dc.get(), 0, 0, frame.width, frame.height, inverseDc.dc.get(), 0, 0, SRCAND);
       }
     }
