@@ -57,14 +57,16 @@ void PictureBox::FitWindowToPicture() {
   SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+RECT PictureBox::StillRect(int clientWidth, int clientHeight) const {
+  const DecodedPicture& p = *picture_;
+  if (mode_ == kModeStretch || mode_ == kModeFitBox) return {0, 0, clientWidth, clientHeight};
+  if (mode_ == kModeCentred) return FitCentred(p.width, p.height, clientWidth, clientHeight);
+  return {0, 0, p.width, p.height};
+}
+
 void PictureBox::DrawStill(HDC dc, int clientWidth, int clientHeight) {
   const DecodedPicture& p = *picture_;
-  RECT r{0, 0, p.width, p.height};
-  if (mode_ == kModeStretch || mode_ == kModeFitBox) {
-    r = {0, 0, clientWidth, clientHeight};
-  } else if (mode_ == kModeCentred) {
-    r = FitCentred(p.width, p.height, clientWidth, clientHeight);
-  }
+  const RECT r = StillRect(clientWidth, clientHeight);
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return;
   if (p.kind == kPictureIcon || p.kind == kPictureCursor) {
@@ -132,6 +134,12 @@ void PaintPictureBox(PictureBox& box, HDC dc) {
     // The canvas is on screen already: filling under it would make it flicker.
     const RECT canvas = player->CanvasRect(client.right, client.bottom);
     ExcludeClipRect(dc, canvas.left, canvas.top, canvas.right, canvas.bottom);
+  } else if (player == nullptr && box.picture_ != nullptr && box.picture_->kind != kPictureIcon &&
+             box.picture_->kind != kPictureCursor) {
+    // A bitmap covers its rectangle whole: the colour goes only around it, so a stretched
+    // picture repaints with one copy.
+    const RECT still = box.StillRect(client.right, client.bottom);
+    ExcludeClipRect(dc, still.left, still.top, still.right, still.bottom);
   }
   HBRUSH brush = CreateSolidBrush(box.backColour_);
   HGDIOBJ oldBrush = SelectObject(dc, brush);

@@ -56,6 +56,8 @@ class PictureBox {
 
   void Release();
   void FitWindowToPicture();
+  // Where a still picture goes in a client area of that size.
+  RECT StillRect(int clientWidth, int clientHeight) const;
   void DrawStill(HDC dc, int clientWidth, int clientHeight);
   void DropDrawn();
 
