@@ -35,8 +35,9 @@ forms::UnitRecordFields& AddTypedUnit(TestForm& form, uint32_t serial,
 
 void UnitsTest::SetUp() {
   EngineTest::SetUp();
-  for (uint32_t type : {forms::kTypeLabel, forms::kTypeTransLabel, forms::kTypeButton,
-                        forms::kTypeEditBox, forms::kTypeGroupBox, forms::kTypeCommonDlg}) {
+  for (uint32_t type :
+       {forms::kTypeLabel, forms::kTypeTransLabel, forms::kTypeButton, forms::kTypeEditBox,
+        forms::kTypeGroupBox, forms::kTypeCommonDlg, forms::kTypePicBox}) {
     RegisterStandardUnitType(type);
   }
 }

@@ -7,6 +7,7 @@
 #include "forms/FormsEngine.h"
 #include "forms/data/FormData.h"
 #include "forms/properties/UnitProperties.h"
+#include "forms/units/UnitTypes.h"
 #include "forms/units/picbox/PicBoxUnit.h"
 #include "forms/units/window/WindowUnit.h"
 #include "forms/windows/WindowList.h"
@@ -14,7 +15,7 @@
 #include "platform/testing/MessageLoop.h"
 #include "runtime/memory/RuntimeHeap.h"
 #include "runtime/values/ValueBlocks.h"
-#include "tests/forms/engine/FormsTestSupport.h"
+#include "tests/forms/units/UnitsTestSupport.h"
 #include "tests/pictures/display/DisplayTestSupport.h"
 
 namespace formtest {
@@ -23,7 +24,6 @@ namespace {
 using display_testing::Bmp;
 using forms::TypeBlock;
 
-constexpr UnitId W = WindowIdOf(1);
 constexpr UnitId Box = UnitIdOf(2);
 constexpr COLORREF kBack = RGB(30, 60, 90);
 constexpr COLORREF kWindowBack = RGB(200, 190, 180);
@@ -33,21 +33,20 @@ COLORREF Halves(int x, int) {
   return x < 10 ? RGB(255, 0, 0) : RGB(0, 0, 255);
 }
 
-class PicBoxUnitTest : public EngineTest {
+class PicBoxUnitTest : public UnitsTest {
  protected:
   // A picture box of 100 x 60 at (10, 10) with the given block.
   void LoadBox(const TypeBlock& block, const std::function<void(TestForm&)>& setup = {}) {
-    TestForm form(1);
-    form.WindowProperties().SetWord(forms::kWindowBackColor, kWindowBack);
-    form.AddUnit(2, forms::kTypePicBox, 10, 10, 100, 60).typeBlock = block.Write();
-    if (setup) setup(form);
-    ReadForms({form});
-    ASSERT_TRUE(Load(form.WindowId()));
-    box_ = UnitHandle(W, Box);
+    LoadForm([&](TestForm& form) {
+      form.WindowProperties().SetWord(forms::kWindowBackColor, kWindowBack);
+      AddTypedUnit(form, 2, block, {10, 10, 110, 70});
+      if (setup) setup(form);
+    });
+    box_ = Unit(2);
     ASSERT_NE(box_, nullptr);
   }
   static TypeBlock Block(uint32_t mode, const std::vector<uint8_t>& picture) {
-    TypeBlock b(*forms::FindTypeBlockLayout(forms::kTypePicBox));
+    TypeBlock b = DefaultBlock(forms::kTypePicBox);
     b.SetWord(forms::kPicBoxBackColor, kBack);
     b.SetWord(forms::kPicBoxDisplayMode, mode);
     b.SetData(forms::kPicBoxPicture, picture);
@@ -110,8 +109,8 @@ TEST_F(PicBoxUnitTest, ItsStateRoundTripsThroughItsTypeBlock) {
   LoadBox(Block(2, Bmp(20, 10, Halves)));
   forms::SetUnitProperty(W, Box, forms::kPicBoxDisplayMode, -1, 1, 0);
   forms::SetUnitProperty(W, Box, forms::kPicBoxAnimateGif, -1, 0, 0);
-  const rt::DataTypeDescriptor* type = forms::PicBoxTypeDescriptor();
-  auto getAll = forms::UnitOperation<forms::GetAllDataOperation>(type, forms::kOpGetAllData);
+  auto getAll = forms::UnitOperation<forms::GetAllDataOperation>(
+      forms::FindUnitType(forms::kTypePicBox), forms::kOpGetAllData);
   ASSERT_NE(getAll, nullptr);
   std::vector<uint8_t> block;
   ASSERT_TRUE(getAll(forms::UnitObject::FromHandle(box_), &block));
@@ -143,7 +142,7 @@ TEST_F(PicBoxUnitTest, TheWindowBackPictureIsLaidOutByItsMode) {
       f.WindowProperties().SetData(forms::kWindowBackPicture, Bmp(20, 10, Halves));
       f.WindowProperties().SetWord(forms::kWindowBackPictureMode, c.mode);
     });
-    HWND window = WindowHandle(W);
+    HWND window = Window();
     ShowWindow(box_, SW_HIDE);
     platform::testing::RunUntilIdle();
     const platform::testing::Image shot = platform::testing::CaptureWindow(window);
@@ -160,9 +159,13 @@ TEST_F(PicBoxUnitTest, TheWindowBackPictureIsLaidOutByItsMode) {
       red = {(client.right - 20) / 2, (client.bottom - 10) / 2};
       blue = {red.x + 19, red.y + 9};
     }
-    if (red.x >= 0) EXPECT_EQ(at(red), RGB(255, 0, 0));
-    if (blue.x >= 0) EXPECT_EQ(at(blue), RGB(0, 0, 255));
-    if (c.back.x >= 0) EXPECT_EQ(at(c.back), kWindowBack);
+    if (red.x >= 0) {
+      EXPECT_EQ(at(red), RGB(255, 0, 0));
+      EXPECT_EQ(at(blue), RGB(0, 0, 255));
+    }
+    if (c.back.x >= 0) {
+      EXPECT_EQ(at(c.back), kWindowBack);
+    }
   }
 }
 
