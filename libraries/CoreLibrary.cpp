@@ -12,6 +12,10 @@
 #include "forms/units/groupbox/GroupBoxUnit.h"
 #include "forms/units/label/LabelUnit.h"
 #include "forms/units/picbox/PicBoxUnit.h"
+#include "forms/units/progress/ProgressUnit.h"
+#include "forms/units/scrollbar/ScrollBarUnit.h"
+#include "forms/units/slider/SliderUnit.h"
+#include "forms/units/timer/TimerUnit.h"
 #include "forms/units/window/WindowUnit.h"
 #include "libraries/DataTypeTables.h"
 #include "libraries/ProgramLibraries.h"
@@ -53,19 +57,21 @@ const rt::DataTypeDescriptor* CoreDataTypes() {
           {11, "\xB0\xB4\xC5\xA5" /* 按钮 */, "Button", kWindowed,
            Unnamed({1009, 1006, 1005, 1006, 1006, 1013}), true, &forms::ButtonInterface},
           {17, "\xBA\xE1\xCF\xF2\xB9\xF6\xB6\xAF\xCC\xF5" /* 横向滚动条 */, "HScrollBar", kWindowed,
-           Unnamed({1001, 1001, 1001, 1001, 1001, 1003})},
+           Unnamed({1001, 1001, 1001, 1001, 1001, 1003}), true, &forms::HScrollBarInterface},
           {18, "\xD7\xDD\xCF\xF2\xB9\xF6\xB6\xAF\xCC\xF5" /* 纵向滚动条 */, "VScrollBar", kWindowed,
-           Unnamed({1001, 1001, 1001, 1001, 1001, 1003})},
+           Unnamed({1001, 1001, 1001, 1001, 1001, 1003}), true, &forms::VScrollBarInterface},
           {19, "\xBD\xF8\xB6\xC8\xCC\xF5" /* 进度条 */, "ProcessBar", kWindowed,
-           Unnamed({1006, 1006, 1006, 1001, 1001, 1001})},
+           Unnamed({1006, 1006, 1006, 1001, 1001, 1001}), true, &forms::ProgressInterface},
           {20, "\xBB\xAC\xBF\xE9\xCC\xF5" /* 滑块条 */, "SliderBar", kWindowed,
-           Unnamed({1006, 1006, 1006, 1001, 1003, 1001, 1001, 1001, 1001, 1001, 1001, 1001})},
+           Unnamed({1006, 1006, 1006, 1001, 1003, 1001, 1001, 1001, 1001, 1001, 1001, 1001}), true,
+           &forms::SliderInterface},
           {31, "\xCD\xA8\xD3\xC3\xB6\xD4\xBB\xB0\xBF\xF2" /* 通用对话框 */, "CommonDlg",
            kHiddenWindowed,
            Unnamed({1006, 1005, 1005, 1005, 1001, 1005, 1005, 1003, 1003, 1003, 1003,
                     1003, 1014, 1003, 1003, 1003, 1003, 1005, 1001, 1005, 1006, 1001}),
            true, &forms::CommonDlgInterface},
-          {32, "\xCA\xB1\xD6\xD3" /* 时钟 */, "Timer", kHiddenWindowed, Unnamed({1001})},
+          {32, "\xCA\xB1\xD6\xD3" /* 时钟 */, "Timer", kHiddenWindowed, Unnamed({1001}), true,
+           &forms::TimerInterface},
           {48, "\xB6\xD4\xCF\xF3" /* 对象 */, "Object", 0, {}, false},
           {49, "\xB1\xE4\xCC\xE5" /* 变体 */, "Variant", 0, {}, false},
       });

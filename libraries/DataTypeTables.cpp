@@ -64,7 +64,7 @@ const rt::DataTypeDescriptor* BuildDataTypes(uint32_t count,
 
 intptr_t ExtensionLibraryNotify(int32_t code, intptr_t, intptr_t) {
   switch (code) {
-    case 1:  // the runtime's notify routine; none of these libraries' commands is linked yet
+    case 1:  // the runtime's notify routine; their commands reach the runtime on their own
     case 6:
     case 8:
       return 0;

@@ -5,6 +5,8 @@
 #include "forms/units/cartoon/CartoonCommands.h"
 #include "forms/units/cartoon/CartoonTypes.h"
 #include "forms/units/label/TransLabelUnit.h"
+#include "forms/units/statusbar/StatusBarCommand.h"
+#include "forms/units/statusbar/StatusBarUnit.h"
 #include "libraries/DataTypeTables.h"
 #include "libraries/ProgramLibraries.h"
 
@@ -42,14 +44,18 @@ rt::LibraryDescriptor MakeExtendedUiOne() {
       5,
       {
           {2, "\xD7\xB4\xCC\xAC\xCC\xF5" /* 状态条 */, "StatusBar", kWindowed,
-           Unnamed({1017, 1006, 1003, 1013, 1023, 1024})},
+           Unnamed({1017, 1006, 1003, 1013, 1023, 1024}), true, &forms::StatusBarInterface},
           {5, "\xCD\xB8\xC3\xF7\xB1\xEA\xC7\xA9" /* 透明标签 */, "TransLabel", kWindowed,
            Unnamed({1005, 1006, 1013, 1014, 1006, 1003, 1006}), true, &forms::TransLabelInterface},
       });
-  return MakeLibrary(
+  rt::LibraryDescriptor d = MakeLibrary(
       "4bb4003860154917bc7d8230bf4fa58a",
       "\xC0\xA9\xD5\xB9\xBD\xE7\xC3\xE6\xD6\xA7\xB3\xD6\xBF\xE2\xD2\xBB" /* 扩展界面支持库一 */, 5,
       types);
+  static const rt::CommandRoutine kCommands[] = {forms::SetStatusPartText};
+  d.commandCount = static_cast<uint32_t>(std::size(kCommands));
+  d.commands = kCommands;
+  return d;
 }
 
 rt::LibraryDescriptor MakeExtendedUiTwo() {

@@ -106,6 +106,7 @@ constexpr UINT SB_SETMINHEIGHT = WM_USER + 8;
 constexpr UINT SB_SIMPLE = WM_USER + 9;
 constexpr UINT SB_GETRECT = WM_USER + 10;
 constexpr UINT SB_ISSIMPLE = WM_USER + 14;
+constexpr UINT SB_SETBKCOLOR = 0x2000 + 1;  // CCM_SETBKCOLOR; CLR_DEFAULT for the theme's face
 
 constexpr UINT SBT_OWNERDRAW = 0x1000;
 constexpr UINT SBT_NOBORDERS = 0x0100;

@@ -30,14 +30,16 @@ class ControlUnit : public UnitObject {
   TypeBlock& Properties() { return properties_; }
   const TypeBlock& Properties() const { return properties_; }
 
-  // Operation 4: 1 when the unit must be re-created for the change to show.
-  int32_t SetProperty(uint32_t property, const PropertyValue& value);
+  // Operation 4: 1 when the unit must be re-created for the change to show. A type whose
+  // properties have limits or act only on a change overrides it and passes the limited value
+  // on.
+  virtual int32_t SetProperty(uint32_t property, const PropertyValue& value);
   // Operation 6: 1 when the property is known.
   virtual int32_t GetProperty(uint32_t property, PropertyValue* out);
   // Operation 5: the block as it stands, with what lives only in the control read back.
   virtual std::vector<uint8_t> CurrentBlock();
   // Operation 9: the caption, then the face name of the font when one is set.
-  void ListTexts(TextCallback callback, intptr_t user);
+  virtual void ListTexts(TextCallback callback, intptr_t user);
   // The caption as it stands (a control the user types into holds a newer one than the
   // block).
   virtual std::string Caption() { return properties_.Text(traits_.caption); }

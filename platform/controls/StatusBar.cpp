@@ -35,6 +35,7 @@ struct StatusBar {
   Pane simplePane;
   int minHeight = 0;
   HFONT font = nullptr;
+  COLORREF back = CLR_DEFAULT;
 };
 
 HFONT FontOf(const StatusBar& s) {
@@ -126,7 +127,13 @@ void Paint(HWND window, const StatusBar& s) {
   info.size = sizeof(info);
   info.style = style;
   info.font = FontOf(s);
-  PaintThemePart(dc, VELMORA_PART_STATUS_BACKGROUND, client, info);
+  if (s.back == CLR_DEFAULT) {
+    PaintThemePart(dc, VELMORA_PART_STATUS_BACKGROUND, client, info);
+  } else {
+    HBRUSH brush = CreateSolidBrush(s.back);
+    FillRect(dc, &client, brush);
+    DeleteObject(brush);
+  }
   const bool grip = GripShown(window);
   auto pane = [&](const RECT& r, const Pane& p) {
     VelmoraThemePaintInfo paneInfo = info;
@@ -292,6 +299,12 @@ LRESULT StatusMessage(HWND window, StatusBar& s, UINT message, WPARAM wParam, LP
     case SB_GETTEXTLENGTHA: {
       Pane* pane = PaneAt(s, static_cast<int>(wParam & 0xFF));
       return pane != nullptr ? PackedLength(*pane) : 0;
+    }
+    case SB_SETBKCOLOR: {
+      COLORREF old = s->back;
+      s->back = static_cast<COLORREF>(lParam);
+      InvalidateRect(window, nullptr, TRUE);
+      return static_cast<LRESULT>(old);
     }
     case SB_SIMPLE:
       s.simple = wParam != 0;

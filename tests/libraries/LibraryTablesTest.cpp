@@ -144,8 +144,12 @@ TEST_F(LibraryTablesTest, NamedPropertiesAndTypeFlags) {
   EXPECT_NE(rt::DataTypeFor(0x00010020)->stateBits & rt::kTypeStateNonVisual, 0u);
   EXPECT_NE(rt::DataTypeFor(0x0001001F)->stateBits & rt::kTypeStateNonVisual, 0u);
   EXPECT_EQ(rt::DataTypeFor(0x0001000B)->stateBits & rt::kTypeStateNonVisual, 0u);
-  // The window and menu types are the forms engine's, with its interface routine.
-  EXPECT_NE(rt::DataTypeFor(0x00010001)->interfaceRoutine, nullptr);
+  // The window and menu types are the forms engine's, with its interface routine, and so
+  // are the bars, the timer and the status bar.
+  for (uint32_t code : {0x00010001u, 0x00010011u, 0x00010012u, 0x00010013u, 0x00010014u,
+                        0x00010020u, 0x00020002u}) {
+    EXPECT_NE(rt::DataTypeFor(code)->interfaceRoutine, nullptr) << std::hex << code;
+  }
 }
 
 }  // namespace

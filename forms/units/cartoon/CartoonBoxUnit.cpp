@@ -21,23 +21,6 @@ COLORREF ResolveColour(uint32_t colour) {
 
 }  // namespace
 
-BoxBorderStyles BorderStyles(uint32_t border) {
-  switch (border) {
-    case 1:  // sunken
-      return {0, WS_EX_CLIENTEDGE};
-    case 2:  // raised
-      return {0, WS_EX_DLGMODALFRAME};
-    case 3:  // shallow sunken
-      return {0, WS_EX_STATICEDGE};
-    case 4:  // picture frame
-      return {0, WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE};
-    case 5:  // single line
-      return {WS_BORDER, 0};
-    default:
-      return {};
-  }
-}
-
 CartoonBoxUnit::CartoonBoxUnit(uint32_t windowId, uint32_t unitId, TypeBlock properties)
     : UnitObject(windowId, unitId),
       properties_(std::move(properties)),

@@ -20,6 +20,7 @@
 
 #include <vector>
 
+#include "forms/units/UnitBorders.h"
 #include "forms/units/UnitObject.h"
 #include "forms/units/cartoon/BlockProperties.h"
 #include "pictures/cartoon/CartoonScene.h"
@@ -81,12 +82,5 @@ class CartoonBoxUnit : public UnitObject {
   int32_t pressed_ = 0;
   int32_t hovered_ = 0;
 };
-
-// Extended and plain styles for a border choice.
-struct BoxBorderStyles {
-  DWORD style = 0;
-  DWORD exStyle = 0;
-};
-BoxBorderStyles BorderStyles(uint32_t border);
 
 }  // namespace forms
