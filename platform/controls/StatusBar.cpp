@@ -301,8 +301,8 @@ LRESULT StatusMessage(HWND window, StatusBar& s, UINT message, WPARAM wParam, LP
       return pane != nullptr ? PackedLength(*pane) : 0;
     }
     case SB_SETBKCOLOR: {
-      COLORREF old = s->back;
-      s->back = static_cast<COLORREF>(lParam);
+      COLORREF old = s.back;
+      s.back = static_cast<COLORREF>(lParam);
       InvalidateRect(window, nullptr, TRUE);
       return static_cast<LRESULT>(old);
     }
