@@ -1,5 +1,7 @@
 #include "forms/units/UnitBorders.h"
 
+#include "forms/units/StyleChange.h"
+
 namespace forms {
 
 namespace {
@@ -28,12 +30,7 @@ BoxBorderStyles BorderStyles(uint32_t border) {
 
 void ApplyBorder(HWND window, uint32_t border) {
   const BoxBorderStyles wanted = BorderStyles(border);
-  const auto style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
-  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
-  SetWindowLongPtrA(window, GWL_STYLE, (style & ~kBorderStyleBits) | wanted.style);
-  SetWindowLongPtrA(window, GWL_EXSTYLE, (exStyle & ~kBorderExStyleBits) | wanted.exStyle);
-  SetWindowPos(window, nullptr, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  ApplyManagedStyles(window, {kBorderStyleBits, wanted.style, kBorderExStyleBits, wanted.exStyle});
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
 }
 

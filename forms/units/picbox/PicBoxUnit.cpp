@@ -1,19 +1,17 @@
 #include "forms/units/picbox/PicBoxUnit.h"
 
 #include "forms/data/UnitId.h"
-#include "forms/units/StyleChange.h"
+#include "forms/units/UnitBorders.h"
 
 namespace forms {
 namespace {
 
 constexpr char kPicBoxClass[] = "VelmoraPicBox";
-constexpr DWORD kBorderStyles = WS_BORDER;
-constexpr DWORD kBorderExStyles = WS_EX_CLIENTEDGE | WS_EX_DLGMODALFRAME | WS_EX_STATICEDGE;
 
 UnitObject* CreatePicBox(const UnitCreateArgs& args) {
   std::optional<TypeBlock> block = ReadCreateBlock(kTypePicBox, args.typeBlock);
   if (!block || !EnsureUnitClass(kPicBoxClass)) return nullptr;
-  const PicBoxStyles border = PicBoxBorderStyles(block->Word(kPicBoxBorder));
+  const BoxBorderStyles border = BorderStyles(block->Word(kPicBoxBorder));
   auto* unit = new PicBoxUnit(args.windowId, args.unitId, std::move(*block));
   UnitObject* made =
       CreateControlWindow(args, kPicBoxClass, "", border.style, border.exStyle, unit);
@@ -22,23 +20,6 @@ UnitObject* CreatePicBox(const UnitCreateArgs& args) {
 }
 
 }  // namespace
-
-PicBoxStyles PicBoxBorderStyles(uint32_t border) {
-  switch (border) {
-    case 1:
-      return {0, WS_EX_CLIENTEDGE};
-    case 2:
-      return {0, WS_EX_DLGMODALFRAME};
-    case 3:
-      return {0, WS_EX_STATICEDGE};
-    case 4:
-      return {0, WS_EX_DLGMODALFRAME | WS_EX_CLIENTEDGE};
-    case 5:
-      return {WS_BORDER, 0};
-    default:
-      return {};
-  }
-}
 
 void PicBoxUnit::Start() {
   box_.SetWindow(Handle());
@@ -59,11 +40,9 @@ void PicBoxUnit::InstallPicture() {
 
 int32_t PicBoxUnit::Apply(uint32_t property) {
   switch (property) {
-    case kPicBoxBorder: {
-      const PicBoxStyles s = PicBoxBorderStyles(Properties().Word(kPicBoxBorder));
-      ApplyManagedStyles(Handle(), {kBorderStyles, s.style, kBorderExStyles, s.exStyle});
+    case kPicBoxBorder:
+      ApplyBorder(Handle(), Properties().Word(kPicBoxBorder));
       break;
-    }
     case kPicBoxBackColor:
       ApplyBackColor();
       break;

@@ -18,13 +18,6 @@ inline constexpr uint32_t kPicBoxDisplayMode = 11;
 // The stored switch plays GIF pictures as animations.
 inline constexpr uint32_t kPicBoxAnimateGif = 12;
 
-// Window styles for the border choices: none, sunken, raised, thin sunken, framed, one line.
-struct PicBoxStyles {
-  DWORD style = 0;
-  DWORD exStyle = 0;
-};
-PicBoxStyles PicBoxBorderStyles(uint32_t border);
-
 class PicBoxUnit : public ControlUnit {
  public:
   PicBoxUnit(uint32_t windowId, uint32_t unitId, TypeBlock properties)
