@@ -186,9 +186,32 @@ forms::Bytes Compiler::FileBytes(const Json& value, const Place& at, const std::
     }
     return bytes;
   }
-  CheckObject(value, {"file"}, at, what);
+  CheckObject(value, {"file", "words", "texts"}, at, what);
+  // Lists that a unit keeps in its data: 32-bit little-endian words, or zero-terminated texts.
+  if (const Json* words = Member(value, "words")) {
+    if (!words->is_array()) at.Fail(what + " words must be a list of numbers");
+    forms::Bytes bytes;
+    for (const Json& w : *words) {
+      const auto v = static_cast<uint32_t>(Int32(w, at, what + " word"));
+      for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<uint8_t>(v >> shift));
+    }
+    return bytes;
+  }
+  if (const Json* texts = Member(value, "texts")) {
+    if (!texts->is_array()) at.Fail(what + " texts must be a list of texts");
+    forms::Bytes bytes;
+    for (const Json& t : *texts) {
+      if (!t.is_string()) at.Fail(what + " texts must be a list of texts");
+      const std::string gbk = Gbk(t.get<std::string>(), at, what.c_str());
+      bytes.insert(bytes.end(), gbk.begin(), gbk.end());
+      bytes.push_back(0);
+    }
+    return bytes;
+  }
   const Json* file = Member(value, "file");
-  if (!file || !file->is_string()) at.Fail(what + " needs {\"file\": \"path\"} or a byte list");
+  if (!file || !file->is_string())
+    at.Fail(what +
+            " needs {\"file\": \"path\"}, {\"words\": [...]}, {\"texts\": [...]} or a byte list");
   std::filesystem::path path = baseDir_ / file->get<std::string>();
   std::ifstream in(path, std::ios::binary);
   if (!in) at.Fail(what + ": cannot read " + path.string());

@@ -187,6 +187,25 @@ TEST(FormCompiler, ValueNotations) {
     auto data = compiled->data.WindowAt(0).Unit(1).CursorData();
     EXPECT_EQ(std::vector<uint8_t>(data.begin(), data.end()), c.bytes) << c.cursor.dump();
   }
+  // Lists kept in a unit's data, as a status bar keeps its parts and their texts.
+  struct DataCase {
+    Json value;
+    std::vector<uint8_t> bytes;
+  } lists[] = {
+      {Json{{"words", {120, -1}}}, {120, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}},
+      {Json{{"words", Json::array()}}, {}},
+      {Json{{"texts", {"OK", "", "完成"}}}, {'O', 'K', 0, 0, 0xCD, 0xEA, 0xB3, 0xC9, 0}},
+  };
+  for (const DataCase& c : lists) {
+    auto compiled = CompileOne(Window(Json::array(
+        {{{"id", "0x16000003"}, {"type", "StatusBar"}, {"properties", {{"parts", c.value}}}}})));
+    ASSERT_EQ(compiled->data.WindowCount(), 1u) << c.value.dump();
+    auto record = compiled->data.WindowAt(0).Unit(1);
+    forms::TypeBlock block(*forms::FindTypeBlockLayout(record.Type()));
+    ASSERT_TRUE(forms::TypeBlock::Read(block.Layout(), record.TypeBlock(), block));
+    auto data = block.Data(12);
+    EXPECT_EQ(std::vector<uint8_t>(data.begin(), data.end()), c.bytes) << c.value.dump();
+  }
   // Files the sources read are reported, for rebuilding when they change.
   auto compiled = CompileOne(Window(Json::array(
       {{{"id", "0x16000003"}, {"type", "Button"}, {"cursor", {{"file", "tiny.bin"}}}}})));
@@ -262,6 +281,9 @@ std::vector<Rejected> RejectedSources() {
       {"picture file missing",
        unit(R"("type": "PicBox", "properties": {"picture": {"file": "missing.jpg"}})"),
        at + "property 'picture': cannot read missing.jpg"},
+      {"texts that are not texts",
+       unit(R"("type": "StatusBar", "properties": {"partTexts": {"texts": ["a", 1]}})"),
+       at + "property 'partTexts' texts must be a list of texts"},
       {"character outside GBK", unit(R"("type": "Button", "properties": {"caption": "😀"})"),
        at + "property 'caption' has a character GBK cannot hold"},
       {"menu item id of the wrong kind",
