@@ -3,9 +3,14 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
+#include <vector>
+
+#include "platform/kernel/Waitable.h"
 
 namespace platform::kernel {
 namespace {
@@ -24,8 +29,27 @@ uint64_t RealNowMs() {
          g_realOffset.load();
 }
 
+struct Listeners {
+  std::mutex mutex;
+  std::vector<void (*)()> list;
+};
+
+Listeners& ExtraListeners() {
+  static auto* listeners = new Listeners();
+  return *listeners;
+}
+
 void Notify() {
+  // Waits with a time-out measure it on this clock; they must look again.
+  { std::lock_guard lock(SyncMutex()); }
+  NotifySyncChange();
   if (auto listener = g_listener.load()) listener();
+  std::vector<void (*)()> extra;
+  {
+    std::lock_guard lock(ExtraListeners().mutex);
+    extra = ExtraListeners().list;
+  }
+  for (auto listener : extra) listener();
 }
 
 }  // namespace
@@ -72,6 +96,17 @@ void AdvanceVirtualClockTo(uint64_t ms) {
 
 void SetVirtualClockListener(void (*listener)()) {
   g_listener.store(listener);
+}
+
+void AddVirtualClockListener(void (*listener)()) {
+  std::lock_guard lock(ExtraListeners().mutex);
+  ExtraListeners().list.push_back(listener);
+}
+
+void RemoveVirtualClockListener(void (*listener)()) {
+  std::lock_guard lock(ExtraListeners().mutex);
+  auto& list = ExtraListeners().list;
+  list.erase(std::remove(list.begin(), list.end(), listener), list.end());
 }
 
 void ClockSleep(DWORD ms) {

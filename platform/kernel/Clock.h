@@ -25,6 +25,14 @@ void AdvanceVirtualClock(uint64_t ms);
 // Moves virtual time forward to `ms` unless it is already there or later.
 void AdvanceVirtualClockTo(uint64_t ms);
 void SetVirtualClockListener(void (*listener)());
+// Further listeners (the test audio device plays on this clock); called after the one above,
+// on the thread that moved the clock.
+void AddVirtualClockListener(void (*listener)());
+void RemoveVirtualClockListener(void (*listener)());
+
+// Waits with a time-out (WaitForSingleObject and friends) measure it on this clock too: in
+// virtual time a waiting thread times out only when someone moves the clock past its
+// deadline.
 
 // Sleep with either clock: in virtual mode it returns at once after advancing the clock by
 // `ms`, which is what a test that steps through time expects.

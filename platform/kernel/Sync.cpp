@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/kernel/Clock.h"
 #include "platform/kernel/Waitable.h"
 #include "platform/kernel32.h"
 
@@ -22,6 +23,10 @@ std::condition_variable& SyncChanged() {
 }
 
 namespace {
+
+// Threads blocked in a timed wait on the virtual clock, each with the test that tells whether
+// its wait would end now; guarded by SyncMutex().
+std::vector<const std::function<bool()>*> g_clockWaiters;
 
 struct Wakers {
   std::mutex mutex;
@@ -200,6 +205,18 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   return WaitForMultipleObjects(1, &handle, FALSE, milliseconds);
 }
 
+bool platform::kernel::WaitForClockWaiters(size_t count, DWORD realMs,
+                                           const std::function<bool()>& orElse) {
+  std::unique_lock lock(SyncMutex());
+  // A waiter whose objects were just signalled has not woken yet but is no longer stuck.
+  return SyncChanged().wait_for(lock, std::chrono::milliseconds(realMs), [&] {
+    if (orElse && orElse()) return true;
+    return static_cast<size_t>(std::count_if(g_clockWaiters.begin(), g_clockWaiters.end(),
+                                             [](auto* wouldEnd) { return !(*wouldEnd)(); })) >=
+           count;
+  });
+}
+
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds) {
   return WaitForObjectsOr(count, handles, waitAll, milliseconds, nullptr);
 }
@@ -233,7 +250,9 @@ DWORD platform::kernel::WaitForObjectsOr(DWORD count, const HANDLE* handles, BOO
     }
   }
 
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  // Measured on the program's clock, so that in virtual time a wait ends when the clock is
+  // moved past its deadline and never by itself.
+  const uint64_t deadline = ClockNowMs() + milliseconds;
   std::unique_lock lock(SyncMutex());
   bool timedOut = false;
   for (;;) {
@@ -254,10 +273,28 @@ DWORD platform::kernel::WaitForObjectsOr(DWORD count, const HANDLE* handles, BOO
       if (alsoReady && alsoReady()) return WAIT_OBJECT_0 + count;
     }
     if (milliseconds == 0 || timedOut) return WAIT_TIMEOUT;
-    if (milliseconds == INFINITE) {
-      SyncChanged().wait(lock);
-    } else if (SyncChanged().wait_until(lock, deadline) == std::cv_status::timeout) {
+    const uint64_t now = ClockNowMs();
+    if (milliseconds != INFINITE && now >= deadline) {
       timedOut = true;  // one last look before giving up
+    } else if (milliseconds == INFINITE) {
+      SyncChanged().wait(lock);
+    } else if (IsVirtualClock()) {
+      // Only a move of the clock (which notifies) or a change of the objects ends this.
+      const std::function<bool()> wouldEnd = [&] {
+        auto signalled = [](auto& o) { return o->IsSignalled(); };
+        if (ClockNowMs() >= deadline) return true;
+        if (waitAll) {
+          return std::all_of(objects.begin(), objects.end(), signalled) &&
+                 (!alsoReady || alsoReady());
+        }
+        return std::any_of(objects.begin(), objects.end(), signalled) || (alsoReady && alsoReady());
+      };
+      g_clockWaiters.push_back(&wouldEnd);
+      SyncChanged().notify_all();
+      SyncChanged().wait(lock);
+      std::erase(g_clockWaiters, &wouldEnd);
+    } else {
+      SyncChanged().wait_for(lock, std::chrono::milliseconds(deadline - now));
     }
   }
 }

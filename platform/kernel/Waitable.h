@@ -47,4 +47,11 @@ class ScopedSyncWaker {
 DWORD WaitForObjectsOr(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
                        const std::function<bool()>& alsoReady);
 
+// For tests on the virtual clock: waits, at most `realMs` of real time, until at least
+// `count` threads are blocked in a timed wait that only a move of the clock can end. A
+// test that moves the clock after this knows where those threads' deadlines lie. `orElse`
+// (checked with SyncMutex() held whenever a waitable object changes, a thread's end
+// included) ends the wait too.
+bool WaitForClockWaiters(size_t count, DWORD realMs, const std::function<bool()>& orElse = nullptr);
+
 }  // namespace platform::kernel

@@ -146,6 +146,9 @@ intptr_t RuntimeNotify(int32_t code, intptr_t arg1, intptr_t arg2) {
       return 0;
     case kNotifyPlaySound:
       return PlaySoundData(reinterpret_cast<const PlaySoundRequest*>(arg1)) ? 1 : 0;
+    case 2016:
+      StopAllSound(false);
+      return 0;
     case 2017:
       return CurrentEventSource(reinterpret_cast<uint32_t*>(arg1)) ? 1 : 0;
     case 2018:
@@ -188,7 +191,7 @@ intptr_t RuntimeNotify(int32_t code, intptr_t arg1, intptr_t arg2) {
     case 2040:
       return ForwardToForms(code, arg1, arg2);
     default:
-      // Stopping sounds (2016), icon records (2019-2021), pictures from bitmaps (2034) and
+      // Icon records (2019-2021), pictures from bitmaps (2034) and
       // objects (2035, 2036) answer 0 until those services exist.
       return 0;
   }

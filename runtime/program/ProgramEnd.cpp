@@ -11,6 +11,7 @@
 #include "runtime/program/DefaultIcon.h"
 #include "runtime/program/FrameworkWindows.h"
 #include "runtime/program/OleSession.h"
+#include "runtime/sound/SoundRequest.h"
 
 namespace rt {
 
@@ -65,6 +66,8 @@ void EndProgram(int32_t exitCode) {
   DestroyMessageWindow();
 
   DeleteFrameworkWindowObjects();
+  // Sounds still playing belong to the runtime too; their threads must not outlive it.
+  StopAllSound(true);
 
   // No socket library is started and no ActiveX server or type library is registered by
   // this runtime, so there is nothing to clean up for them.

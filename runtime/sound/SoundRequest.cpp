@@ -8,6 +8,7 @@ namespace rt {
 namespace {
 
 std::atomic<SoundPlayer> g_player{nullptr};
+std::atomic<SoundStopper> g_stopper{nullptr};
 
 // A WAV file needs its RIFF head, a "fmt " chunk and a "data" chunk: 36 bytes at the least.
 constexpr size_t kRiffHead = 12;
@@ -23,30 +24,32 @@ uint32_t ReadLe32(const uint8_t* p) {
          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 
-// Walks the chunks after the RIFF head; every size is checked against what is left, so a
-// lying size ends the walk instead of reading past the bytes.
+// Walks the chunks after the RIFF head until both are known (a later chunk of the same id
+// replaces an earlier one) or the walk has covered the RIFF size. Every size is checked
+// against what is left, so a lying size never reads past the bytes: a data chunk is cut to
+// what is there. Chunks are padded to an even length, as RIFF writers do.
 RecognisedSound LocateWaveChunks(const uint8_t* bytes, size_t length) {
   RecognisedSound sound;
   bool haveFormat = false;
   bool haveData = false;
+  const uint64_t riffSize = ReadLe32(bytes + 4);
   size_t offset = kRiffHead;
   while (length - offset >= kChunkHead && !(haveFormat && haveData)) {
     const size_t body = offset + kChunkHead;
     const size_t size = ReadLe32(bytes + offset + 4);
     const size_t left = length - body;
-    if (!haveFormat && Starts(bytes, offset, "fmt ")) {
+    if (Starts(bytes, offset, "fmt ")) {
       if (size > left) break;
       sound.formatOffset = body;
       sound.formatSize = size;
       haveFormat = true;
-    } else if (!haveData && Starts(bytes, offset, "data")) {
+    } else if (Starts(bytes, offset, "data")) {
       sound.dataOffset = body;
       sound.dataSize = size < left ? size : left;
       haveData = true;
     }
-    // Chunks are padded to an even length.
     const size_t step = size + (size & 1);
-    if (step >= left) break;
+    if (step >= left || body + step - kRiffHead >= riffSize) break;
     offset = body + step;
   }
   if (haveFormat && haveData) sound.format = SoundFormat::Wave;
@@ -81,6 +84,14 @@ bool PlaySoundData(const PlaySoundRequest* request) {
   if (sound.format == SoundFormat::None) return false;
   SoundPlayer player = g_player.load();
   return player != nullptr && player(sound, bytes, length, request->loop != 0);
+}
+
+void SetSoundStopper(SoundStopper stopper) {
+  g_stopper.store(stopper);
+}
+
+void StopAllSound(bool wait) {
+  if (SoundStopper stopper = g_stopper.load()) stopper(wait);
 }
 
 }  // namespace rt

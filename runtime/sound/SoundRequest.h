@@ -40,4 +40,10 @@ void SetSoundPlayer(SoundPlayer player);
 // The whole of request 2015: true when the data was recognised and the player took it.
 bool PlaySoundData(const PlaySoundRequest* request);
 
+// Stops every sound playing; with `wait`, returns after the players' threads have ended.
+// Request 2016 asks without waiting; the end of the program waits.
+using SoundStopper = void (*)(bool wait);
+void SetSoundStopper(SoundStopper stopper);
+void StopAllSound(bool wait);
+
 }  // namespace rt

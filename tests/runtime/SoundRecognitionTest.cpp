@@ -59,6 +59,14 @@ TEST(SoundRecognition, HeadsChunksAndLyingSizes) {
        SoundFormat::None, 0, 0},
       {"RIFF of another kind", "RIFF" + Le32(40) + "AVI " + std::string(40, '\0'),
        SoundFormat::None, 0, 0},
+      // Until both are known, a later chunk of the same id replaces an earlier one.
+      {"second data chunk before the format",
+       Wave(Chunk("data", "ab") + Chunk("data", "wxyz") + Chunk("fmt ", format16)),
+       SoundFormat::Wave, 30, 4},
+      // The walk ends where the RIFF size says, whatever follows.
+      {"data after the RIFF size",
+       "RIFF" + Le32(24) + "WAVE" + Chunk("fmt ", format16) + Chunk("data", "xyz"),
+       SoundFormat::None, 0, 0},
       {"midi head and one byte", "MThd\x01", SoundFormat::Midi, 0, 5},
       {"midi head alone", "MThd", SoundFormat::None, 0, 0},
       {"empty", "", SoundFormat::None, 0, 0},
