@@ -118,6 +118,20 @@ TEST_F(WavePlayerTest, LoopingSoundStartsAgainAtTheFirstDataByteUntilStopped) {
   EXPECT_FALSE(audio.Devices()[0].open);
 }
 
+TEST_F(WavePlayerTest, ProgramEndStopsLoopingSoundsAndWaitsForThem) {
+  std::vector<uint8_t> midi;
+  if (!ReadFile(TestdataDir() + "/midi/test-c-major-scale.mid", &midi)) GTEST_SKIP();
+  ASSERT_EQ(Play(MakeWav(Ramp(20000)), true), 1);
+  ASSERT_EQ(Play(MakeWav(Ramp(3000)), true), 1);
+  ASSERT_EQ(Play(midi, true), 1);
+  PlayFor(300, {20000, 3000});
+  // What the end of the program does; no time passes, and nothing is left running.
+  rt::StopAllSound(true);
+  EXPECT_EQ(snd::LiveWavePlayers(), 0u);
+  EXPECT_EQ(snd::CurrentMidiState(), snd::MidiState::kIdle);
+  for (const PlayedDevice& device : audio.Devices()) EXPECT_FALSE(device.open);
+}
+
 TEST_F(WavePlayerTest, RefusedDataPlaysNothing) {
   const std::vector<uint8_t> wav = MakeWav(Ramp(100));
   std::vector<uint8_t> noData = MakeWav({});
