@@ -17,7 +17,7 @@ struct RowBlend {
 
 void BlendRow(uint32_t* dst, const uint32_t* src, int count, const RowBlend& how);
 
-// Copies a finished row, clearing the fourth byte of every pixel.
-void FinishRow(uint32_t* dst, const uint32_t* src, int count);
+// Copies a finished row to `dst` (any alignment), clearing the fourth byte of every pixel.
+void FinishRow(uint8_t* dst, const uint32_t* src, int count);
 
 }  // namespace pic

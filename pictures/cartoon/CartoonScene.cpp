@@ -44,6 +44,12 @@ struct Layer {
   const uint32_t* pixels;
   int width;
   RowBlend how;
+
+  // Every pixel of row y of the area is replaced by this layer's own.
+  bool Covers(const RECT& area, int y) const {
+    return how.plain && !how.keyed && how.baseLoss <= 0 && bounds.left <= area.left &&
+           bounds.right >= area.right && y >= bounds.top && y < bounds.bottom;
+  }
 };
 
 }  // namespace
@@ -79,7 +85,8 @@ void CartoonScene::Insert(SceneObject object) {
 
 void CartoonScene::Reprocess(SceneObject& object) {
   object.processed = ProcessFrames(object.source, object.processing);
-  object.plain = PlainFrames(object.processed);
+  // Flips, zooms and colour changes keep every fourth byte; only a rotation adds clear ones.
+  object.plain = object.processing.Rotates() ? PlainFrames(object.processed) : object.sourcePlain;
   if (object.processed == nullptr || object.frame >= object.processed->frames.size()) {
     object.frame = 0;
   }
@@ -89,6 +96,7 @@ int32_t CartoonScene::Place(SceneObject object) {
   if (nextId_ == std::numeric_limits<int32_t>::max()) return 0;
   object.id = nextId_++;
   object.frame = 0;
+  object.sourcePlain = PlainFrames(object.source);
   Reprocess(object);
   const int32_t id = object.id;
   Report(object);
@@ -174,13 +182,25 @@ void CartoonScene::ComposeRows(const RECT& area, uint32_t background, const RowS
   const uint32_t fill = KeyPixel(background & 0x00FFFFFF);
   std::vector<uint32_t> row(static_cast<size_t>(width));
   for (int y = area.top; y < area.bottom; ++y) {
-    const uint32_t* canvasRow = fromCanvas ? canvas_.Row(y) : nullptr;
-    if (canvasRow != nullptr && area.left >= 0 && area.right <= canvas_.Width()) {
-      std::memcpy(row.data(), canvasRow + area.left, static_cast<size_t>(width) * 4);
-    } else {
-      std::fill(row.begin(), row.end(), fromCanvas ? 0u : fill);
+    // Whatever lies under an opaque layer that spans the whole row is never seen.
+    size_t first = 0;
+    for (size_t i = layers.size(); i-- > 0;) {
+      const Layer& l = layers[i];
+      if (l.Covers(area, y)) {
+        first = i;
+        break;
+      }
     }
-    for (const Layer& layer : layers) {
+    if (first == 0 && (layers.empty() || !layers[0].Covers(area, y))) {
+      const uint32_t* canvasRow = fromCanvas ? canvas_.Row(y) : nullptr;
+      if (canvasRow != nullptr && area.left >= 0 && area.right <= canvas_.Width()) {
+        std::memcpy(row.data(), canvasRow + area.left, static_cast<size_t>(width) * 4);
+      } else {
+        std::fill(row.begin(), row.end(), fromCanvas ? 0u : fill);
+      }
+    }
+    for (size_t i = first; i < layers.size(); ++i) {
+      const Layer& layer = layers[i];
       if (y < layer.bounds.top || y >= layer.bounds.bottom) continue;
       const int x0 = std::max(area.left, static_cast<int>(layer.bounds.left));
       const int x1 = std::min(area.right, static_cast<int>(layer.bounds.right));
@@ -188,16 +208,14 @@ void CartoonScene::ComposeRows(const RECT& area, uint32_t background, const RowS
                             (x0 - layer.bounds.left);
       BlendRow(row.data() + (x0 - area.left), src, x1 - x0, layer.how);
     }
-    FinishRow(row.data(), row.data(), width);
-    sink(y - area.top, row.data());
+    FinishRow(sink(y - area.top), row.data(), width);
   }
 }
 
 void CartoonScene::Compose(const RECT& area, uint32_t background, uint32_t* out) const {
   const size_t width = static_cast<size_t>(std::max(0, static_cast<int>(area.right - area.left)));
-  ComposeRows(area, background, [&](int row, const uint32_t* pixels) {
-    std::memcpy(out + row * width, pixels, width * 4);
-  });
+  ComposeRows(area, background,
+              [&](int row) { return reinterpret_cast<uint8_t*>(out + row * width); });
 }
 
 size_t CartoonScene::Snapshot(int x, int y, int width, int height, uint32_t background,
@@ -228,9 +246,7 @@ size_t CartoonScene::Snapshot(int x, int y, int width, int height, uint32_t back
   uint8_t* pixels = file + 54;
   const RECT area{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
                   static_cast<LONG>(bottom)};
-  ComposeRows(area, background, [&](int row, const uint32_t* composed) {
-    std::memcpy(pixels + size_t(h - 1 - row) * w * 4, composed, size_t{w} * 4);
-  });
+  ComposeRows(area, background, [&](int row) { return pixels + size_t(h - 1 - row) * w * 4; });
   return total;
 }
 

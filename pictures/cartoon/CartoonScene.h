@@ -25,9 +25,10 @@ struct SceneObject {
   int32_t layer = 0;
   int32_t alpha = 0;  // transparency percent, 0 opaque
   FrameProcessing processing;
-  SharedFrames source;      // as loaded from the picture
-  SharedFrames processed;   // what is drawn
-  std::vector<bool> plain;  // per processed frame: every fourth byte is 0
+  SharedFrames source;            // as loaded from the picture
+  SharedFrames processed;         // what is drawn
+  std::vector<bool> sourcePlain;  // per source frame: every fourth byte is 0
+  std::vector<bool> plain;        // the same for the processed frames
   size_t frame = 0;
 
   int Width() const { return processed != nullptr ? processed->width : 0; }
@@ -65,10 +66,10 @@ class CartoonScene {
   // The topmost object whose drawn pixel is under the point, or −1.
   int32_t HitTest(int x, int y) const;
 
-  // Composes `area` row by row: each finished row (fourth bytes cleared) goes to `sink`
-  // with its index from the top of the area. `background` 0xFF000000 starts from the
-  // canvas, anything else from a fill of that 0x00BBGGRR colour.
-  using RowSink = std::function<void(int row, const uint32_t* pixels)>;
+  // Composes `area` row by row: each finished row (fourth bytes cleared) is written where
+  // `sink` says for its index from the top of the area (any alignment). `background`
+  // 0xFF000000 starts from the canvas, anything else from a fill of that 0x00BBGGRR colour.
+  using RowSink = std::function<uint8_t*(int row)>;
   void ComposeRows(const RECT& area, uint32_t background, const RowSink& sink) const;
   // The same into a top-down buffer of the area's size.
   void Compose(const RECT& area, uint32_t background, uint32_t* out) const;

@@ -66,11 +66,14 @@ void Resample(const AnimationFrames& in, int turnType, int newWidth, int newHeig
   out->height = newHeight;
   out->frames.clear();
   for (const std::vector<uint32_t>& frame : in.frames) {
-    std::vector<uint32_t> zoomed(static_cast<size_t>(newWidth) * newHeight);
+    // Grown a row at a time, so no pass clears memory that is written right after.
+    std::vector<uint32_t> zoomed;
+    zoomed.reserve(static_cast<size_t>(newWidth) * newHeight);
     for (int i = 0; i < newHeight; ++i) {
       int64_t r = (i * stepY) >> 8;
       if ((turnType & 2) != 0) r = in.height - 1 - r;
       const uint32_t* src = frame.data() + static_cast<size_t>(r) * in.width;
+      zoomed.resize(zoomed.size() + static_cast<size_t>(newWidth));
       uint32_t* dst = zoomed.data() + static_cast<size_t>(i) * newWidth;
       for (int j = 0; j < newWidth; ++j) dst[j] = src[columns[j]];
     }
