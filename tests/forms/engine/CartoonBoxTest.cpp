@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "forms/properties/UnitProperties.h"
 #include "forms/units/CommonProperties.h"
 #include "forms/units/UnitTypes.h"
 #include "forms/units/cartoon/CartoonBoxUnit.h"
@@ -31,12 +32,27 @@ namespace {
 using ::testing::ElementsAre;
 namespace input = platform::testing;
 
+constexpr auto kBoxProperties = forms::WithCommonProperties({
+    {nullptr, "border", nullptr, 1006, 0},
+    {nullptr, "BackColor", nullptr, 1017, 0},
+    {nullptr, "pic", nullptr, 1009, 0},
+    {nullptr, "PicDrawMode", nullptr, 1006, 0},
+    {nullptr, "PenStyle", nullptr, 1006, 0},
+    {nullptr, "DrawRop2", nullptr, 1006, 0},
+    {nullptr, "PenWidth", nullptr, 1001, 0},
+    {nullptr, "PenColor", nullptr, 1014, 0},
+    {nullptr, "BrushStyle", nullptr, 1006, 0},
+    {nullptr, "BrushColor", nullptr, 1014, 0},
+    {nullptr, "TextColor", nullptr, 1014, 0},
+    {nullptr, "font", nullptr, 1013, 0},
+    {nullptr, "TextBackMode", nullptr, 1006, 0},
+});
 constexpr rt::DataTypeDescriptor kBoxType = {"box",
                                              "CartoonBox",
                                              nullptr,
                                              rt::kTypeStateWindowed,
-                                             8,
-                                             forms::kCommonUnitProperties,
+                                             static_cast<uint32_t>(kBoxProperties.size()),
+                                             kBoxProperties.data(),
                                              9,
                                              0,
                                              &forms::CartoonBoxInterface};
@@ -244,6 +260,64 @@ TEST_F(CartoonBoxTest, PressDragAcrossTwoObjectsAndReleaseRaiseTheEventsInOrder)
       Lines({"handler 0", "handler 2", "handler 8"}),
       ElementsAre("handler 0 (" + A + ") src u2", "handler 8 (" + A + ") src u2",
                   "handler 2 (0,0) src u2", "handler 0 (0) src u2", "handler 2 (0,0) src u2"));
+}
+
+TEST_F(CartoonBoxTest, RightButtonAndDoubleClickNameTheObjectUnderThePointer) {
+  LoadBox(SolidBmp(20, 20, 0x0000FF));
+  const std::string a = std::to_string(Place(10, 10));
+  Pump();
+  input::ClickAt(OnScreen(15, 15), input::MouseButton::Right);
+  input::ClickAt(OnScreen(150, 100), input::MouseButton::Right);
+  Pump();
+  input::DoubleClick(OnScreen(12, 12));
+  Pump();
+  EXPECT_THAT(
+      Lines({"handler 1", "handler 3", "handler 4"}),
+      ElementsAre("handler 1 (" + a + ") src u2", "handler 3 (" + a + ") src u2",
+                  "handler 1 (0) src u2", "handler 3 (0) src u2", "handler 4 (" + a + ") src u2"));
+}
+
+TEST_F(CartoonBoxTest, BackgroundFollowsItsPropertiesAndTheBoxSize) {
+  LoadBox({});
+  const uint32_t W = WindowIdOf(1);
+  auto pixel = [](const std::vector<uint8_t>& bmp, int x, int y) {
+    int32_t w, h;
+    std::memcpy(&w, bmp.data() + 18, 4);
+    std::memcpy(&h, bmp.data() + 22, 4);
+    uint32_t p;
+    std::memcpy(&p, bmp.data() + 54 + (size_t(h - 1 - y) * w + x) * 4, 4);
+    return p;
+  };
+  forms::SetUnitProperty(W, kBox, forms::kBoxBackColor, -1, 0x0000FF, 0);
+  EXPECT_EQ(forms::GetUnitProperty(W, kBox, forms::kBoxBackColor, -1), 0x0000FF);
+  EXPECT_EQ(pixel(Snapshot(0, 0, 10, 10), 3, 3), 0x00FF0000u);
+
+  const std::vector<uint8_t> green = SolidBmp(2, 2, 0x00FF00);
+  void* block = rt::BuildByteSet(rt::AllocMemSized, green.data(), green.size());
+  const auto address = reinterpret_cast<uintptr_t>(block);
+  forms::SetUnitProperty(W, kBox, forms::kBoxPicture, -1, static_cast<uint32_t>(address),
+                         static_cast<uint32_t>(address >> 32));
+  rt::FreeMem(block);
+  struct Case {
+    int mode;
+    uint32_t at0, at5;  // pixels (0, 0) and (5, 5)
+  } cases[] = {{0, 0x00FF00, 0xFF0000},
+               {3, 0x00FF00, 0x00FF00},
+               {1, 0x00FF00, 0x00FF00},
+               {2, 0xFF0000, 0xFF0000}};
+  for (const Case& c : cases) {
+    forms::SetUnitProperty(W, kBox, forms::kBoxDrawMode, -1, static_cast<uint32_t>(c.mode), 0);
+    const std::vector<uint8_t> bmp = Snapshot(0, 0, 10, 10);
+    EXPECT_EQ(pixel(bmp, 0, 0), c.at0) << "mode " << c.mode;
+    EXPECT_EQ(pixel(bmp, 5, 5), c.at5) << "mode " << c.mode;
+  }
+
+  // The canvas, and so the snapshot, follow the box's size.
+  forms::SetUnitProperty(W, kBox, forms::kPropWidth, -1, 30, 0);
+  const std::vector<uint8_t> narrow = Snapshot(0, 0, 500, 500);
+  int32_t width;
+  std::memcpy(&width, narrow.data() + 18, 4);
+  EXPECT_EQ(width, 30);
 }
 
 TEST_F(CartoonBoxTest, DestroyEventHandlersMayRemoveTheObjectOrTheBox) {
