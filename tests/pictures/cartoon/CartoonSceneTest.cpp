@@ -8,6 +8,7 @@
 
 #include "pictures/cartoon/Blend.h"
 #include "pictures/cartoon/CartoonScene.h"
+#include "tests/common/BmpFile.h"
 
 namespace {
 
@@ -144,26 +145,6 @@ TEST_F(CartoonSceneTest, EqualLayersStackInPlacingOrderAndRelayeringMovesToTheTo
   EXPECT_GT(scene_.Place(Object(Solid(1, 1, 0), 0, 0)), below) << "ids are never reused";
 }
 
-TEST_F(CartoonSceneTest, ZoomHalvesAndRefusesNonPositiveValues) {
-  const int32_t id = scene_.Place(Object(Solid(10, 6, 0), 2, 1));
-  reported_.clear();
-  EXPECT_TRUE(scene_.SetZoom(id, 500, 500));
-  EXPECT_EQ(scene_.Find(id)->Width(), 5);
-  EXPECT_EQ(scene_.Find(id)->Height(), 3);
-  // The old and the new rectangle are drawn again.
-  ASSERT_EQ(reported_.size(), 2u);
-  EXPECT_EQ(reported_[0].right, 12);
-  EXPECT_EQ(reported_[1].right, 7);
-
-  reported_.clear();
-  for (auto [h, v] : {std::pair{0, 0}, {0, 500}, {500, -1}, {500, 500}}) {
-    EXPECT_FALSE(scene_.SetZoom(id, h, v)) << h << "," << v;
-  }
-  EXPECT_TRUE(reported_.empty());
-  EXPECT_EQ(scene_.Find(id)->Width(), 5);
-  EXPECT_FALSE(scene_.SetZoom(id + 1, 500, 500)) << "unknown id";
-}
-
 TEST_F(CartoonSceneTest, MovingAnObjectReportsOnlyItsOldAndNewRectangles) {
   const int32_t id = scene_.Place(Object(Solid(3, 2, 0), 1, 1));
   scene_.Place(Object(Solid(20, 10, 0x404040), 0, 0, -1));
@@ -179,6 +160,17 @@ TEST_F(CartoonSceneTest, MovingAnObjectReportsOnlyItsOldAndNewRectangles) {
                                reported_[1].bottom}),
             (std::vector<LONG>{6, -1, 9, 1}));
   EXPECT_FALSE(scene_.SetAlpha(id, 30)) << "destroyed";
+
+  // A zoom reports the old and the new size; one that changes nothing reports nothing.
+  const int32_t moved = scene_.Objects().back().id;
+  reported_.clear();
+  EXPECT_TRUE(scene_.SetZoom(moved, 2000, 500));
+  EXPECT_FALSE(scene_.SetZoom(moved, 2000, 500));
+  EXPECT_FALSE(scene_.SetZoom(moved, 0, 500));
+  ASSERT_EQ(reported_.size(), 2u);
+  EXPECT_EQ(reported_[0].right, 9);
+  EXPECT_EQ(reported_[1].right, 12);
+  EXPECT_EQ(reported_[1].bottom, 0);
 }
 
 TEST_F(CartoonSceneTest, SnapshotKeepsTheVisiblePartBottomRowFirst) {
@@ -265,30 +257,9 @@ TEST_F(CartoonSceneTest, HitTestLooksThroughTransparentAndKeyedPixels) {
   EXPECT_EQ(scene_.HitTest(7, 6), beneath) << "the transparent row, stretched to two";
 }
 
-// A 24-bit BMP file of 2 × 2 pixels, given top row first as 0x00RRGGBB.
-std::vector<uint8_t> Bmp2x2(const uint32_t (&pixels)[4]) {
-  std::vector<uint8_t> f(54 + 16, 0);
-  auto put = [&](size_t at, uint32_t v) { std::memcpy(f.data() + at, &v, 4); };
-  f[0] = 'B';
-  f[1] = 'M';
-  put(2, static_cast<uint32_t>(f.size()));
-  put(10, 54);
-  put(14, 40);
-  put(18, 2);
-  put(22, 2);
-  put(26, 1 | (24 << 16));
-  for (int row = 0; row < 2; ++row) {  // bottom-up, rows padded to 8 bytes
-    for (int x = 0; x < 2; ++x) {
-      const uint32_t p = pixels[(1 - row) * 2 + x];
-      std::memcpy(f.data() + 54 + row * 8 + x * 3, &p, 3);
-    }
-  }
-  return f;
-}
-
 TEST(CartoonCanvasTest, DisplayModesPlaceThePicture) {
-  const uint32_t kPicture[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
-  const std::vector<uint8_t> bmp = Bmp2x2(kPicture);
+  const std::vector<uint8_t> bmp =
+      testing_bmp::Bmp24(2, 2, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00});
   constexpr COLORREF kBack = 0x804020;  // R 0x20, G 0x40, B 0x80
   constexpr uint32_t kBackPixel = 0x204080;
   struct Probe {
