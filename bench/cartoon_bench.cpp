@@ -13,7 +13,6 @@
 #include <pixman.h>
 
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "bench/BestTimeReporter.h"
@@ -30,6 +29,7 @@
 #include "runtime/RuntimeState.h"
 #include "runtime/calls/CommandCall.h"
 #include "runtime/memory/RuntimeHeap.h"
+#include "tests/common/BmpFile.h"
 
 namespace {
 
@@ -73,20 +73,8 @@ std::vector<uint32_t> PhotoPixels(int w, int h, uint32_t seed) {
   return p;
 }
 
-// A 32-bit BMP file of those pixels.
 std::vector<uint8_t> BmpFile(int w, int h, const std::vector<uint32_t>& pixels) {
-  std::vector<uint8_t> f(54 + pixels.size() * 4, 0);
-  auto put = [&](size_t at, uint32_t v) { std::memcpy(f.data() + at, &v, 4); };
-  f[0] = 'B';
-  f[1] = 'M';
-  put(2, static_cast<uint32_t>(f.size()));
-  put(10, 54);
-  put(14, 40);
-  put(18, static_cast<uint32_t>(w));
-  put(22, static_cast<uint32_t>(-h));
-  put(26, 1 | (32 << 16));
-  std::memcpy(f.data() + 54, pixels.data(), pixels.size() * 4);
-  return f;
+  return testing_bmp::Bmp24(w, h, pixels);
 }
 
 rt::ArgRecord Box() {
