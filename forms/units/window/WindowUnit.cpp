@@ -1,5 +1,7 @@
 #include "forms/units/window/WindowUnit.h"
 
+#include <strings.h>
+
 #include <mutex>
 
 #include "forms/data/FormData.h"
@@ -10,6 +12,7 @@
 #include "forms/units/label/TransLabelUnit.h"
 #include "forms/windows/WindowList.h"
 #include "pictures/display/PictureDrawing.h"
+#include "platform/commctrl.h"
 #include "platform/kernel32.h"
 #include "runtime/calls/ServiceTable.h"
 
@@ -43,6 +46,18 @@ std::optional<size_t> MenuItemEntry(const FormTemplate& form, uint32_t k) {
     --k;
   }
   return std::nullopt;
+}
+
+// A status bar keeps to its parent's bottom edge only when told that the parent changed size;
+// the window tells the bars it holds.
+void KeepStatusBarsAtBottom(HWND window, WPARAM wParam, LPARAM lParam) {
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    char name[32] = {};
+    if (GetClassNameA(child, name, sizeof name) > 0 && strcasecmp(name, STATUSCLASSNAMEA) == 0) {
+      SendMessageA(child, WM_SIZE, wParam, lParam);
+    }
+  }
 }
 
 }  // namespace
@@ -349,6 +364,7 @@ LRESULT WindowUnit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOVE:
     case WM_SIZE: {
       LRESULT r = Default(message, wParam, lParam);
+      if (message == WM_SIZE) KeepStatusBarsAtBottom(Handle(), wParam, lParam);
       RaiseEvent(message == WM_MOVE ? kWindowMoved : kWindowResized);
       return r;
     }

@@ -402,6 +402,19 @@ TEST_F(BarUnitsTest, StatusBarPartsTextsAndThePartTextCommand) {
   rt::Call(forms::SetStatusPartText, {ref, rt::Arg::Int(0), rt::Arg::Text("x")});
   EXPECT_EQ(GetBytes(kStatus, 13), std::string("ready\0\0", 7) + done + '\0');
 
+  // The bar stays along the bottom of a window that grows.
+  RECT client{};
+  GetClientRect(WindowHandle(W), &client);
+  SetWindowPos(WindowHandle(W), nullptr, 0, 0, 500, 380, SWP_NOMOVE | SWP_NOZORDER);
+  pt::RunUntilIdle();
+  RECT grown{}, placed{};
+  GetClientRect(WindowHandle(W), &grown);
+  ASSERT_GT(grown.bottom, client.bottom);
+  GetWindowRect(bar, &placed);
+  MapWindowPoints(nullptr, WindowHandle(W), reinterpret_cast<POINT*>(&placed), 2);
+  EXPECT_EQ(placed.bottom, grown.bottom);
+  EXPECT_EQ(placed.right, grown.right);
+
   // New parts keep the texts; fewer parts show fewer of them.
   SetBytes(kStatus, 12, forms::PartWidthsData({50}));
   ASSERT_EQ(SendMessageA(bar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 1);
