@@ -230,6 +230,7 @@ TEST_F(BarUnitsTest, StyleChoicesRecreateTheControlOnlyWhenChanged) {
   };
   LoadAll([](uint32_t serial, TypeBlock& b) {
     if (serial == kProgress) b.SetWord(forms::kProgressSmooth, 1);
+    if (serial == kStatus) b.SetData(forms::kStatusParts, forms::PartWidthsData({60, -1}));
   });
   Set(kProgress, 13, 30);
   Set(kSlider, 19, 7);
@@ -248,6 +249,7 @@ TEST_F(BarUnitsTest, StyleChoicesRecreateTheControlOnlyWhenChanged) {
   }
   EXPECT_EQ(SendMessageA(H(kProgress), PBM_GETPOS, 0, 0), 30) << "state kept through re-creation";
   EXPECT_EQ(SendMessageA(H(kSlider), TBM_GETPOS, 0, 0), 7);
+  EXPECT_EQ(SendMessageA(H(kStatus), SB_GETPARTS, 0, 0), 2);
 }
 
 TEST_F(BarUnitsTest, SliderSetsReachTheTrackbarWithTheirFloors) {
