@@ -4,10 +4,12 @@
 // and a table drifting apart, and a function someone forgot to export.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -18,27 +20,82 @@
 
 namespace {
 
+// Plain scanning rather than <regex>: optimised sanitizer builds of g++ 12 warn falsely
+// inside <regex>, and these few rules read as easily without it.
+bool IsWordChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+bool IsSpace(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+std::string WithoutLineComments(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "//") == 0) {
+      i = text.find('\n', i);
+      if (i == std::string::npos) break;
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+// A declaration that starts a line: an optional "const ", a return type (int, void or a
+// capitalised type name, optionally a pointer), a name and an argument list without
+// parentheses or braces, closed by ");". Gives the name and the argument list.
+std::optional<std::pair<std::string, std::string>> DeclarationAt(const std::string& s, size_t p) {
+  if (s.compare(p, 6, "const ") == 0) p += 6;
+  size_t end = p;
+  while (end < s.size() && IsWordChar(s[end])) ++end;
+  const std::string type = s.substr(p, end - p);
+  if (type != "int" && type != "void" && !(type.size() > 0 && type[0] >= 'A' && type[0] <= 'Z'))
+    return std::nullopt;
+  if (end < s.size() && s[end] == '*') ++end;
+  size_t name = end;
+  while (name < s.size() && IsSpace(s[name])) ++name;
+  if (name == end) return std::nullopt;
+  size_t open = name;
+  while (open < s.size() && IsWordChar(s[open])) ++open;
+  if (open == name || open >= s.size() || s[open] != '(') return std::nullopt;
+  size_t close = s.find_first_of(";{}()", open + 1);
+  if (close == std::string::npos || s[close] != ')' || s.compare(close, 2, ");") != 0)
+    return std::nullopt;
+  return std::make_pair(s.substr(name, open - name), s.substr(open + 1, close - open - 1));
+}
+
+// POINT and SIZE passed by value take two words.
+bool IsPairArgument(const std::string& argument) {
+  std::stringstream words(argument);
+  std::string type, name, rest;
+  words >> type >> name;
+  if (!(words >> rest).fail()) return false;
+  return (type == "POINT" || type == "SIZE") && !name.empty() &&
+         std::all_of(name.begin(), name.end(), IsWordChar);
+}
+
 // Function name -> argument bytes, read from a header's declarations.
 std::map<std::string, DWORD> DeclaredFunctions(const std::string& header) {
   std::ifstream in(std::filesystem::path(VELMORA_SOURCE_DIR) / "platform" / header);
   std::stringstream text;
   text << in.rdbuf();
-  std::string source = std::regex_replace(text.str(), std::regex("//[^\n]*"), "");
+  const std::string source = WithoutLineComments(text.str());
   std::map<std::string, DWORD> declared;
-  // A declaration: a return type, a name and an argument list, ended by ';', at line start.
-  std::regex declaration(
-      R"((?:^|\n)(?:const )?(?:int|void|[A-Z][A-Za-z_0-9]*)\*?\s+([A-Za-z0-9_]+)\(([^;{}()]*)\);)");
-  std::regex pair(R"(^\s*(POINT|SIZE)\s+\w+\s*$)");
-  for (auto it = std::sregex_iterator(source.begin(), source.end(), declaration);
-       it != std::sregex_iterator(); ++it) {
-    std::string arguments = (*it)[2];
-    DWORD bytes = 0;
-    if (arguments.find_first_not_of(" \n") != std::string::npos && arguments != "void") {
-      std::stringstream list(arguments);
-      std::string argument;
-      while (std::getline(list, argument, ',')) bytes += std::regex_search(argument, pair) ? 8 : 4;
+  for (size_t line = 0; line < source.size(); line = source.find('\n', line) + 1) {
+    auto found = DeclarationAt(source, line);
+    if (found) {
+      const std::string& arguments = found->second;
+      DWORD bytes = 0;
+      if (arguments.find_first_not_of(" \n") != std::string::npos && arguments != "void") {
+        std::stringstream list(arguments);
+        std::string argument;
+        while (std::getline(list, argument, ',')) bytes += IsPairArgument(argument) ? 8 : 4;
+      }
+      declared[found->first] = bytes;
     }
-    declared[(*it)[1]] = bytes;
+    if (source.find('\n', line) == std::string::npos) break;
   }
   return declared;
 }
