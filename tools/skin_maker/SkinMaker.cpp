@@ -1,0 +1,218 @@
+// Writes the skin blocks from the readable table of skins: one file per row, named after
+// its number (06.skin). Each row gives a face and an accent colour and the shapes; the
+// rest of the look is worked out here so that every skin is coherent with its two colours.
+//
+//   skin_maker TABLE OUTPUT-FOLDER
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "skin/SkinFormat.h"
+
+namespace {
+
+using skin::Skin;
+
+constexpr COLORREF kWhite = 0xFFFFFF, kBlack = 0;
+
+COLORREF Rgb(int r, int g, int b) {
+  return static_cast<COLORREF>(r) | static_cast<COLORREF>(g) << 8 | static_cast<COLORREF>(b) << 16;
+}
+int R(COLORREF c) {
+  return static_cast<int>(c & 0xFF);
+}
+int G(COLORREF c) {
+  return static_cast<int>((c >> 8) & 0xFF);
+}
+int B(COLORREF c) {
+  return static_cast<int>((c >> 16) & 0xFF);
+}
+
+// `t` of the way from a to b, in percent.
+COLORREF Mix(COLORREF a, COLORREF b, int t) {
+  auto m = [t](int x, int y) { return (x * (100 - t) + y * t + 50) / 100; };
+  return Rgb(m(R(a), R(b)), m(G(a), G(b)), m(B(a), B(b)));
+}
+
+int Luma(COLORREF c) {
+  return (R(c) * 299 + G(c) * 587 + B(c) * 114) / 1000;
+}
+
+// Text that reads on `back`: near-white on dark, near-black on light, tinted by `tint`.
+COLORREF InkOn(COLORREF back, COLORREF tint) {
+  return Luma(back) < 150 ? Mix(kWhite, tint, 6) : Mix(Rgb(0x1A, 0x1A, 0x1A), tint, 10);
+}
+
+bool ParseColour(const std::string& text, COLORREF* out) {
+  if (text.size() != 7 || text[0] != '#') return false;
+  unsigned value = 0;
+  if (std::sscanf(text.c_str() + 1, "%6x", &value) != 1) return false;
+  *out = Rgb(static_cast<int>(value >> 16), static_cast<int>((value >> 8) & 0xFF),
+             static_cast<int>(value & 0xFF));
+  return true;
+}
+
+template <class E>
+bool Choose(const std::map<std::string, E>& names, const std::string& word, E* out) {
+  auto it = names.find(word);
+  if (it == names.end()) return false;
+  *out = it->second;
+  return true;
+}
+
+void Derive(Skin& skin, COLORREF face, COLORREF accent) {
+  using namespace skin;
+  const bool dark = Luma(face) < 110;
+  COLORREF* c = skin.style.colors;
+  c[kFace] = face;
+  c[kField] = dark ? Mix(face, kBlack, 30) : Mix(face, kWhite, 80);
+  c[kInk] = InkOn(face, accent);
+  c[kDimInk] = Mix(c[kInk], face, 55);
+  c[kAccent] = accent;
+  c[kAccentDark] = Mix(accent, kBlack, 30);
+  c[kAccentLight] = Mix(accent, kWhite, 40);
+  c[kCaptionTop] = Mix(accent, kWhite, dark ? 12 : 22);
+  c[kCaptionBottom] = Mix(accent, kBlack, dark ? 30 : 18);
+  const COLORREF idle =
+      Mix(Mix(accent, face, 65), Rgb(Luma(accent), Luma(accent), Luma(accent)), 50);
+  c[kCaptionIdleTop] = Mix(idle, kWhite, 10);
+  c[kCaptionIdleBottom] = idle;
+  c[kCaptionInk] = InkOn(c[kCaptionBottom], accent);
+  c[kCaptionIdleInk] = Mix(InkOn(idle, accent), idle, 30);
+  c[kBorder] = Mix(accent, kBlack, 45);
+  c[kBorderIdle] = Mix(idle, kBlack, 25);
+  c[kMenuBack] = dark ? Mix(face, kWhite, 6) : Mix(face, kWhite, 60);
+  c[kMenuSelect] = dark ? Mix(accent, face, 20) : Mix(accent, kWhite, 10);
+  c[kMenuSelectInk] = InkOn(c[kMenuSelect], accent);
+  c[kStatusBack] = dark ? Mix(face, kBlack, 20) : Mix(face, c[kInk], 6);
+  c[kTrack] = dark ? Mix(face, kWhite, 8) : Mix(face, c[kInk], 8);
+  c[kButtonTop] = dark ? Mix(face, kWhite, 16) : Mix(face, kWhite, 75);
+  c[kButtonBottom] = dark ? Mix(face, kWhite, 5) : Mix(face, kBlack, 7);
+  c[kButtonEdge] = Mix(face, c[kInk], dark ? 35 : 40);
+  c[kClose] = Rgb(0xD2, 0x3F, 0x31);
+  c[kSelectionInk] = InkOn(accent, accent);
+  // Plain captions sit in the face colour with an accent rule under them.
+  if (skin.style.captionFill == CaptionFill::Plain) {
+    c[kCaptionTop] = c[kCaptionBottom] = dark ? Mix(face, kWhite, 4) : Mix(face, kWhite, 30);
+    c[kCaptionIdleTop] = c[kCaptionIdleBottom] = face;
+    c[kCaptionInk] = c[kInk];
+    c[kCaptionIdleInk] = c[kDimInk];
+    c[kBorder] = accent;
+    c[kBorderIdle] = Mix(face, c[kInk], 30);
+  }
+
+  // The system colours, for whatever the controls draw themselves (text, selections).
+  skin.palette.assign(skin::kMaxPaletteColors, face);
+  auto& p = skin.palette;
+  p[COLOR_SCROLLBAR] = c[kTrack];
+  p[COLOR_BACKGROUND] = Mix(accent, kBlack, 50);
+  p[COLOR_ACTIVECAPTION] = c[kCaptionBottom];
+  p[COLOR_INACTIVECAPTION] = c[kCaptionIdleBottom];
+  p[COLOR_MENU] = c[kMenuBack];
+  p[COLOR_WINDOW] = c[kField];
+  p[COLOR_WINDOWFRAME] = c[kBorder];
+  p[COLOR_MENUTEXT] = c[kInk];
+  p[COLOR_WINDOWTEXT] = c[kInk];
+  p[COLOR_CAPTIONTEXT] = c[kCaptionInk];
+  p[COLOR_ACTIVEBORDER] = c[kCaptionBottom];
+  p[COLOR_INACTIVEBORDER] = c[kCaptionIdleBottom];
+  p[COLOR_APPWORKSPACE] = Mix(face, c[kInk], 15);
+  p[COLOR_HIGHLIGHT] = accent;
+  p[COLOR_HIGHLIGHTTEXT] = c[kSelectionInk];
+  p[COLOR_BTNFACE] = face;
+  p[COLOR_BTNSHADOW] = Mix(face, c[kInk], 35);
+  p[COLOR_GRAYTEXT] = c[kDimInk];
+  p[COLOR_BTNTEXT] = c[kInk];
+  p[COLOR_INACTIVECAPTIONTEXT] = c[kCaptionIdleInk];
+  p[COLOR_BTNHIGHLIGHT] = dark ? Mix(face, kWhite, 20) : kWhite;
+  p[COLOR_3DDKSHADOW] = Mix(face, kBlack, 60);
+  p[COLOR_3DLIGHT] = Mix(face, kWhite, 40);
+  p[COLOR_INFOTEXT] = c[kInk];
+  p[COLOR_INFOBK] = c[kMenuBack];
+  p[25] = face;
+  p[COLOR_HOTLIGHT] = accent;
+  p[COLOR_GRADIENTACTIVECAPTION] = c[kCaptionTop];
+  p[COLOR_GRADIENTINACTIVECAPTION] = c[kCaptionIdleTop];
+  p[COLOR_MENUHILIGHT] = c[kMenuSelect];
+  p[COLOR_MENUBAR] = c[kMenuBack];
+}
+
+bool ParseRow(const std::string& line, Skin* skin, int* number) {
+  using namespace skin;
+  static const std::map<std::string, CaptionFill> kCaption = {{"flat", CaptionFill::Flat},
+                                                              {"gradient", CaptionFill::Gradient},
+                                                              {"glossy", CaptionFill::Glossy},
+                                                              {"plain", CaptionFill::Plain}};
+  static const std::map<std::string, ButtonFill> kButtons = {{"flat", ButtonFill::Flat},
+                                                             {"gradient", ButtonFill::Gradient}};
+  static const std::map<std::string, CaptionButtons> kCaptionButtons = {
+      {"boxed", CaptionButtons::Boxed},
+      {"round", CaptionButtons::Round},
+      {"glyph", CaptionButtons::Glyph}};
+  static const std::map<std::string, CaptionAlign> kAlign = {{"left", CaptionAlign::Left},
+                                                             {"centre", CaptionAlign::Centre}};
+  std::istringstream in(line);
+  std::string face, accent, caption, buttons, captionButtons, align;
+  int corner = 0, scroll = 0;
+  if (!(in >> *number >> skin->name >> face >> accent >> caption >> buttons >> captionButtons >>
+        align >> corner >> scroll)) {
+    return false;
+  }
+  COLORREF faceColour = 0, accentColour = 0;
+  if (!ParseColour(face, &faceColour) || !ParseColour(accent, &accentColour) ||
+      !Choose(kCaption, caption, &skin->style.captionFill) ||
+      !Choose(kButtons, buttons, &skin->style.buttonFill) ||
+      !Choose(kCaptionButtons, captionButtons, &skin->style.captionButtons) ||
+      !Choose(kAlign, align, &skin->style.captionAlign) || corner < 0 || corner > kMaxCorner) {
+    return false;
+  }
+  skin->style.corner = static_cast<uint8_t>(corner);
+  skin->metrics = {6, 6, 4, 5, 24, 20, 22, 34, scroll};
+  Derive(*skin, faceColour, accentColour);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: skin_maker TABLE OUTPUT-FOLDER\n";
+    return 2;
+  }
+  std::ifstream table(argv[1]);
+  if (!table) {
+    std::cerr << "skin_maker: cannot read " << argv[1] << "\n";
+    return 1;
+  }
+  std::set<int> written;
+  std::string line;
+  for (int row = 1; std::getline(table, line); ++row) {
+    if (line.find_first_not_of(" \t\r") == std::string::npos || line[0] == '#') continue;
+    Skin skin;
+    int number = 0;
+    if (!ParseRow(line, &skin, &number) || number < 1 || number > 99 ||
+        !written.insert(number).second) {
+      std::cerr << argv[1] << ":" << row << ": not a skin row, or a number used twice\n";
+      return 1;
+    }
+    const std::vector<uint8_t> block = skin::EncodeSkin(skin);
+    if (!skin::DecodeSkin(block.data(), block.size())) {
+      std::cerr << argv[1] << ":" << row << ": the skin breaks a limit of the format\n";
+      return 1;
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "%02d.skin", number);
+    std::ofstream out(std::string(argv[2]) + "/" + name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(block.data()),
+              static_cast<std::streamsize>(block.size()));
+    if (!out) {
+      std::cerr << "skin_maker: cannot write " << name << "\n";
+      return 1;
+    }
+  }
+  return 0;
+}
