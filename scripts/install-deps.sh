@@ -18,6 +18,10 @@ packages=(
 if [[ "${VELMORA_FUZZ:-}" == "ON" ]]; then
   packages+=(clang libclang-rt-14-dev)
 fi
+# Only for remaking the committed pictures and sounds (tools/asset_maker); the build needs none.
+if [[ "${VELMORA_ASSETS:-}" == "ON" ]]; then
+  packages+=(imagemagick)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
