@@ -159,8 +159,9 @@ COLORREF Lit(COLORREF c, const VelmoraThemePaintInfo* info) {
   return c;
 }
 
-void PaintCaption(const SkinStyle& s, HDC dc, const RECT& r, const VelmoraThemePaintInfo* info) {
-  const bool active = Has(info, VELMORA_STATE_ACTIVE);
+// The caption's ground; the caption buttons lay it under themselves too, so the bar reads
+// as one piece from the title to the close button.
+void CaptionGround(const SkinStyle& s, HDC dc, const RECT& r, bool active) {
   const COLORREF top = s[active ? kCaptionTop : kCaptionIdleTop];
   const COLORREF bottom = s[active ? kCaptionBottom : kCaptionIdleBottom];
   switch (s.captionFill) {
@@ -181,6 +182,13 @@ void PaintCaption(const SkinStyle& s, HDC dc, const RECT& r, const VelmoraThemeP
       Fill(dc, {r.left, r.bottom - 2, r.right, r.bottom}, active ? s[kAccent] : s[kBorderIdle]);
       break;
   }
+}
+
+void PaintCaption(const SkinStyle& s, HDC dc, const RECT& r, const VelmoraThemePaintInfo* info) {
+  const bool active = Has(info, VELMORA_STATE_ACTIVE);
+  const COLORREF top = s[active ? kCaptionTop : kCaptionIdleTop];
+  const COLORREF bottom = s[active ? kCaptionBottom : kCaptionIdleBottom];
+  CaptionGround(s, dc, r, active);
   // A small film-frame mark before the title: two sprocket rows around a window.
   RECT mark = {r.left + 6, (r.top + r.bottom) / 2 - 6, r.left + 20, (r.top + r.bottom) / 2 + 6};
   const COLORREF ink = s[active ? kCaptionInk : kCaptionIdleInk];
@@ -202,6 +210,7 @@ void PaintCaptionButton(const SkinStyle& s, HDC dc, const RECT& r,
   const bool close = info->value == 0;
   COLORREF ink = s[active ? kCaptionInk : kCaptionIdleInk];
   const COLORREF base = s[active ? kCaptionBottom : kCaptionIdleBottom];
+  CaptionGround(s, dc, r, active);
   RECT b = r;
   InflateRect(&b, -3, -3);
   const COLORREF hotFace = close ? s[kClose] : Mix(base, ink, 64);
