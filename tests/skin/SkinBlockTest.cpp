@@ -102,7 +102,8 @@ TEST(SkinBlock, RefusesEveryKindOfDamage) {
          Put32(b, 8, static_cast<uint32_t>(b.size()));
        },
        true},
-      {"palette count past its body", [&](auto& b) { Put32(b, BodyOf(b, "PALT"), 32); }, true},
+      {"palette count over 31", [&](auto& b) { Put32(b, BodyOf(b, "PALT"), 32); }, true},
+      {"palette count short of its body", [&](auto& b) { Put32(b, BodyOf(b, "PALT"), 30); }, true},
       {"palette count zero", [&](auto& b) { Put32(b, BodyOf(b, "PALT"), 0); }, true},
       {"palette colour with a top byte", [&](auto& b) { b[BodyOf(b, "PALT") + 7] = 1; }, true},
       {"caption height not 24", [&](auto& b) { Put32(b, BodyOf(b, "METR") + 16, 30); }, true},
