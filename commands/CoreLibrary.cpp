@@ -4,6 +4,7 @@
 
 #include "commands/files/FileCommands.h"
 #include "commands/numeric/NumericCommands.h"
+#include "commands/objects/ObjectCommands.h"
 #include "commands/support/LibraryServices.h"
 #include "commands/system/SystemCommands.h"
 #include "commands/system/WindowCommands.h"
@@ -65,6 +66,13 @@ const rt::CommandRoutine kCommands[] = {
     ProcessEvents,
     OpenWebAddress,
     PlaySoundData,
+    // OLE Automation objects and variants
+    CreateObject,
+    ReleaseObject,
+    ReadObjectMember,
+    CallObjectMethod,
+    ClearVariant,
+    VariantToText,
 };
 
 rt::LibraryDescriptor MakeDescriptor() {

@@ -7,6 +7,7 @@
 #include "runtime/FormsHooks.h"
 #include "runtime/RuntimeState.h"
 #include "runtime/calls/ServiceTable.h"
+#include "runtime/com/ObjectRequests.h"
 #include "runtime/errors/RuntimeError.h"
 #include "runtime/errors/RuntimeMessages.h"
 #include "runtime/loop/MessageLoop.h"
@@ -175,6 +176,11 @@ intptr_t RuntimeNotify(int32_t code, intptr_t arg1, intptr_t arg2) {
       return DataTypeFlags(static_cast<uint32_t>(arg1));
     case 2030:
       return Runtime().runMode;
+    case 2035:
+      ReleaseObjectRequest(reinterpret_cast<void*>(arg1));
+      return 0;
+    case 2036:
+      return InterfaceIdRequest(static_cast<uint32_t>(arg1), reinterpret_cast<IID*>(arg2));
     case 1001:
     case 1014:
     case 2005:
@@ -191,8 +197,8 @@ intptr_t RuntimeNotify(int32_t code, intptr_t arg1, intptr_t arg2) {
     case 2040:
       return ForwardToForms(code, arg1, arg2);
     default:
-      // Icon records (2019-2021), pictures from bitmaps (2034) and
-      // objects (2035, 2036) answer 0 until those services exist.
+      // Icon records (2019-2021) and pictures from bitmaps (2034) answer 0 until those
+      // services exist.
       return 0;
   }
 }

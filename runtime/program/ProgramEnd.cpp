@@ -5,12 +5,12 @@
 #include "platform/user32.h"
 #include "runtime/FormsHooks.h"
 #include "runtime/RuntimeState.h"
+#include "runtime/com/OleSession.h"
 #include "runtime/dll/DllBinding.h"
 #include "runtime/loop/MessageLoop.h"
 #include "runtime/memory/RuntimeHeap.h"
 #include "runtime/program/DefaultIcon.h"
 #include "runtime/program/FrameworkWindows.h"
-#include "runtime/program/OleSession.h"
 #include "runtime/sound/SoundRequest.h"
 
 namespace rt {
@@ -69,8 +69,8 @@ void EndProgram(int32_t exitCode) {
   // Sounds still playing belong to the runtime too; their threads must not outlive it.
   StopAllSound(true);
 
-  // No socket library is started and no ActiveX server or type library is registered by
-  // this runtime, so there is nothing to clean up for them.
+  // No socket library is started, so only the registered type libraries are left to undo.
+  UnregisterServers();
 
   if (s.oleInitialised) {
     StopOle();

@@ -8,11 +8,11 @@
 #include "runtime/FormsHooks.h"
 #include "runtime/RuntimeState.h"
 #include "runtime/calls/ServiceTable.h"
+#include "runtime/com/OleSession.h"
 #include "runtime/errors/RuntimeError.h"
 #include "runtime/errors/RuntimeMessages.h"
 #include "runtime/loop/MessageLoop.h"
 #include "runtime/memory/RuntimeHeap.h"
-#include "runtime/program/OleSession.h"
 
 namespace rt {
 
@@ -88,7 +88,7 @@ void InitRuntime(const ImageHeader* header) {
   s.idleRoutines.clear();
 
   // 3
-  if (!s.oleInitialised) s.oleInitialised = StartOleWhenAvailable();
+  if (!s.oleInitialised) s.oleInitialised = StartOle();
 
   // 4
   SplitModulePath(ModuleFileName(), &s.runDirectory, &s.programFileName);
