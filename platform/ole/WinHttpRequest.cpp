@@ -27,6 +27,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+std::mutex g_defaultsLock;
+RequestTimeouts g_defaults;
+
 enum Member : DISPID {
   kOpen = 1,
   kSetRequestHeader,
@@ -137,13 +140,6 @@ class Request final : public DispatchObject {
                        EXCEPINFO* exception) override;
 
  private:
-  struct Timeouts {
-    long resolve = 0;
-    long connect = 60000;
-    long send = 30000;
-    long receive = 30000;
-  };
-
   // What the transfer callbacks see.
   struct Transfer {
     std::string body;
@@ -175,7 +171,7 @@ class Request final : public DispatchObject {
                         curl_off_t uploaded);
   static int OnConnected(void* self, char*, char*, int, int);
 
-  Timeouts timeouts_;
+  RequestTimeouts timeouts_ = RequestTimeoutDefaults();
   bool opened_ = false;
   bool answered_ = false;
   std::string method_;
@@ -509,6 +505,16 @@ HRESULT Request::ResponseBody(VARIANT* result) {
 }
 
 }  // namespace
+
+void SetRequestTimeoutDefaults(const RequestTimeouts& timeouts) {
+  std::lock_guard lock(g_defaultsLock);
+  g_defaults = timeouts;
+}
+
+RequestTimeouts RequestTimeoutDefaults() {
+  std::lock_guard lock(g_defaultsLock);
+  return g_defaults;
+}
 
 HRESULT CreateWinHttpRequest(REFIID riid, void** object) {
   auto* request = new (std::nothrow) Request();

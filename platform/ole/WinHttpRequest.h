@@ -15,4 +15,16 @@ inline constexpr size_t kMaxReplyBytes = size_t{16} << 20;
 
 HRESULT CreateWinHttpRequest(REFIID riid, void** object);
 
+// Milliseconds; 0 waits without limit.
+struct RequestTimeouts {
+  long resolve = 0;
+  long connect = 60000;
+  long send = 30000;
+  long receive = 30000;
+};
+// What new request objects start with, for callers that cannot reach SetTimeouts (tests
+// of code that makes its own objects).
+void SetRequestTimeoutDefaults(const RequestTimeouts& timeouts);
+RequestTimeouts RequestTimeoutDefaults();
+
 }  // namespace platform::ole
