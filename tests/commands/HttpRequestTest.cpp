@@ -19,6 +19,7 @@
 #include "runtime/memory/RuntimeHeap.h"
 #include "runtime/values/ObjectValue.h"
 #include "tests/commands/CommandTestSupport.h"
+#include "tests/common/ScriptedServer.h"
 #include "tools/translation_server/HttpListener.h"
 #include "tools/translation_server/TranslationService.h"
 
@@ -28,20 +29,8 @@ using rt::ArgRecord;
 namespace Arg = rt::Arg;
 namespace st = cmd::object_status;
 namespace ts = translation_server;
-using namespace std::chrono_literals;
-
-// A port nothing listens on: bound, then closed again.
-uint16_t RefusingPort() {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof a;
-  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-  close(s);
-  return ntohs(a.sin_port);
-}
+using scripted_server::Behaviour;
+using scripted_server::RefusingPort;
 
 class HttpRequestTest : public ::testing::Test {
  protected:
@@ -126,11 +115,8 @@ TEST_F(HttpRequestTest, AnsweredRequestShowsStatusHeadersAndText) {
 }
 
 TEST_F(HttpRequestTest, ResponseTextIsDecodedByTheReplysCharset) {
-  std::string contentType;
-  std::string body;
-  ts::HttpListener server([&](ts::Connection& c, const ts::RequestHead&) {
-    c.Send(ts::Reply(200, "OK", contentType, body));
-  });
+  scripted_server::Script script;
+  ts::HttpListener server(scripted_server::Scripted(&script));
   ASSERT_TRUE(server.Start());
   std::string chinese = cmdtest::Gbk("中文");
   struct Row {
@@ -148,8 +134,8 @@ TEST_F(HttpRequestTest, ResponseTextIsDecodedByTheReplysCharset) {
        "a?b"},  // U+FFFD has no GBK form
   };
   for (const Row& row : rows) {
-    contentType = row.contentType;
-    body = row.body;
+    script.contentType = row.contentType;
+    script.body = row.body;
     ASSERT_EQ(Get(server.Port(), "/"), st::kOk) << row.contentType;
     EXPECT_EQ(ReadText({Arg::Text("ResponseText")}), row.text) << row.contentType;
   }
@@ -176,32 +162,9 @@ TEST_F(HttpRequestTest, HeadersAreSentAndLineBreaksInThemRefused) {
 }
 
 TEST_F(HttpRequestTest, FailingServersEndTheRequestWithAnException) {
-  enum Behaviour { kServerError, kFlood, kDrip, kSilent };
-  Behaviour behaviour = kServerError;
-  ts::HttpListener server([&](ts::Connection& c, const ts::RequestHead&) {
-    switch (behaviour) {
-      case kServerError:
-        c.Send(ts::Reply(500, "Internal Server Error", "text/plain", "broken"));
-        break;
-      case kFlood: {
-        std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n";
-        std::string chunk(1 << 20, 'x');
-        if (!c.Send(head)) return;
-        for (int i = 0; i < 20 && c.Send(chunk); ++i) {
-        }
-        break;
-      }
-      case kDrip:
-        // Headers at once, then one byte a second until the client gives up.
-        c.Send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
-        while (c.Send("x") && !c.WaitForClose(1s)) {
-        }
-        break;
-      case kSilent:
-        c.WaitForClose(1h);
-        break;
-    }
-  });
+  scripted_server::Script script;
+  script.floodBytes = 20 << 20;
+  ts::HttpListener server(scripted_server::Scripted(&script));
   ASSERT_TRUE(server.Start());
   struct Row {
     const char* what;
@@ -209,17 +172,17 @@ TEST_F(HttpRequestTest, FailingServersEndTheRequestWithAnException) {
     int32_t send;
     const char* status;
   } rows[] = {
-      {"500", kServerError, st::kOk, "500"},
-      {"more than 16 MiB", kFlood, st::kException, ""},
-      {"one byte a second", kDrip, st::kException, ""},
-      {"accepts and never answers", kSilent, st::kException, ""},
+      {"500", Behaviour::kServerError, st::kOk, "500"},
+      {"more than 16 MiB", Behaviour::kFlood, st::kException, ""},
+      {"one byte a second", Behaviour::kDrip, st::kException, ""},
+      {"accepts and never answers", Behaviour::kSilent, st::kException, ""},
   };
   // Resolve unlimited, connect 2 s, send and receive 300 ms.
   ASSERT_EQ(
       Method({Arg::Text("SetTimeouts"), Arg::Int(0), Arg::Int(2000), Arg::Int(300), Arg::Int(300)}),
       st::kOk);
   for (const Row& row : rows) {
-    behaviour = row.behaviour;
+    script.behaviour = row.behaviour;
     EXPECT_EQ(Get(server.Port(), "/"), row.send) << row.what;
     int32_t status = 0;
     EXPECT_EQ(ReadText({Arg::Text("Status")}, &status), row.status) << row.what;
