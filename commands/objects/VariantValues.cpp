@@ -59,10 +59,14 @@ void ObjectToVariant(const rt::ObjectValue* held, VARTYPE declared, VARIANT* out
   out->punkVal = nullptr;
   if (held == nullptr || held->object == nullptr) return;
   if (held->record != nullptr) {
-    out->vt = VT_RECORD;
-    out->pvRecord = held->record;
-    out->pRecInfo = static_cast<IRecordInfo*>(held->object);
-    out->pRecInfo->AddRef();
+    // The argument gets a copy of the record: clearing the argument destroys its record,
+    // and that must not be the data the caller's object still holds.
+    VARIANT lent;
+    VariantInit(&lent);
+    lent.vt = VT_RECORD;
+    lent.pvRecord = held->record;
+    lent.pRecInfo = static_cast<IRecordInfo*>(held->object);
+    if (FAILED(VariantCopy(out, &lent))) VariantInit(out);
   } else if (declared == VT_UNKNOWN) {
     out->punkVal = held->object;
     out->punkVal->AddRef();

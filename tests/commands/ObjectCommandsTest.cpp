@@ -444,4 +444,53 @@ TEST_F(ObjectCommandsTest, VariantToTextChoosesArrayElementsFirstDimensionFastes
   rt::FreeMem(r.Pointer());
 }
 
+// A record type that counts what it is asked to do with its records.
+class Records : public IRecordInfo, private platform::ole::CountedObject {
+ public:
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    *object = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IRecordInfo) return E_NOINTERFACE;
+    *object = static_cast<IRecordInfo*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG AddRef() override { return AddReference(); }
+  ULONG Release() override { return DropReference(); }
+  HRESULT RecordClear(void*) override { return S_OK; }
+  HRESULT RecordCopy(void* from, void* to) override {
+    *static_cast<int*>(to) = *static_cast<int*>(from);
+    return S_OK;
+  }
+  void* RecordCreate() override { return new int(0); }
+  HRESULT RecordDestroy(void* record) override {
+    destroyed.push_back(*static_cast<int*>(record));
+    delete static_cast<int*>(record);
+    return S_OK;
+  }
+  std::vector<int> destroyed;
+};
+
+TEST_F(ObjectCommandsTest, HeldRecordsCrossAsRecordsAndAreDestroyedOnRelease) {
+  ASSERT_TRUE(Create(&object_, "Velmora.Test.Probe"));
+  auto* type = new Records();
+  rt::ObjectValue record{type, new int(5)};
+  // Passed as a record, the callee sees a copy of the data; the argument, the echoed result
+  // and the copy taken to convert it each hold their own, destroyed with them. A record
+  // result is never converted. The caller's own record is left alone.
+  EXPECT_EQ(Read({ObjectArg(&object_), Arg::Text("Echo"), ObjectArg(&record)}), "EMPTY");
+  EXPECT_EQ(cmd::ObjectCallStatus(), st::kResultKind);
+  EXPECT_EQ(type->destroyed, (std::vector<int>{5, 5, 5}));
+  type->destroyed.clear();
+  type->AddRef();  // kept to look at after the release
+  Release(&record);
+  EXPECT_EQ(type->destroyed, (std::vector<int>{5}));
+  EXPECT_EQ(record.object, nullptr);
+  EXPECT_EQ(record.record, nullptr);
+  type->Release();
+  // Record data without a type is runtime memory, freed as such.
+  rt::ObjectValue loose{nullptr, rt::AllocMem(8)};
+  Release(&loose);
+  EXPECT_EQ(loose.record, nullptr);
+}
+
 }  // namespace
