@@ -4,6 +4,7 @@
 
 #include "forms/units/cartoon/CartoonCommands.h"
 #include "forms/units/cartoon/CartoonTypes.h"
+#include "forms/units/html/HtmlViewerUnit.h"
 #include "forms/units/label/TransLabelUnit.h"
 #include "forms/units/statusbar/StatusBarCommand.h"
 #include "forms/units/statusbar/StatusBarUnit.h"
@@ -141,7 +142,9 @@ rt::LibraryDescriptor MakeHtmlViewer() {
                {1003, "\xBE\xB2\xC4\xAC" /* 静默 */, "Silent"},
                {1016, "\xB5\xD8\xD6\xB7" /* 地址 */, "url"},
                {1005, "\xD7\xB4\xCC\xAC\xCC\xF5\xCE\xC4\xB1\xBE" /* 状态条文本 */, "StatusText"},
-               {1005, "\xB1\xEA\xCC\xE2" /* 标题 */, "Caption"}}},
+               {1005, "\xB1\xEA\xCC\xE2" /* 标题 */, "Caption"}},
+              true,
+              &forms::html::HtmlViewerInterface},
          });
   return MakeLibrary(
       "a7c1e5f0b2d94c6e8f3a1b5d7e9c0f24",

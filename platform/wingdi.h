@@ -586,6 +586,10 @@ BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR te
                  const INT* dx);
 int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format);
 BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size);
+// UTF-16 text, for content that GBK cannot hold (web pages).
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT length,
+                 const INT* dx);
+BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int length, LPSIZE size);
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
 int GetTextFaceA(HDC dc, int size, LPSTR face);
 int EnumFontFamiliesExA(HDC dc, LPLOGFONTA font, FONTENUMPROCA proc, LPARAM param, DWORD flags);

@@ -67,4 +67,25 @@ std::vector<TextChar> SplitGbk(const char* text, size_t length) {
   return chars;
 }
 
+std::vector<TextChar> SplitUtf16(const char16_t* text, size_t length) {
+  std::vector<TextChar> chars;
+  if (text == nullptr) return chars;
+  chars.reserve(length);
+  size_t i = 0;
+  while (i < length) {
+    char16_t u = text[i];
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      char32_t ch = 0x10000 + ((char32_t{u} - 0xD800) << 10) + (char32_t{text[i + 1]} - 0xDC00);
+      chars.push_back({ch, static_cast<int>(i), 2});
+      i += 2;
+      continue;
+    }
+    chars.push_back(
+        {(u >= 0xD800 && u <= 0xDFFF) ? U'\uFFFD' : char32_t{u}, static_cast<int>(i), 1});
+    ++i;
+  }
+  return chars;
+}
+
 }  // namespace platform::gdi

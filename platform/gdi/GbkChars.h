@@ -15,5 +15,8 @@ struct TextChar {
 
 // A lead byte without its trail byte (or with an invalid one) becomes '?' on its own.
 std::vector<TextChar> SplitGbk(const char* text, size_t length);
+// UTF-16 texts for the wide entry points; `offset` and `bytes` count code units. An unpaired
+// surrogate becomes U+FFFD.
+std::vector<TextChar> SplitUtf16(const char16_t* text, size_t length);
 
 }  // namespace platform::gdi

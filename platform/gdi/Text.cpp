@@ -48,12 +48,13 @@ RECT DeviceRect(const DeviceContext& dc, const RECT& r) {
   return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
 }
 
-BOOL OutputText(DeviceContext& dc, int x, int y, UINT options, const RECT* rect, const char* text,
-                size_t length, const INT* dx) {
+// `units` is the text's length in bytes (GBK) or code units (UTF-16), as `dx` counts them.
+BOOL OutputText(DeviceContext& dc, int x, int y, UINT options, const RECT* rect,
+                std::vector<TextChar> chars, size_t units, const INT* dx) {
   auto font = SelectedFont(dc);
   if (font == nullptr) return FALSE;
   if (rect != nullptr && !RectInRange(*rect)) return FALSE;
-  TextRun run = MeasureRun(*font, SplitGbk(text, length), dx, dx != nullptr ? length : 0);
+  TextRun run = MeasureRun(*font, std::move(chars), dx, dx != nullptr ? units : 0);
 
   const UINT align = dc.state.textAlign;
   const bool updateCp = (align & TA_UPDATECP) != 0;
@@ -170,26 +171,47 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   auto context = LookupDC(dc);
   if (context == nullptr || length < 0 || (text == nullptr && length > 0)) return FALSE;
-  return OutputText(*context, x, y, 0, nullptr, text, static_cast<size_t>(length), nullptr);
+  return OutputText(*context, x, y, 0, nullptr, SplitGbk(text, static_cast<size_t>(length)),
+                    static_cast<size_t>(length), nullptr);
 }
 
 BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT length,
                  const INT* dx) {
   auto context = LookupDC(dc);
   if (context == nullptr || length > 0x7FFFFFFF || (text == nullptr && length > 0)) return FALSE;
-  return OutputText(*context, x, y, options, rect, text, length, dx);
+  return OutputText(*context, x, y, options, rect, SplitGbk(text, length), length, dx);
 }
 
-BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size) {
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, LPCWSTR text, UINT length,
+                 const INT* dx) {
   auto context = LookupDC(dc);
-  if (context == nullptr || size == nullptr || length < 0 || (text == nullptr && length > 0))
-    return FALSE;
+  if (context == nullptr || length > 0x7FFFFFFF || (text == nullptr && length > 0)) return FALSE;
+  return OutputText(*context, x, y, options, rect, SplitUtf16(text, length), length, dx);
+}
+
+namespace {
+
+BOOL TextExtent(HDC dc, std::vector<TextChar> chars, LPSIZE size) {
+  auto context = LookupDC(dc);
+  if (context == nullptr || size == nullptr) return FALSE;
   auto font = SelectedFont(*context);
   if (font == nullptr) return FALSE;
-  TextRun run = MeasureRun(*font, SplitGbk(text, static_cast<size_t>(length)));
+  TextRun run = MeasureRun(*font, std::move(chars));
   size->cx = run.width;
   size->cy = font->height();
   return TRUE;
+}
+
+}  // namespace
+
+BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size) {
+  if (length < 0 || (text == nullptr && length > 0)) return FALSE;
+  return TextExtent(dc, SplitGbk(text, static_cast<size_t>(length)), size);
+}
+
+BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int length, LPSIZE size) {
+  if (length < 0 || (text == nullptr && length > 0)) return FALSE;
+  return TextExtent(dc, SplitUtf16(text, static_cast<size_t>(length)), size);
 }
 
 BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics) {
