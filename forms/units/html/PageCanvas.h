@@ -17,7 +17,7 @@
 
 namespace forms::html {
 
-class PageCanvas : public litehtml::document_container {
+class PageCanvas final : public litehtml::document_container {
  public:
   PageCanvas();
   ~PageCanvas();

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -454,6 +455,18 @@ TEST_F(HtmlViewerTest, ARealPageIsDrawnWithItsPictureTextTableAndLinks) {
   EXPECT_GT(count([&](uint32_t p) { return near(p, 0xC00000); }), 50) << "the red words";
   EXPECT_GT(count([&](uint32_t p) { return p == 0x000000; }), 200) << "body text";
   EXPECT_GT(count([&](uint32_t p) { return near(p, 0x808080); }), 40) << "the table's borders";
+
+  // FontSize scales the page's base font: each larger choice makes the page taller, and a
+  // choice beyond the list is the largest.
+  std::vector<int> heights;
+  for (uint32_t choice : {0u, 1u, 2u, 3u, 4u, 9u}) {
+    forms::SetUnitProperty(window_, UnitIdOf(kViewer), forms::html::kHtmlFontSize, -1, choice, 0);
+    heights.push_back(Viewer()->DocumentHeight());
+  }
+  EXPECT_TRUE(std::is_sorted(heights.begin(), heights.end())) << ::testing::PrintToString(heights);
+  EXPECT_LT(heights[0], heights[4]);
+  EXPECT_EQ(heights[5], heights[4]);
+  EXPECT_EQ(GetUnitProperty(window_, UnitIdOf(kViewer), forms::html::kHtmlFontSize, -1), 4);
 }
 
 TEST_F(HtmlViewerTest, LocalPagesMayLinkToLocalFiles) {
