@@ -287,5 +287,19 @@ TEST_F(DllBindingTest, MissingModuleOrExportEndsTheProgramNamingThem) {
   }
 }
 
+TEST_F(DllBindingTest, AnIndexOutsideTheTableEndsTheProgramInsteadOfReadingPastIt) {
+  for (int32_t index : {1, -1}) {
+    EXPECT_EXIT(
+        {
+          Start({{"", "GetPixel"}});
+          CallDllCommand(index, 12);
+          std::fputs("CALLED\n", stderr);
+        },
+        ExitedWithCode(255),
+        AllOf(HasSubstr("错误信息：无法找到指定DLL库文件中的输出命令“”"),
+              Not(HasSubstr("CALLED"))));
+  }
+}
+
 }  // namespace
 }  // namespace rt
