@@ -1,7 +1,7 @@
 // The program's own DLL-command table, called the way the application calls it: every
 // declaration binds to the export it was written for with a matching argument size, the
-// code-page and window-capture calls give what the platform gives directly, and the skin
-// library's file is found beside the program.
+// code-page calls convert as the translator needs, and the skin library's file is found
+// beside the program.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -13,9 +13,7 @@
 
 #include "libraries/ProgramDllCommands.h"
 #include "platform/kernel32.h"
-#include "platform/testing/InputAutomation.h"
 #include "runtime/RuntimeState.h"
-#include "runtime/calls/ServiceTable.h"
 #include "runtime/dll/DllBinding.h"
 #include "runtime/values/ValueBlocks.h"
 #include "tests/common/Gbk.h"
@@ -39,10 +37,6 @@ struct ByteSet {
   uint8_t* Bytes() { return block.data() + rt::kByteSetHeader; }
   size_t Size() const { return block.size() - rt::kByteSetHeader; }
 };
-
-int32_t Word(HANDLE h) {
-  return static_cast<int32_t>(reinterpret_cast<intptr_t>(h));
-}
 
 class ProgramDllCommandsTest : public ::testing::Test {
  protected:
@@ -128,57 +122,6 @@ TEST_F(ProgramDllCommandsTest, TextBecomesUtf8ThroughTheCodePageDeclarations) {
             std::string("\xE4\xB8\xAD"
                         "ab\0",
                         6));
-}
-
-TEST_F(ProgramDllCommandsTest, WindowCaptureThroughTheDeclarationsMatchesTheWindowsPixels) {
-  rt::LoadStartupWindow(kStartWindow);
-  const auto handle =
-      reinterpret_cast<HWND>(rt::RuntimeNotify(2037, rt::RuntimeNotify(2006, kStartWindow, 0), 0));
-  const platform::testing::Image shown = platform::testing::CaptureWindow(handle);
-  const int32_t window = Word(handle);
-  EXPECT_EQ(dll::IsWindow(0), 0);
-  ASSERT_NE(dll::IsWindow(window), 0);
-
-  RECT r{};
-  dll::GetWindowRect(window, &r);
-  const int32_t w = r.right - r.left;
-  const int32_t h = r.bottom - r.top;
-  ASSERT_EQ(w, shown.width);
-  ASSERT_EQ(h, shown.height);
-  const int32_t screen = dll::CaptureGetDC(0);
-  const int32_t mem = dll::CaptureCreateCompatibleDC(screen);
-  const int32_t bmp = dll::CaptureCreateCompatibleBitmap(screen, w, h);
-  const int32_t old = dll::CaptureSelectObject(mem, bmp);
-  ASSERT_NE(dll::PrintWindow(window, mem, 0), 0);
-
-  BITMAP bitmap{};
-  EXPECT_EQ(dll::GetObjectA(bmp, sizeof(BITMAP), &bitmap), static_cast<int32_t>(sizeof(BITMAP)));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = 40;
-  dll::GetDIBitsFormat(mem, bmp, 0, 0, 0, &info, 0);
-  ASSERT_EQ(info.bmiHeader.biBitCount, 32);
-  info.bmiHeader.biCompression = 0;
-  ByteSet rows(info.bmiHeader.biSizeImage);
-  EXPECT_EQ(dll::GetDIBitsRows(mem, bmp, 0, bitmap.bmHeight, rows.Arg(), &info, 0), h);
-  ByteSet header(40);
-  dll::CopyHeaderToBytes(header.Arg(), &info, 40);
-  EXPECT_EQ(std::memcmp(header.Bytes(), &info.bmiHeader, 40), 0);
-
-  dll::CaptureSelectObject(mem, old);
-  EXPECT_NE(dll::CaptureDeleteObject(bmp), 0);
-  EXPECT_NE(dll::CaptureDeleteDC(mem), 0);
-  EXPECT_EQ(dll::CaptureReleaseDC(0, screen), 1);
-
-  // Bottom-up rows of B, G, R, X against the window's own surface.
-  int mismatches = 0;
-  for (int y = 0; y < h; ++y) {
-    const uint8_t* row = rows.Bytes() + static_cast<size_t>(h - 1 - y) * w * 4;
-    for (int x = 0; x < w; ++x) {
-      const uint32_t rgb = row[x * 4] | (row[x * 4 + 1] << 8) | (row[x * 4 + 2] << 16);
-      if (rgb != (shown.At(x, y) & 0xFFFFFF)) ++mismatches;
-    }
-  }
-  EXPECT_EQ(mismatches, 0);
 }
 
 TEST_F(ProgramDllCommandsTest, SkinLibraryIsTakenFromTheRunDirectoryBeforeTheProgramDirectory) {
