@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "forms/events/PreTranslate.h"
+
 namespace forms {
 
 namespace {
@@ -140,22 +142,27 @@ class EditBoxUnit : public ControlUnit {
 
  private:
   // An input method hands over a committed phrase as characters queued one behind the
-  // other, a typed key as one character at a time: while more characters wait, the
-  // changes they make are held and raised as one after the last.
+  // other, a typed key as one character at a time. The characters of a run are taken
+  // here, each through the window's pre-translation as the loop would, and their changes
+  // are raised as one; a character a handler swallows then cannot leave the change held.
   LRESULT OnChar(WPARAM wParam, LPARAM lParam) {
+    if (inRun_) return Default(WM_CHAR, wParam, lParam);
+    HWND h = Handle();
     MSG next;
-    const bool more = PeekMessageA(&next, Handle(), WM_CHAR, WM_CHAR, PM_NOREMOVE) != FALSE;
-    if (more) holding_ = true;
+    inRun_ = PeekMessageA(&next, h, WM_CHAR, WM_CHAR, PM_NOREMOVE) != FALSE;
     LRESULT r = Default(WM_CHAR, wParam, lParam);
-    if (!more && holding_) {
-      holding_ = false;
-      if (std::exchange(heldChange_, false)) RaiseEvent(kEditChanged);
+    while (inRun_ && IsWindow(h) && PeekMessageA(&next, h, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+      if (!PreTranslateMessage(&next)) DispatchMessageA(&next);
     }
+    // A handler may have destroyed the box, and this object with it.
+    if (!IsWindow(h)) return r;
+    inRun_ = false;
+    if (std::exchange(heldChange_, false)) RaiseEvent(kEditChanged);
     return r;
   }
 
   void Changed() {
-    if (holding_) {
+    if (inRun_) {
       heldChange_ = true;
     } else {
       RaiseEvent(kEditChanged);
@@ -199,7 +206,7 @@ class EditBoxUnit : public ControlUnit {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
 
-  bool holding_ = false;
+  bool inRun_ = false;
   bool heldChange_ = false;
 };
 

@@ -28,10 +28,10 @@ class EditBoxTest : public UnitsTest {
       forms::TypeBlock b = DefaultBlock(forms::kTypeEditBox);
       b.SetText(forms::kEditContent, "abc");
       if (setup) setup(b);
-      AddTypedUnit(form, kEdit, b, {10, 10, 210, 34}).bindings = {{0, Offset(4)}};
+      AddTypedUnit(form, kEdit, b, {10, 10, 210, 34}).bindings = {{0, Offset(4)}, {-11, Offset(8)}};
     });
   }
-  static size_t Changes() { return Lines({"handler 4"}).size(); }
+  static size_t Changes() { return Lines({"handler 4 "}).size(); }
 };
 
 TEST_F(EditBoxTest, EveryWayOfChangingTheContentRaisesTheChangeEventOnce) {
@@ -52,6 +52,15 @@ TEST_F(EditBoxTest, EveryWayOfChangingTheContentRaisesTheChangeEventOnce) {
       {"backspace", [](EditBoxTest&) { pt::PressKey(VK_BACK); }, "ab", 1},
       {"a committed phrase", [](EditBoxTest&) { ASSERT_TRUE(pt::TypeUtf8(kPhraseUtf8)); },
        "abc\xC4\xE3\xBA\xC3\xCA\xC0\xBD\xE7", 1},
+      {"a phrase whose last character a handler swallows",
+       [](EditBoxTest&) {
+         ScriptAction(8, [] {
+           const bool z = Journal().back().find("(122)") != std::string::npos;
+           ScriptResult(8, z ? std::optional<uint64_t>(0) : std::nullopt);
+         });
+         ASSERT_TRUE(pt::TypeUtf8("wxyz"));
+       },
+       "abcwxy", 1},
       {"one Chinese character", [](EditBoxTest&) { pt::TypeGbk("\xC4\xE3"); }, "abc\xC4\xE3", 1},
       {"paste",
        [](EditBoxTest&) {
