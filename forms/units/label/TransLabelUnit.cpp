@@ -39,6 +39,15 @@ class TransLabelUnit : public ControlUnit {
     if (property == kTransLabelCaption) {
       SetWindowTextA(Handle(), Properties().Text(kTransLabelCaption).c_str());
     }
+    // A parent that does not clip its children draws under the label itself; it must
+    // draw there again, or the old caption would stay under the new one.
+    HWND parent = GetParent(Handle());
+    if (parent != nullptr) {
+      RECT under{};
+      GetWindowRect(Handle(), &under);
+      MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&under), 2);
+      InvalidateRect(parent, &under, TRUE);
+    }
     InvalidateRect(Handle(), nullptr, FALSE);
     return 0;
   }

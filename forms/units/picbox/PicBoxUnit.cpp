@@ -13,8 +13,10 @@ UnitObject* CreatePicBox(const UnitCreateArgs& args) {
   if (!block || !EnsureUnitClass(kPicBoxClass)) return nullptr;
   const BoxBorderStyles border = BorderStyles(block->Word(kPicBoxBorder));
   auto* unit = new PicBoxUnit(args.windowId, args.unitId, std::move(*block));
-  UnitObject* made =
-      CreateControlWindow(args, kPicBoxClass, "", border.style, border.exStyle, unit);
+  // Units on the box (transparent labels over the picture) are not painted over; they ask
+  // the box to print itself under them.
+  UnitObject* made = CreateControlWindow(args, kPicBoxClass, "", border.style | WS_CLIPCHILDREN,
+                                         border.exStyle, unit);
   if (made != nullptr) unit->Start();
   return made;
 }
@@ -68,6 +70,9 @@ LRESULT PicBoxUnit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 1;
     case WM_PAINT:
       pic::PictureBoxPaint(box_);
+      return 0;
+    case WM_PRINTCLIENT:
+      pic::PaintPictureBox(box_, reinterpret_cast<HDC>(wParam));
       return 0;
     case WM_SIZE:
       // Every display mode but the first depends on the size.

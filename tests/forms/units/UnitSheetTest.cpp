@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
+#include <set>
 
 #include "forms/data/FormData.h"
 #include "forms/units/UnitTypes.h"
@@ -41,22 +43,39 @@ constexpr uint32_t kPasswordBox = 0x16000505;
 constexpr uint32_t kInsideEdit = 0x16000603;
 constexpr uint32_t kGroupBox = 0x16000601;
 constexpr uint32_t kTransOverLabel = 0x16000301;
+constexpr uint32_t kTransOverPicture = 0x16000805;
 
-class UnitSheetTest : public UnitsTest {};
+constexpr uint32_t kTypes[] = {
+    forms::kTypeLabel,     forms::kTypeTransLabel, forms::kTypeButton,     forms::kTypeEditBox,
+    forms::kTypePicBox,    forms::kTypeGroupBox,   forms::kTypeTimer,      forms::kTypeProcessBar,
+    forms::kTypeSliderBar, forms::kTypeHScrollBar, forms::kTypeVScrollBar, forms::kTypeStatusBar,
+    forms::kTypeCommonDlg,
+};
+
+class UnitSheetTest : public UnitsTest {
+ protected:
+  void SetUp() override {
+    UnitsTest::SetUp();
+    for (uint32_t type : kTypes) RegisterStandardUnitType(type);
+  }
+};
 
 TEST_F(UnitSheetTest, EveryUnitLoadsLiveWithWhatItsSourceSays) {
   ASSERT_TRUE(forms::ReadFormData(kFormData, kFormDataSize, kHandlerTable, kHandlerCount));
   ASSERT_TRUE(Load(kSheet));
   Pump();
   forms::FormTemplate& form = Template(kSheet);
-  ASSERT_GT(form.UnitCount(), 20u);
+  std::set<uint32_t> present;
   for (size_t i = 1; i < form.UnitCount(); ++i) {
     const uint32_t type = form.Unit(i).Type();
+    present.insert(type);
     forms::UnitObject* unit = forms::LiveUnit(form, i);
     ASSERT_NE(unit, nullptr) << "entry " << i << " type " << std::hex << type;
     const bool nonVisual = forms::TypeHasState(forms::FindUnitType(type), 0x8000);
     EXPECT_EQ(IsWindowVisible(unit->Handle()) != FALSE, !nonVisual) << "entry " << i;
   }
+
+  EXPECT_EQ(present, std::set<uint32_t>(std::begin(kTypes), std::end(kTypes)));
 
   // The source's values arrive through the type blocks: a clamped alignment, a password
   // box, a unit inside its group box.
@@ -64,6 +83,15 @@ TEST_F(UnitSheetTest, EveryUnitLoadsLiveWithWhatItsSourceSays) {
   EXPECT_EQ(GetWindowLongA(right, GWL_STYLE) & BS_CENTER, static_cast<LONG>(BS_RIGHT));
   EXPECT_EQ(SendMessageA(UnitHandle(kSheet, kPasswordBox), EM_GETPASSWORDCHAR, 0, 0), '*');
   EXPECT_EQ(GetParent(UnitHandle(kSheet, kInsideEdit)), UnitHandle(kSheet, kGroupBox));
+
+  // A transparent label on a picture box shows the picture round its caption.
+  pt::Image onPicture = pt::CaptureWindow(UnitHandle(kSheet, kTransOverPicture));
+  int pictureColours = 0;  // the disc's orange and blue, stretched
+  for (uint32_t pixel : onPicture.pixels) {
+    pixel &= 0xFFFFFF;
+    pictureColours += pixel == 0xFA961E || pixel == 0x1450C8 ? 1 : 0;
+  }
+  EXPECT_GT(pictureColours, static_cast<int>(onPicture.pixels.size() * 3 / 4));
 
   g_clicks = g_presses = 0;
   ASSERT_TRUE(pt::ClickInWindow(UnitHandle(kSheet, 0x16000401), {10, 10}));
