@@ -132,6 +132,35 @@ TEST_F(WavePlayerTest, ProgramEndStopsLoopingSoundsAndWaitsForThem) {
   for (const PlayedDevice& device : audio.Devices()) EXPECT_FALSE(device.open);
 }
 
+TEST_F(WavePlayerTest, ConformanceFilesPlayTheirDataChunkOrAreRefused) {
+  struct Case {
+    const char* name;
+    size_t dataOffset;  // 0: refused
+    size_t dataBytes;
+  };
+  const Case cases[] = {{"pcmwaveformat-8bit-44100Hz-mono.wav", 44, 4},
+                        {"waveformatex-16bit-44100Hz-stereo.wav", 46, 16},
+                        {"pcmwaveformat-16bit-44100Hz-mono-extra.wav", 78, 8},
+                        {"waveformatex-8bit-11025Hz-mono.wav", 46, 4},
+                        {"oom-48ae4cd061ff8578ad3f23dc87624bd365cf5216.wav", 0, 0}};
+  size_t played = 0;
+  for (const Case& c : cases) {
+    std::vector<uint8_t> bytes;
+    if (!ReadFile(TestdataDir() + "/wav/" + c.name, &bytes)) GTEST_SKIP() << "no test data";
+    ASSERT_EQ(Play(bytes), c.dataOffset != 0 ? 1 : 0) << c.name;
+    if (c.dataOffset == 0) continue;
+    ASSERT_TRUE(audio.WaitUntil([&](const auto& d) {
+      return d.size() == played + 1 && d.back().queuedBytes == c.dataBytes;
+    }));
+    platform::kernel::AdvanceVirtualClock(100);
+    ASSERT_TRUE(snd::WaitForWavePlayersToEnd(20000)) << c.name;
+    const std::vector<uint8_t> expected(bytes.begin() + c.dataOffset,
+                                        bytes.begin() + c.dataOffset + c.dataBytes);
+    EXPECT_EQ(audio.Devices()[played].played, expected) << c.name;
+    ++played;
+  }
+}
+
 TEST_F(WavePlayerTest, RefusedDataPlaysNothing) {
   const std::vector<uint8_t> wav = MakeWav(Ramp(100));
   std::vector<uint8_t> noData = MakeWav({});
