@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
 
+#include "app/filters/GdiPixelSurface.h"
 #include "commands/numeric/NumericCommands.h"
 #include "runtime/calls/CommandCall.h"
 
@@ -29,6 +31,20 @@ PixelColor EachChannel(const PixelColor& p, const PixelColor& q, F f) {
   return {f(p.red, q.red), f(p.green, q.green), f(p.blue, q.blue)};
 }
 
+// Reads and writes on the concrete surface type, so that the per-pixel calls of a final
+// surface class are direct calls rather than virtual ones.
+template <typename S>
+PixelColor Read(S& s, int32_t x, int32_t y) {
+  const uint32_t v = s.GetRaw(x, y);
+  return {static_cast<int32_t>(v & 0xFF), static_cast<int32_t>((v >> 8) & 0xFF),
+          static_cast<int32_t>((v >> 16) & 0xFF)};
+}
+
+template <typename S>
+void Write(S& s, int32_t x, int32_t y, const PixelColor& c) {
+  s.SetRaw(x, y, ColorOf(c.red, c.green, c.blue));
+}
+
 int32_t ClampChannel(int32_t v) {
   return v >= 256 ? 255 : (v < 0 ? 0 : v);
 }
@@ -41,118 +57,119 @@ int32_t Aqua(int32_t a, int32_t b) {
   return T(static_cast<double>(T(static_cast<double>(a) - b) ^ 2) / 125);
 }
 
-void Grey(PixelSurface& s, int32_t x, int32_t y, int32_t g) {
+template <typename S>
+void Grey(S& s, int32_t x, int32_t y, int32_t g) {
   s.SetRaw(x, y, ColorOf(g, g, g));
 }
 
-int32_t RawSigned(PixelSurface& s, int32_t x, int32_t y) {
+template <typename S>
+int32_t RawSigned(S& s, int32_t x, int32_t y) {
   return static_cast<int32_t>(s.GetRaw(x, y));
 }
 
-void FilterPixel(FilterKind kind, PixelSurface& s, FilterRandom& random, int32_t x, int32_t y) {
+template <typename S>
+[[gnu::always_inline]] inline void FilterPixel(FilterKind kind, S& s, FilterRandom& random,
+                                               int32_t x, int32_t y) {
   switch (kind) {
     case FilterKind::kEmboss: {
-      const PixelColor p = ReadPixel(s, x, y), q = ReadPixel(s, x + 1, y + 1);
-      WritePixel(s, x, y,
-                 EachChannel(p, q, [](double c, double d) { return T(std::fabs(c - d + 128)); }));
+      const PixelColor p = Read(s, x, y), q = Read(s, x + 1, y + 1);
+      Write(s, x, y,
+            EachChannel(p, q, [](double c, double d) { return T(std::fabs(c - d + 128)); }));
       return;
     }
     case FilterKind::kSharpen: {
-      const PixelColor p = ReadPixel(s, x, y), q = ReadPixel(s, x - 1, y - 1);
-      WritePixel(s, x, y, EachChannel(p, q, [](double c, double d) {
-                   return ClampChannel(T(c + c * 0.5 - d));
-                 }));
+      const PixelColor p = Read(s, x, y), q = Read(s, x - 1, y - 1);
+      Write(s, x, y,
+            EachChannel(p, q, [](double c, double d) { return ClampChannel(T(c + c * 0.5 - d)); }));
       return;
     }
     case FilterKind::kDiffuse: {
       const int32_t d0 = random.Between(2, 5);
       const int32_t d1 = random.Between(2, 5);
       const int32_t d2 = random.Between(2, 5);
-      WritePixel(s, x, y,
-                 {ReadPixel(s, x, y + d0).red, ReadPixel(s, x + d1, y).green,
-                  ReadPixel(s, x + d2, y + d2).blue});
+      Write(s, x, y,
+            {Read(s, x, y + d0).red, Read(s, x + d1, y).green, Read(s, x + d2, y + d2).blue});
       return;
     }
     case FilterKind::kRects: {
       const double c0 = RawSigned(s, x, y), c1 = RawSigned(s, x + 1, y),
                    c2 = RawSigned(s, x - 1, y), c3 = RawSigned(s, x, y + 1),
                    c4 = RawSigned(s, x, y - 1);
-      WriteRawPixel(s, x, y, T(std::fabs(c0) - std::fabs(c1 + c2 + c3 + c4) / 4));
+      s.SetRaw(x, y, static_cast<uint32_t>(T(std::fabs(c0) - std::fabs(c1 + c2 + c3 + c4) / 4)));
       return;
     }
     case FilterKind::kBrightness: {
-      const PixelColor p = ReadPixel(s, x, y);
+      const PixelColor p = Read(s, x, y);
       const double a = std::trunc((static_cast<double>(p.red) + p.green + p.blue) / 3);
-      WritePixel(s, x, y, EachChannel(p, [a](double c) { return T(std::fabs(c + a)); }));
+      Write(s, x, y, EachChannel(p, [a](double c) { return T(std::fabs(c + a)); }));
       return;
     }
     case FilterKind::kIce: {
-      const PixelColor p = ReadPixel(s, x, y);
+      const PixelColor p = Read(s, x, y);
       const double r = p.red, g = p.green, b = p.blue;
-      WritePixel(s, x, y,
-                 {T(std::fabs((r - g - b) * 1.5)), T(std::fabs((g - b - r) * 1.5)),
-                  T(std::fabs((b - r - g) * 1.5))});
+      Write(s, x, y,
+            {T(std::fabs((r - g - b) * 1.5)), T(std::fabs((g - b - r) * 1.5)),
+             T(std::fabs((b - r - g) * 1.5))});
       return;
     }
     case FilterKind::kDark: {
-      const PixelColor p = ReadPixel(s, x, y);
-      WritePixel(s, x, y, EachChannel(p, [](double c) { return T(std::fabs(c - 64)); }));
+      const PixelColor p = Read(s, x, y);
+      Write(s, x, y, EachChannel(p, [](double c) { return T(std::fabs(c - 64)); }));
       return;
     }
     case FilterKind::kHeat: {
-      const PixelColor p = ReadPixel(s, x, y);
+      const PixelColor p = Read(s, x, y);
       const double r = p.red, g = p.green, b = p.blue;
-      WritePixel(s, x, y,
-                 {T(std::fabs((p.red ^ 2) / (b + g + 10) * 128)),
-                  T(std::fabs((p.green ^ 2) / (r + b + 10) * 128)),
-                  T(std::fabs((p.blue ^ 2) / (g + r + 10) * 128))});
+      Write(s, x, y,
+            {T(std::fabs((p.red ^ 2) / (b + g + 10) * 128)),
+             T(std::fabs((p.green ^ 2) / (r + b + 10) * 128)),
+             T(std::fabs((p.blue ^ 2) / (g + r + 10) * 128))});
       return;
     }
     case FilterKind::kStrange: {
-      const PixelColor p = ReadPixel(s, x, y);
-      WritePixel(s, x, y,
-                 {Strange(p.green, p.blue), Strange(p.red, p.blue), Strange(p.red, p.green)});
+      const PixelColor p = Read(s, x, y);
+      Write(s, x, y, {Strange(p.green, p.blue), Strange(p.red, p.blue), Strange(p.red, p.green)});
       return;
     }
     case FilterKind::kAqua: {
-      const PixelColor p = ReadPixel(s, x, y);
-      WritePixel(s, x, y, {Aqua(p.green, p.blue), Aqua(p.red, p.blue), Aqua(p.red, p.green)});
+      const PixelColor p = Read(s, x, y);
+      Write(s, x, y, {Aqua(p.green, p.blue), Aqua(p.red, p.blue), Aqua(p.red, p.green)});
       return;
     }
     case FilterKind::kNight: {
-      const PixelColor p = ReadPixel(s, x, y);
-      WritePixel(s, x, y, EachChannel(p, [](double c) { return T(std::fabs(c * c / 256)); }));
+      const PixelColor p = Read(s, x, y);
+      Write(s, x, y, EachChannel(p, [](double c) { return T(std::fabs(c * c / 256)); }));
       return;
     }
     case FilterKind::kAfrika: {
       // Each line reads the fields the lines before it replaced.
-      PixelColor p = ReadPixel(s, x, y);
+      PixelColor p = Read(s, x, y);
       p.red = T(std::fabs(static_cast<double>(p.green) * p.blue / 256));
       p.green = T(std::fabs(static_cast<double>(p.blue) * p.red / 256));
       p.blue = T(std::fabs(static_cast<double>(p.red) * p.green / 256));
-      WritePixel(s, x, y, p);
+      Write(s, x, y, p);
       return;
     }
     case FilterKind::kBlur: {
       double sum[3] = {0, 0, 0};
       for (int32_t dx = -1; dx <= 1; ++dx) {
         for (int32_t dy = -1; dy <= 1; ++dy) {
-          const PixelColor n = ReadPixel(s, x + dx, y + dy);
+          const PixelColor n = Read(s, x + dx, y + dy);
           sum[0] += n.red;
           sum[1] += n.green;
           sum[2] += n.blue;
         }
       }
-      WritePixel(s, x, y, {T(sum[0] / 10), T(sum[1] / 10), T(sum[2] / 10)});
+      Write(s, x, y, {T(sum[0] / 10), T(sum[1] / 10), T(sum[2] / 10)});
       return;
     }
     case FilterKind::kGreyscale: {
-      const PixelColor p = ReadPixel(s, x, y);
+      const PixelColor p = Read(s, x, y);
       Grey(s, x, y, T(p.red * 0.3 + p.green * 0.59 + p.blue * 0.11));
       return;
     }
     case FilterKind::kComic: {
-      PixelColor p = ReadPixel(s, x, y);
+      PixelColor p = Read(s, x, y);
       const double r = p.red, g = p.green, b = p.blue;
       p.red = T(std::fabs(r * (g - b + g + r)) / 256);
       p.green = T(std::fabs(p.red * (b - g + b + p.red)) / 256);
@@ -161,7 +178,7 @@ void FilterPixel(FilterKind kind, PixelSurface& s, FilterRandom& random, int32_t
       return;
     }
     case FilterKind::kBlackAndWhite: {
-      const PixelColor p = ReadPixel(s, x, y);
+      const PixelColor p = Read(s, x, y);
       const bool dark = p.red < 200 && p.green < 200 && p.blue < 200;
       s.SetRaw(x, y, dark ? 0 : 0xFFFFFF);
       return;
@@ -192,16 +209,41 @@ int32_t RuntimeRandom::Between(int32_t low, int32_t high) {
       rt::Call(cmd::RandomInt, {rt::Arg::Int(low), rt::Arg::Int(high)}).Low());
 }
 
-void RunFilterPass(FilterKind kind, PixelSurface& surface, FilterRandom& random,
-                   const ColumnDone& columnDone) {
+namespace {
+
+// One loop per filter and surface type: the filter's switch folds away inside it.
+template <FilterKind K, typename S>
+void Pass(S& surface, FilterRandom& random, const ColumnDone& columnDone) {
   const int32_t w = surface.Width();
   const int32_t h = surface.Height();
-  if (kind == FilterKind::kDiffuse) random.SeedFromClock();
+  if (K == FilterKind::kDiffuse) random.SeedFromClock();
   for (int32_t x = 0; x <= w; ++x) {
-    for (int32_t y = 0; y <= h; ++y) FilterPixel(kind, surface, random, x, y);
+    for (int32_t y = 0; y <= h; ++y) FilterPixel(K, surface, random, x, y);
     // A box of width 0 divides 0 by 0 here; the NaN truncates to 0.
     if (columnDone) columnDone(TruncateLow32(static_cast<double>(x) / w * 100));
   }
+}
+
+template <typename S, size_t... I>
+void PassOn(FilterKind kind, S& surface, FilterRandom& random, const ColumnDone& columnDone,
+            std::index_sequence<I...>) {
+  using Loop = void (*)(S&, FilterRandom&, const ColumnDone&);
+  static constexpr Loop kLoops[] = {&Pass<static_cast<FilterKind>(I), S>...};
+  kLoops[static_cast<size_t>(kind)](surface, random, columnDone);
+}
+
+}  // namespace
+
+void RunFilterPass(FilterKind kind, PixelSurface& surface, FilterRandom& random,
+                   const ColumnDone& columnDone) {
+  if (static_cast<size_t>(kind) >= static_cast<size_t>(kFilterCount)) return;
+  constexpr auto kAll = std::make_index_sequence<kFilterCount>();
+  if (auto* gdi = dynamic_cast<GdiPixelSurface*>(&surface))
+    PassOn(kind, *gdi, random, columnDone, kAll);
+  else if (auto* memory = dynamic_cast<MemoryPixelSurface*>(&surface))
+    PassOn(kind, *memory, random, columnDone, kAll);
+  else
+    PassOn(kind, surface, random, columnDone, kAll);
 }
 
 }  // namespace app

@@ -28,17 +28,4 @@ MemoryPixelSurface::MemoryPixelSurface(int32_t width, int32_t height, uint32_t f
       height_(std::max(height, 0)),
       pixels_(static_cast<size_t>(width_) * static_cast<size_t>(height_), fill & 0xFFFFFF) {}
 
-uint32_t MemoryPixelSurface::GetRaw(int32_t x, int32_t y) {
-  if (!Inside(x, y)) return kInvalidColor;
-  return pixels_[static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)];
-}
-
-void MemoryPixelSurface::SetRaw(int32_t x, int32_t y, uint32_t color) {
-  if (!Inside(x, y)) return;
-  // Like the platform's pixel write: the top byte would mark a palette-relative colour,
-  // which without a palette is plain RGB.
-  pixels_[static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x)] =
-      color & 0xFFFFFF;
-}
-
 }  // namespace app

@@ -4,6 +4,7 @@
 // colours are 0x00BBGGRR, a read outside the picture gives 0xFFFFFFFF, a write outside it
 // is dropped.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -39,12 +40,21 @@ class MemoryPixelSurface final : public PixelSurface {
   MemoryPixelSurface(int32_t width, int32_t height, uint32_t fill = 0);
   int32_t Width() const override { return width_; }
   int32_t Height() const override { return height_; }
-  uint32_t GetRaw(int32_t x, int32_t y) override;
-  void SetRaw(int32_t x, int32_t y, uint32_t color) override;
+  uint32_t GetRaw(int32_t x, int32_t y) override {
+    return Inside(x, y) ? pixels_[Index(x, y)] : kInvalidColor;
+  }
+  // Like the platform's pixel write: the top byte would mark a palette-relative colour,
+  // which without a palette is plain RGB.
+  void SetRaw(int32_t x, int32_t y, uint32_t color) override {
+    if (Inside(x, y)) pixels_[Index(x, y)] = color & 0xFFFFFF;
+  }
   const std::vector<uint32_t>& Pixels() const { return pixels_; }
 
  private:
   bool Inside(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+  size_t Index(int32_t x, int32_t y) const {
+    return static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x);
+  }
   int32_t width_;
   int32_t height_;
   std::vector<uint32_t> pixels_;  // row by row

@@ -197,7 +197,21 @@ TEST(FilterPassTest, RuntimeRandomStaysWithinItsBounds) {
   EXPECT_TRUE(seen[2] && seen[3] && seen[4] && seen[5]);
 }
 
-// The same pass through GetPixel and SetPixel on a bitmap leaves what it leaves in memory.
+// A surface type the pass does not know, so it goes through the virtual calls.
+class ForwardingSurface final : public app::PixelSurface {
+ public:
+  explicit ForwardingSurface(PixelSurface& inner) : inner_(inner) {}
+  int32_t Width() const override { return inner_.Width(); }
+  int32_t Height() const override { return inner_.Height(); }
+  uint32_t GetRaw(int32_t x, int32_t y) override { return inner_.GetRaw(x, y); }
+  void SetRaw(int32_t x, int32_t y, uint32_t c) override { inner_.SetRaw(x, y, c); }
+
+ private:
+  PixelSurface& inner_;
+};
+
+// The same pass through GetPixel and SetPixel on a bitmap, and through a surface of a type
+// the pass does not know, leaves what it leaves in memory.
 TEST(FilterPassTest, DeviceContextSurfaceMatchesMemory) {
   const int32_t w = 5, h = 4;
   HDC dc = CreateCompatibleDC(nullptr);
@@ -205,17 +219,21 @@ TEST(FilterPassTest, DeviceContextSurfaceMatchesMemory) {
   HGDIOBJ previous = SelectObject(dc, bitmap);
   for (int k = 0; k < app::kFilterCount; ++k) {
     const auto kind = static_cast<FilterKind>(k);
-    MemoryPixelSurface memory(w, h);
+    MemoryPixelSurface memory(w, h), forwarded(w, h);
     for (int32_t y = 0; y < h; ++y)
       for (int32_t x = 0; x < w; ++x) {
         const uint32_t c = Raw({40 * x + 3 * y, 255 - 50 * y, (60 * x * y) & 0xFF});
         memory.SetRaw(x, y, c);
+        forwarded.SetRaw(x, y, c);
         SetPixel(dc, x, y, c);
       }
     app::GdiPixelSurface gdi(dc, w, h);
-    ScriptedRandom r1({2, 5, 3, 4}), r2({2, 5, 3, 4});
+    ForwardingSurface generic(forwarded);
+    ScriptedRandom r1({2, 5, 3, 4}), r2({2, 5, 3, 4}), r3({2, 5, 3, 4});
     app::RunFilterPass(kind, memory, r1);
     app::RunFilterPass(kind, gdi, r2);
+    app::RunFilterPass(kind, generic, r3);
+    EXPECT_EQ(forwarded.Pixels(), memory.Pixels()) << app::FilterName(kind);
     for (int32_t y = 0; y < h; ++y)
       for (int32_t x = 0; x < w; ++x)
         ASSERT_EQ(GetPixel(dc, x, y), memory.GetRaw(x, y)) << app::FilterName(kind) << x << y;
