@@ -184,19 +184,6 @@ TEST(FilterPassTest, TruncationKeepsTheLowHalfOfA64BitResult) {
   EXPECT_EQ(app::TruncateLow32(1e30), 0);
 }
 
-TEST(FilterPassTest, RuntimeRandomStaysWithinItsBounds) {
-  app::RuntimeRandom random;
-  random.SeedFromClock();
-  bool seen[6] = {};
-  for (int i = 0; i < 400; ++i) {
-    const int32_t v = random.Between(2, 5);
-    ASSERT_GE(v, 2);
-    ASSERT_LE(v, 5);
-    seen[v] = true;
-  }
-  EXPECT_TRUE(seen[2] && seen[3] && seen[4] && seen[5]);
-}
-
 // A surface type the pass does not know, so it goes through the virtual calls.
 class ForwardingSurface final : public app::PixelSurface {
  public:
