@@ -2,6 +2,7 @@
 
 #include "forms/data/UnitId.h"
 #include "forms/units/UnitBorders.h"
+#include "forms/units/label/TransLabelUnit.h"
 
 namespace forms {
 namespace {
@@ -59,6 +60,11 @@ int32_t PicBoxUnit::Apply(uint32_t property) {
       break;
     default:
       break;
+  }
+  // Transparent labels on the box show what it shows; a change under them is theirs too.
+  if (property == kPicBoxBackColor || property == kPicBoxPicture ||
+      property == kPicBoxDisplayMode) {
+    InvalidateWithLabelsOver(Handle());
   }
   return 0;
 }

@@ -9,6 +9,7 @@
 #include "forms/units/groupbox/GroupBoxUnit.h"
 #include "forms/units/label/LabelUnit.h"
 #include "forms/units/label/TransLabelUnit.h"
+#include "forms/units/picbox/PicBoxUnit.h"
 #include "forms/units/window/WindowUnit.h"
 #include "platform/testing/InputAutomation.h"
 #include "platform/testing/MessageLoop.h"
@@ -118,6 +119,24 @@ TEST_F(LabelTest, TransparentLabelShowsWhatLiesBelowAndTakesPresses) {
   ASSERT_TRUE(pt::ClickInWindow(Unit(2), {5, 5}));
   Pump();
   EXPECT_THAT(Lines({"handler"}), ElementsAre("handler 5 (5,5,0) src u2"));
+}
+
+TEST_F(LabelTest, TransparentLabelOnAPictureBoxFollowsTheBox) {
+  LoadForm([](TestForm& form) {
+    forms::TypeBlock box = DefaultBlock(forms::kTypePicBox);
+    box.SetWord(forms::kPicBoxBackColor, kGreen);
+    forms::UnitRecordFields& boxRecord = AddTypedUnit(form, 3, box, {10, 10, 210, 110});
+    forms::TypeBlock label = DefaultBlock(forms::kTypeTransLabel);
+    label.SetText(forms::kTransLabelCaption, "");
+    forms::UnitRecordFields& labelRecord = AddTypedUnit(form, 2, label, {20, 20, 120, 60});
+    labelRecord.container = UnitIdOf(3);
+    boxRecord.children = {UnitIdOf(2)};
+  });
+  ASSERT_EQ(GetParent(Unit(2)), Unit(3));
+  EXPECT_EQ(pt::CaptureWindow(Unit(2)).ColorAt(50, 20), kGreen);
+  forms::SetUnitProperty(W, U(3), forms::kPicBoxBackColor, -1, kYellow, 0);
+  Pump();
+  EXPECT_EQ(pt::CaptureWindow(Unit(2)).ColorAt(50, 20), kYellow);
 }
 
 TEST_F(LabelTest, GroupBoxTakesPressesAndItsUnitsReportThroughIt) {
