@@ -97,18 +97,18 @@ TEST(SoundRecognition, PublicFilesAgreeWithSdlsWavReader) {
     SCOPED_TRACE(entry.path().filename().string());
     const std::string bytes = FileBytes(entry.path());
     const RecognisedSound sound = Recognise(bytes);
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wavFormat;
     Uint8* samples = nullptr;
     Uint32 length = 0;
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    if (SDL_LoadWAV_RW(rw, 1, &spec, &samples, &length) == nullptr) {
+    if (SDL_LoadWAV_RW(rw, 1, &wavFormat, &samples, &length) == nullptr) {
       // Files SDL refuses must at least not be taken for something they are not.
       EXPECT_NE(sound.format, SoundFormat::Midi);
       continue;
     }
     ASSERT_EQ(sound.format, SoundFormat::Wave);
     // SDL keeps whole sample frames of the data chunk; the located chunk holds them all.
-    const size_t frame = SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+    const size_t frame = SDL_AUDIO_BITSIZE(wavFormat.format) / 8 * wavFormat.channels;
     EXPECT_EQ(sound.dataSize / frame * frame, length);
     EXPECT_EQ(std::memcmp(bytes.data() + sound.dataOffset, samples, length), 0);
     SDL_FreeWAV(samples);
