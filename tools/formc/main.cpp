@@ -1,7 +1,9 @@
 // formc: compiles window sources into the program's form data.
-//   formc --namespace NS --handlers LIST --data OUT.bin --source OUT.cpp --header OUT.h
-//         --header-name INCLUDE [--depfile OUT.d] SOURCE.json...
+//   formc --namespace NS --handlers LIST [--handlers LIST...] --data OUT.bin --source OUT.cpp
+//         --header OUT.h --header-name INCLUDE [--depfile OUT.d] SOURCE.json...
+// Several handler lists make one table, in the order given.
 // Writes nothing and exits with 1 when a source cannot be compiled.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -42,10 +44,14 @@ std::string DepPath(const std::string& path) {
 
 int main(int argc, char** argv) {
   std::map<std::string, std::string> options;
+  std::vector<std::string> handlerLists;
   std::vector<std::string> sources;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg.rfind("--", 0) == 0 && i + 1 < argc) {
+    if (arg == "--handlers" && i + 1 < argc) {
+      handlerLists.push_back(argv[++i]);
+      options["handlers"] = handlerLists.back();
+    } else if (arg.rfind("--", 0) == 0 && i + 1 < argc) {
       options[arg.substr(2)] = argv[++i];
     } else {
       sources.push_back(arg);
@@ -59,7 +65,14 @@ int main(int argc, char** argv) {
     }
   }
   try {
-    auto handlers = formc::ParseHandlerList(ReadText(options["handlers"]), options["handlers"]);
+    std::vector<std::string> handlers;
+    for (const std::string& list : handlerLists) {
+      for (std::string& name : formc::ParseHandlerList(ReadText(list), list)) {
+        if (std::find(handlers.begin(), handlers.end(), name) != handlers.end())
+          throw formc::CompileError(list + ": handler '" + name + "' is listed twice");
+        handlers.push_back(std::move(name));
+      }
+    }
     std::vector<formc::SourceFile> files;
     for (const std::string& path : sources) files.push_back({path, ReadText(path)});
     formc::CompiledForms forms = formc::Compile(files, handlers);
