@@ -19,7 +19,7 @@ RULES = [
      re.compile(r"^(tests|bench)/.*\.(h|cc|cpp)$"), re.compile(r"\"/(var/)?tmp/")),
     ("a path of this machine",
      re.compile(r"^((tests|bench|fuzz|tools)/.*\.(h|cc|cpp|py)|README\.md|.*CMakeLists\.txt|.*\.cmake)$"),
-     re.compile(r"/(work|home|root)/")),
+     re.compile(r"(?<![}\w])/(work|home|root)/")),
 ]
 
 
