@@ -1,0 +1,211 @@
+// Cutting a rectangle out of BMP bytes. Every source is made here from a formula that gives
+// each pixel byte from its position counted from the top, so what the crop should hold is
+// known without reading its rows back through the code under test.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/capture/BmpCrop.h"
+#include "runtime/memory/RuntimeHeap.h"
+#include "runtime/values/ValueBlocks.h"
+
+namespace {
+
+int BytesPerPixel(int bpp) {
+  return bpp / 8;
+}
+int Stride(int width, int bpp) {
+  return (width * bpp + 31) / 32 * 4;
+}
+int DataOffset(int bpp) {
+  return bpp == 8 ? 1078 : 54;
+}
+
+// Byte k of the pixel at (x, y), y from the top.
+uint8_t PixelByte(int x, int y, int k) {
+  return static_cast<uint8_t>(x * 7 + y * 13 + k * 29 + 1);
+}
+uint8_t PaletteByte(int i) {
+  return static_cast<uint8_t>(i * 3 + 1);
+}
+
+void Put(std::vector<uint8_t>& f, size_t at, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) f[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+uint32_t Get(const uint8_t* p, int bytes) {
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
+  return v;
+}
+
+// A bottom-up BMP as a byte-set block (header words included).
+std::vector<uint8_t> SourceBlock(int bpp, int width, int height, uint32_t compression = 0) {
+  const int stride = Stride(width, bpp);
+  std::vector<uint8_t> f(static_cast<size_t>(DataOffset(bpp)) +
+                         static_cast<size_t>(stride) * height);
+  Put(f, 0, 0x4D42, 2);
+  Put(f, 2, static_cast<uint32_t>(f.size()), 4);
+  Put(f, 10, static_cast<uint32_t>(DataOffset(bpp)), 4);
+  Put(f, 14, 40, 4);
+  Put(f, 18, static_cast<uint32_t>(width), 4);
+  Put(f, 22, static_cast<uint32_t>(height), 4);
+  Put(f, 26, 1, 2);
+  Put(f, 28, static_cast<uint32_t>(bpp), 2);
+  Put(f, 30, compression, 4);
+  if (bpp == 8) {
+    for (int i = 0; i < 1024; ++i) f[54 + i] = PaletteByte(i);
+  }
+  const int b = BytesPerPixel(bpp);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      for (int k = 0; k < b; ++k) {
+        f[static_cast<size_t>(DataOffset(bpp) + (height - 1 - y) * stride + x * b + k)] =
+            PixelByte(x, y, k);
+      }
+    }
+  }
+  std::vector<uint8_t> block(rt::kByteSetHeader + f.size());
+  rt::WriteInt32(block.data(), 1);
+  rt::WriteInt32(block.data() + 4, static_cast<int32_t>(f.size()));
+  std::memcpy(block.data() + rt::kByteSetHeader, f.data(), f.size());
+  return block;
+}
+
+// Cuts the file part of a block to `length` bytes.
+void Truncate(std::vector<uint8_t>& block, size_t length) {
+  block.resize(rt::kByteSetHeader + length);
+  rt::WriteInt32(block.data() + 4, static_cast<int32_t>(length));
+}
+
+struct Crop {
+  void* block;
+  explicit Crop(void* b) : block(b) {}
+  ~Crop() { rt::FreeMem(block); }
+  Crop(const Crop&) = delete;
+  Crop& operator=(const Crop&) = delete;
+  rt::ByteSetView View() const { return rt::ViewByteSet(block); }
+};
+
+struct Case {
+  const char* name;
+  int bpp, sw, sh;
+  int x, y, w, h;
+  bool empty;
+  size_t truncateTo = 0;  // 0: the whole source
+};
+
+TEST(CaptureCropTest, CutsTheRectangleOrGivesNothing) {
+  const Case cases[] = {
+      {"24-bit inside", 24, 100, 50, 10, 5, 20, 10, false},
+      {"right and bottom edges reached", 24, 100, 50, 80, 40, 20, 10, false},
+      {"whole picture", 24, 13, 7, 0, 0, 13, 7, false},
+      {"one pixel too wide", 24, 100, 50, 81, 0, 20, 10, true},
+      {"one pixel too tall", 24, 100, 50, 0, 41, 20, 10, true},
+      {"left of the picture", 24, 100, 50, -1, 0, 20, 10, true},
+      {"above the picture", 24, 100, 50, 0, -1, 20, 10, true},
+      {"no width", 24, 100, 50, 0, 0, 0, 10, true},
+      {"no height", 24, 100, 50, 0, 0, 10, 0, true},
+      {"32-bit keeps its depth", 32, 9, 6, 3, 2, 5, 4, false},
+      {"16-bit with row padding", 16, 7, 5, 1, 1, 3, 3, false},
+      {"8-bit keeps its palette", 8, 11, 4, 2, 1, 5, 3, false},
+      {"4-bit is refused", 4, 16, 4, 0, 0, 8, 2, true},
+      {"48-bit is refused", 48, 4, 4, 0, 0, 2, 2, true},
+      {"source cut inside a row", 24, 40, 30, 3, 2, 30, 25, false, 54 + 10 * 120 + 17},
+      {"source cut before the pixels", 32, 10, 10, 0, 0, 10, 10, false, 60},
+      {"source shorter than its header", 24, 10, 10, 0, 0, 5, 5, true, 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> source = SourceBlock(c.bpp, c.sw, c.sh);
+    const size_t whole = source.size() - rt::kByteSetHeader;
+    const size_t length = c.truncateTo != 0 ? c.truncateTo : whole;
+    if (c.truncateTo != 0) Truncate(source, c.truncateTo);
+    Crop crop(app::capture::CropBmp(source.data(), c.x, c.y, c.w, c.h));
+    if (c.empty) {
+      EXPECT_EQ(crop.block, nullptr);
+      continue;
+    }
+    ASSERT_NE(crop.block, nullptr);
+    const rt::ByteSetView out = crop.View();
+    const int ts = Stride(c.w, c.bpp);
+    const int offset = DataOffset(c.bpp);
+    ASSERT_EQ(out.size, static_cast<size_t>(offset + ts * c.h));
+    EXPECT_EQ(Get(out.data, 2), 0x4D42u);
+    EXPECT_EQ(Get(out.data + 2, 4), out.size);
+    EXPECT_EQ(Get(out.data + 10, 4), static_cast<uint32_t>(offset));
+    EXPECT_EQ(Get(out.data + 14, 4), 40u);
+    EXPECT_EQ(Get(out.data + 18, 4), static_cast<uint32_t>(c.w));
+    EXPECT_EQ(Get(out.data + 22, 4), static_cast<uint32_t>(c.h));
+    EXPECT_EQ(Get(out.data + 26, 2), 1u);
+    EXPECT_EQ(Get(out.data + 28, 2), static_cast<uint32_t>(c.bpp));
+    for (int at = 30; at < 54; ++at) EXPECT_EQ(out.data[at], 0) << at;
+    if (c.bpp == 8) {
+      for (int i = 0; i < 1024; ++i) ASSERT_EQ(out.data[54 + i], PaletteByte(i)) << i;
+    }
+    // Each pixel byte comes from where the source holds it, or is zero when the source
+    // stops before that place.
+    const int b = BytesPerPixel(c.bpp);
+    const int ss = Stride(c.sw, c.bpp);
+    int mismatches = 0;
+    for (int cy = 0; cy < c.h; ++cy) {
+      for (int cx = 0; cx < c.w; ++cx) {
+        for (int k = 0; k < b; ++k) {
+          const int sx = c.x + cx, sy = c.y + cy;
+          const size_t at = static_cast<size_t>(offset + (c.sh - 1 - sy) * ss + sx * b + k);
+          const uint8_t expected = at < length ? PixelByte(sx, sy, k) : 0;
+          const uint8_t got = out.data[offset + (c.h - 1 - cy) * ts + cx * b + k];
+          if (got != expected && ++mismatches <= 3) {
+            ADD_FAILURE() << "pixel " << cx << "," << cy << " byte " << k << ": " << int(got)
+                          << " instead of " << int(expected);
+          }
+        }
+      }
+    }
+    EXPECT_EQ(mismatches, 0);
+  }
+}
+
+// The stored 24-bit example: a 20 x 10 piece at (10, 5) of 100 x 50 has 60-byte rows and 654
+// bytes in all, and its first stored row starts 30 bytes into source row 35 from the bottom.
+TEST(CaptureCropTest, StoredExampleOffsets) {
+  std::vector<uint8_t> source = SourceBlock(24, 100, 50);
+  Crop crop(app::capture::CropBmp(source.data(), 10, 5, 20, 10));
+  const rt::ByteSetView out = crop.View();
+  ASSERT_EQ(out.size, 654u);
+  const uint8_t* pixels = source.data() + rt::kByteSetHeader + 54;
+  EXPECT_EQ(0, std::memcmp(out.data + 54, pixels + 35 * 300 + 30, 60));
+  EXPECT_EQ(0, std::memcmp(out.data + 54 + 9 * 60, pixels + 44 * 300 + 30, 60));
+}
+
+// Headers no program of ours writes: the answer is empty or zero pixels, never a read
+// outside the source or a wrapped offset.
+TEST(CaptureCropTest, HostileHeadersStayInsideTheSource) {
+  std::vector<uint8_t> compressed = SourceBlock(24, 8, 8, /*compression=*/1);
+  EXPECT_EQ(app::capture::CropBmp(compressed.data(), 0, 0, 4, 4), nullptr);
+
+  std::vector<uint8_t> topDown = SourceBlock(24, 8, 8);
+  rt::WriteInt32(topDown.data() + rt::kByteSetHeader + 22, -8);
+  EXPECT_EQ(app::capture::CropBmp(topDown.data(), 0, 0, 4, 4), nullptr);
+
+  // A width near the 32-bit limit makes the source's rows longer than any file; the
+  // rectangle fits the header, so the crop exists and holds zeros.
+  std::vector<uint8_t> wide = SourceBlock(24, 4, 2);
+  rt::WriteInt32(wide.data() + rt::kByteSetHeader + 18, 0x7FFFFFFF);
+  Crop crop(app::capture::CropBmp(wide.data(), 0x7FFFFFF0, 0, 4, 2));
+  ASSERT_NE(crop.block, nullptr);
+  const rt::ByteSetView out = crop.View();
+  ASSERT_EQ(out.size, 54u + 2 * 12);
+  for (size_t i = 54; i < out.size; ++i) EXPECT_EQ(out.data[i], 0) << i;
+
+  EXPECT_EQ(app::capture::CropBmp(nullptr, 0, 0, 1, 1), nullptr);
+  // So large a crop cannot be a byte set at all.
+  std::vector<uint8_t> huge = SourceBlock(32, 2, 2);
+  rt::WriteInt32(huge.data() + rt::kByteSetHeader + 18, 0x40000000);
+  rt::WriteInt32(huge.data() + rt::kByteSetHeader + 22, 0x40000000);
+  EXPECT_EQ(app::capture::CropBmp(huge.data(), 0, 0, 0x40000000, 0x40000000), nullptr);
+}
+
+}  // namespace
