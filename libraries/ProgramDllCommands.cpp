@@ -40,6 +40,7 @@ constexpr const char* kModules[kDllCommandCount] = {
     "",              // 30
     "",              // 31
     "user32",        // 32
+    "kernel32",      // 33
 };
 
 constexpr const char* kFunctions[kDllCommandCount] = {
@@ -76,6 +77,7 @@ constexpr const char* kFunctions[kDllCommandCount] = {
     "RtlMoveMemory",
     "RtlMoveMemory",
     "GetInputState",
+    "CreateDirectoryA",
 };
 
 }  // namespace

@@ -13,7 +13,7 @@
 
 namespace libs {
 
-inline constexpr uint32_t kDllCommandCount = 33;
+inline constexpr uint32_t kDllCommandCount = 34;
 
 // For ImageHeader::dllModuleNames and dllFunctionNames (an empty module name: the system
 // modules are searched).
@@ -88,6 +88,9 @@ inline constexpr DllCommand<decltype(::RtlMoveMemory), DllBytes, const int32_t*,
 
 // The batch file search asks whether input is waiting.
 inline constexpr DllCommand<decltype(::GetInputState)> GetInputState{32};
+
+// The batch run makes its output folder when it is missing: (path, no security record).
+inline constexpr DllCommand<decltype(::CreateDirectoryA), const char*, I> CreateDirectoryA{33};
 
 }  // namespace dll
 

@@ -26,6 +26,10 @@ convert -size 100x100 xc:none "$work/mark64.png" -geometry +18+4 -composite \
   -fill 'rgba(255,255,255,0.92)' -stroke 'rgba(0,0,0,0.55)' -strokewidth 1 -font "$latin" \
   -pointsize 20 -gravity south -annotate +0+4 'Velmora' \
   -channel A -evaluate multiply 0.8 +channel -strip "PNG32:$out/watermark.png"
+# The batch window's starting watermark: picture boxes show no PNG, so the template is laid
+# on the window's dark strip colour and kept as a BMP.
+convert "$out/watermark.png" -background '#23262B' -flatten -type TrueColor \
+  "BMP3:$out/batch-watermark.bmp"
 
 # The about picture: the mark, the name, what it does and who made it.
 mark 120 "$work/mark120.png"
