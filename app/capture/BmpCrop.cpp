@@ -89,7 +89,9 @@ void* CropBmp(const void* sourceByteSet, int32_t x, int32_t y, int32_t w, int32_
 
   const int64_t sourceStride = Stride(sw, bpp);
   const int64_t targetStride = Stride(w, bpp);
-  const int64_t imageSize = targetStride * h;
+  // A crop no byte set can hold is refused before anything is allocated.
+  int64_t imageSize;
+  if (__builtin_mul_overflow(targetStride, static_cast<int64_t>(h), &imageSize)) return nullptr;
   const int64_t total = imageSize + paletteBytes + kHeadersBytes;
   if (total > INT32_MAX - static_cast<int64_t>(rt::kByteSetHeader)) return nullptr;
   auto* block = static_cast<uint8_t*>(rt::AllocMemUnchecked(
@@ -111,12 +113,16 @@ void* CropBmp(const void* sourceByteSet, int32_t x, int32_t y, int32_t w, int32_
   CopyBounded(source, kHeadersBytes, paletteBytes, out + kHeadersBytes);
 
   // Rows are stored bottom-up: the crop's bottom row is source row sh - h - y from the
-  // bottom.
-  const int64_t start =
-      sourceStride * (static_cast<int64_t>(sh) - h - y) + static_cast<int64_t>(x) * bytesPerPixel;
+  // bottom. With header sizes near the 32-bit limits these offsets outgrow even 64 bits; a
+  // row that far out lies beyond any source and stays zero.
+  const int64_t rowsBelow = static_cast<int64_t>(sh) - h - y;
   for (int64_t i = 0; i < h; ++i) {
-    CopyBounded(source, dataOffset + start + i * sourceStride, targetStride,
-                out + dataOffset + i * targetStride);
+    int64_t at;
+    if (__builtin_mul_overflow(rowsBelow + i, sourceStride, &at) ||
+        __builtin_add_overflow(at, dataOffset + static_cast<int64_t>(x) * bytesPerPixel, &at)) {
+      break;  // this row and every later one lie beyond the source
+    }
+    CopyBounded(source, at, targetStride, out + dataOffset + i * targetStride);
   }
   return block;
 }

@@ -200,6 +200,15 @@ TEST(CaptureCropTest, HostileHeadersStayInsideTheSource) {
   ASSERT_EQ(out.size, 54u + 2 * 12);
   for (size_t i = 54; i < out.size; ++i) EXPECT_EQ(out.data[i], 0) << i;
 
+  // Both sizes near the limit: the offset of the crop's rows no longer fits 64 bits (a file
+  // the fuzzer found).
+  std::vector<uint8_t> far = SourceBlock(32, 2, 2);
+  rt::WriteInt32(far.data() + rt::kByteSetHeader + 18, 0x7C320300);
+  rt::WriteInt32(far.data() + rt::kByteSetHeader + 22, 0x7F000000);
+  Crop farCrop(app::capture::CropBmp(far.data(), 1, 1, 16, 16));
+  ASSERT_NE(farCrop.block, nullptr);
+  for (size_t i = 54; i < farCrop.View().size; ++i) ASSERT_EQ(farCrop.View().data[i], 0) << i;
+
   EXPECT_EQ(app::capture::CropBmp(nullptr, 0, 0, 1, 1), nullptr);
   // So large a crop cannot be a byte set at all.
   std::vector<uint8_t> huge = SourceBlock(32, 2, 2);
