@@ -12,6 +12,7 @@
 #include "forms/units/groupbox/GroupBoxUnit.h"
 #include "forms/units/label/LabelUnit.h"
 #include "forms/units/picbox/PicBoxUnit.h"
+#include "forms/units/picbox/WindowSnapshotCommand.h"
 #include "forms/units/progress/ProgressUnit.h"
 #include "forms/units/scrollbar/ScrollBarUnit.h"
 #include "forms/units/slider/SliderUnit.h"
@@ -88,6 +89,7 @@ const rt::CommandRoutine* CoreCommands(uint32_t* count) {
     const rt::LibraryDescriptor* own = cmd::CoreLibraryDescriptor();
     std::vector<rt::CommandRoutine> t(own->commands, own->commands + own->commandCount);
     t.push_back(&forms::OpenDialogCommand);
+    t.push_back(&forms::WindowSnapshotCommand);
     return t;
   }();
   *count = static_cast<uint32_t>(table.size());

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/filters/DllPixelSurface.h"
 #include "app/filters/GdiPixelSurface.h"
 #include "commands/numeric/NumericCommands.h"
 #include "runtime/calls/CommandCall.h"
@@ -220,7 +221,7 @@ void Pass(S& surface, FilterRandom& random, const ColumnDone& columnDone) {
   for (int32_t x = 0; x <= w; ++x) {
     for (int32_t y = 0; y <= h; ++y) FilterPixel(K, surface, random, x, y);
     // A box of width 0 divides 0 by 0 here; the NaN truncates to 0.
-    if (columnDone) columnDone(TruncateLow32(static_cast<double>(x) / w * 100));
+    if (columnDone && !columnDone(TruncateLow32(static_cast<double>(x) / w * 100))) return;
   }
 }
 
@@ -238,7 +239,9 @@ void RunFilterPass(FilterKind kind, PixelSurface& surface, FilterRandom& random,
                    const ColumnDone& columnDone) {
   if (static_cast<size_t>(kind) >= static_cast<size_t>(kFilterCount)) return;
   constexpr auto kAll = std::make_index_sequence<kFilterCount>();
-  if (auto* gdi = dynamic_cast<GdiPixelSurface*>(&surface))
+  if (auto* dll = dynamic_cast<DllPixelSurface*>(&surface))
+    PassOn(kind, *dll, random, columnDone, kAll);
+  else if (auto* gdi = dynamic_cast<GdiPixelSurface*>(&surface))
     PassOn(kind, *gdi, random, columnDone, kAll);
   else if (auto* memory = dynamic_cast<MemoryPixelSurface*>(&surface))
     PassOn(kind, *memory, random, columnDone, kAll);

@@ -52,9 +52,10 @@ class RuntimeRandom final : public FilterRandom {
   int32_t Between(int32_t low, int32_t high) override;
 };
 
-// Called after the last row of each column with trunc(x / W * 100); the window pumps its
-// events and moves its progress bar there.
-using ColumnDone = std::function<void(int32_t progress)>;
+// Called after the last row of each column with trunc(x / W * 100); the window moves its
+// progress bar there and pumps its events. False stops the pass: the window it works for
+// may have been closed meanwhile.
+using ColumnDone = std::function<bool(int32_t progress)>;
 
 void RunFilterPass(FilterKind kind, PixelSurface& surface, FilterRandom& random,
                    const ColumnDone& columnDone = {});

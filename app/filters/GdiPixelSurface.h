@@ -1,9 +1,9 @@
-// The filter pass on real pixels: a surface over a device context, one GetPixel or
-// SetPixel per pixel, and the off-screen copy of a window's client area that the pass
-// works on before it is drawn back.
+// A surface over a device context that calls the platform's GetPixel and SetPixel directly,
+// one call per pixel: the floor that the program's own surface (DllPixelSurface, the same
+// calls through its declared DLL commands) is measured against, and a second route for the
+// tests.
 #pragma once
 #include "app/filters/PixelSurface.h"
-#include "platform/user32.h"
 #include "platform/wingdi.h"
 
 namespace app {
@@ -21,29 +21,6 @@ class GdiPixelSurface final : public PixelSurface {
   HDC dc_;
   int32_t width_;
   int32_t height_;
-};
-
-// What the window shows, copied into a compatible bitmap when made, drawn back and every
-// GDI object released by Finish (or by the destructor, so a pass cut short leaks nothing).
-class OffscreenCapture {
- public:
-  explicit OffscreenCapture(HWND box);
-  ~OffscreenCapture();
-  OffscreenCapture(const OffscreenCapture&) = delete;
-  OffscreenCapture& operator=(const OffscreenCapture&) = delete;
-
-  PixelSurface& Surface() { return surface_; }
-  void Finish();
-
- private:
-  HWND box_;
-  int32_t width_ = 0;
-  int32_t height_ = 0;
-  HDC screen_ = nullptr;
-  HDC memory_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
-  GdiPixelSurface surface_{nullptr, 0, 0};
 };
 
 }  // namespace app

@@ -164,7 +164,10 @@ TEST(FilterPassTest, FiltersCompoundAndReportProgressPerColumn) {
   MemoryPixelSurface s = Uniform(4, 1, {200, 100, 50});
   ScriptedRandom random({2});
   std::vector<int32_t> progress;
-  auto record = [&](int32_t p) { progress.push_back(p); };
+  auto record = [&](int32_t p) {
+    progress.push_back(p);
+    return true;
+  };
   app::RunFilterPass(FilterKind::kDark, s, random, record);
   app::RunFilterPass(FilterKind::kDark, s, random);
   EXPECT_EQ(app::ReadPixel(s, 3, 0), (PixelColor{72, 28, 50}));  // |14 - 64| = 50
