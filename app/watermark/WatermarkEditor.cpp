@@ -133,11 +133,21 @@ void SetPhoto(const void* picture) {
   Fit();
 }
 
+void SetWatermark(const void* picture) {
+  SetByteSet(W, kTemplate, kTemplatePicture, picture);
+  SetInt(W, kTemplate, kTemplateLayer, kWatermarkLayer);
+  PlaceWatermark(State().dragStartX, State().dragStartY);
+}
+
+void ApplyTransparency() {
+  OnBox(forms::SetObjectAlpha, {State().watermarkObject, GetInt(W, kAlphaSlider, kSliderPosition)});
+}
+
 void PlaceWatermark(int32_t x, int32_t y) {
   WatermarkEditorState& s = State();
   OnBox(forms::DestroyObjects, {s.watermarkObject});
   s.watermarkObject = Place(x, y);
-  OnBox(forms::SetObjectAlpha, {s.watermarkObject, GetInt(W, kAlphaSlider, kSliderPosition)});
+  ApplyTransparency();
   OnBox(forms::SetObjectLayer, {s.watermarkObject, kWatermarkLayer});
 }
 

@@ -15,6 +15,11 @@ namespace app::watermark {
 void Forget();
 // `picture` is a byte-set block (null: the empty picture, an object of size 0).
 void SetPhoto(const void* picture);
+// The template takes the watermark's picture and its layer, and the watermark is placed
+// where the last drag began.
+void SetWatermark(const void* picture);
+// The watermark's transparency from its slider.
+void ApplyTransparency();
 // The template's current picture, zoom and layer, at (x, y), on top of the photo.
 void PlaceWatermark(int32_t x, int32_t y);
 // Applies the scale slider's position to the photo, the template and the watermark.

@@ -6,9 +6,6 @@
 #include "app/program/WindowIds.h"
 #include "app/watermark/WatermarkEditor.h"
 #include "app/watermark/WatermarkUnits.h"
-#include "forms/data/UnitId.h"
-#include "forms/units/cartoon/CartoonCommands.h"
-#include "runtime/calls/CommandCall.h"
 
 namespace app::watermark {
 
@@ -47,11 +44,8 @@ rt::HandlerResult OnLoadBackground(const uint32_t*, int32_t) {
 rt::HandlerResult OnLoadWatermark(const uint32_t*, int32_t) {
   void* picture = nullptr;
   if (ChooseImageFile(&picture)) {
-    SetByteSet(kWatermarkWindow, kTemplate, kTemplatePicture, picture);
+    SetWatermark(picture);
     FreeBlock(picture);
-    SetInt(kWatermarkWindow, kTemplate, kTemplateLayer, kWatermarkLayer);
-    const WatermarkEditorState& s = G().watermark;
-    PlaceWatermark(s.dragStartX, s.dragStartY);
   }
   return Done();
 }
@@ -62,10 +56,7 @@ rt::HandlerResult OnSave(const uint32_t*, int32_t) {
 }
 
 rt::HandlerResult OnAlphaChanged(const uint32_t*, int32_t) {
-  rt::Call(forms::SetObjectAlpha,
-           {rt::Arg::Unit(kWatermarkWindow, kBox, forms::kTypeCartoonBox),
-            rt::Arg::Int(G().watermark.watermarkObject),
-            rt::Arg::Int(GetInt(kWatermarkWindow, kAlphaSlider, kSliderPosition))});
+  ApplyTransparency();
   return Done();
 }
 

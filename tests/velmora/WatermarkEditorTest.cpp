@@ -35,6 +35,18 @@ TEST_F(WatermarkTest, DragFollowsTheMouseFromTheSecondMoveUntilReleaseOrLeave) {
     EXPECT_EQ(app::G().watermark.dragging, s.dragging);
   }
   EXPECT_EQ(Ask(forms::GetObjectWidth, Mark()), 40);
+
+  // The transparency slider at its ends: the watermark black, then gone.
+  POINT box{50, 40};
+  ClientToScreen(Handle(W, kBox), &box);
+  RECT frame{};
+  GetWindowRect(Handle(W), &frame);
+  for (auto [key, shown] : {std::pair{VK_HOME, 0u}, std::pair{VK_END, PatternPixel(50, 40)}}) {
+    SetFocus(Handle(W, kAlphaSlider));
+    input::PressKey(key);
+    Pump();
+    EXPECT_EQ(input::CaptureWindow(Handle(W)).At(box.x - frame.left, box.y - frame.top), shown);
+  }
 }
 
 TEST_F(WatermarkTest, ScaleResizesTheSceneAndKeepsTheWatermarkWhereItWasDropped) {
