@@ -94,6 +94,13 @@ TEST_F(WatermarkTest, SaveWritesTheFullScaleSceneAndSaysWhetherItWorked) {
     EXPECT_EQ(Ask(forms::GetObjectWidth, Photo()), 300);
     EXPECT_EQ(MarkAt(), shown);
   }
+
+  // A photo that could not be read leaves an empty scene: an empty file is no success.
+  Choose(WriteFile("broken.bmp", {'B', 'M', 1, 2}), kLoadBackgroundButton);
+  Choose(Folder() + "/empty", kSaveButton);
+  const auto messages = input::TakeMessageBoxLog();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].textUtf8, file + Folder() + "/empty.bmp" + failed);
 }
 
 // The shipped pictures: the file is exactly what the window shows, and differs from the
