@@ -155,6 +155,7 @@ class Compiler {
   void Claim(uint32_t id, const Place& at);
   forms::Bytes FileBytes(const Json& value, const Place& at, const std::string& what);
   forms::Bytes Font(const Json& value, const Place& at);
+  forms::Bytes TextValue(const Json& value, const Place& at, const std::string& what);
   forms::Bytes Cursor(const Json& object, const Place& at);
   uint32_t Word(const forms::BlockField& field, const Json& value, const Place& at);
   forms::Bytes TypeBlock(forms::UnitTypeId type, const Json& object, const Place& at);
@@ -219,13 +220,28 @@ forms::Bytes Compiler::FileBytes(const Json& value, const Place& at, const std::
   return forms::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// A text property: a string (converted to GBK), or {"file": path} whose bytes are already
+// the stored text (a long text such as a library of lines is kept in its own file). A
+// stored text ends at its first zero byte, so a file holding one is refused.
+forms::Bytes Compiler::TextValue(const Json& value, const Place& at, const std::string& what) {
+  if (value.is_string()) {
+    const std::string gbk = Gbk(value.get<std::string>(), at, what.c_str());
+    return forms::Bytes(gbk.begin(), gbk.end());
+  }
+  if (!value.is_object() || !Member(value, "file")) at.Fail(what + " must be a text");
+  forms::Bytes bytes = FileBytes(value, at, what);
+  if (std::find(bytes.begin(), bytes.end(), 0) != bytes.end())
+    at.Fail(what + ": the file holds a zero byte");
+  return bytes;
+}
+
 // A font as a LOGFONTA: face, size in points (on a 96-dpi screen) or a raw height, bold,
-// italic, underline, strike-out, angle in tenths of a degree.
+// italic, underline, strike-out, angle in tenths of a degree, character set.
 forms::Bytes Compiler::Font(const Json& value, const Place& at) {
-  CheckObject(
-      value,
-      {"face", "size", "height", "weight", "bold", "italic", "underline", "strikeOut", "angle"}, at,
-      "a font");
+  CheckObject(value,
+              {"face", "size", "height", "weight", "bold", "italic", "underline", "strikeOut",
+               "angle", "charSet"},
+              at, "a font");
   LOGFONTA font{};
   std::string face = OptionalText(value, "face", at);
   if (face.size() >= LF_FACESIZE) at.Fail("font face name longer than 31 bytes");
@@ -240,7 +256,8 @@ forms::Bytes Compiler::Font(const Json& value, const Place& at) {
   font.lfUnderline = OptionalBool(value, "underline", false, at);
   font.lfStrikeOut = OptionalBool(value, "strikeOut", false, at);
   font.lfEscapement = font.lfOrientation = OptionalInt(value, "angle", 0, at);
-  font.lfCharSet = 134;  // GB2312: the program's texts are GBK
+  // GB2312 unless told: the program's texts are GBK.
+  font.lfCharSet = static_cast<BYTE>(OptionalInt(value, "charSet", 134, at));
   const auto* bytes = reinterpret_cast<const uint8_t*>(&font);
   return forms::Bytes(bytes, bytes + sizeof font);
 }
@@ -294,8 +311,7 @@ forms::Bytes Compiler::TypeBlock(forms::UnitTypeId type, const Json& object, con
         block.SetWordAt(index, Word(*field, value, at));
         break;
       case forms::FieldKind::Text:
-        if (!value.is_string()) at.Fail(what + " must be a text");
-        block.SetDataAt(index, forms::AsBytes(Gbk(value.get<std::string>(), at, what.c_str())));
+        block.SetDataAt(index, TextValue(value, at, what));
         break;
       case forms::FieldKind::Buffer:
         block.SetDataAt(index, field->typeCode == forms::kPropFont ? Font(value, at)

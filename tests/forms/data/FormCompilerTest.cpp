@@ -206,6 +206,33 @@ TEST(FormCompiler, ValueNotations) {
     auto data = block.Data(12);
     EXPECT_EQ(std::vector<uint8_t>(data.begin(), data.end()), c.bytes) << c.value.dump();
   }
+  // A long text kept in its own file is stored as its bytes; a font may name its character
+  // set (GB2312 otherwise).
+  {
+    auto compiled = CompileOne(Window(Json::array(
+        {{{"id", "0x16000003"},
+          {"type", "EditBox"},
+          {"properties",
+           {{"content", {{"file", "lines.txt"}}},
+            {"font", {{"face", "Calibri"}, {"height", -19}, {"charSet", 0}}}}}},
+         {{"id", "0x16000004"}, {"type", "Label"}, {"properties", {{"font", {{"face", "x"}}}}}}})));
+    ASSERT_EQ(compiled->data.WindowCount(), 1u);
+    auto read = [&](size_t unit, uint32_t property) {
+      auto record = compiled->data.WindowAt(0).Unit(unit);
+      forms::TypeBlock block(*forms::FindTypeBlockLayout(record.Type()));
+      EXPECT_TRUE(forms::TypeBlock::Read(block.Layout(), record.TypeBlock(), block));
+      auto data = block.Data(property);
+      return std::vector<uint8_t>(data.begin(), data.end());
+    };
+    EXPECT_EQ(read(1, 8), Bytes(Gbk("第一行") + "\r\nsecond\r\n"));
+    auto charSet = [](const std::vector<uint8_t>& font) {
+      LOGFONTA f{};
+      if (font.size() == sizeof f) std::memcpy(&f, font.data(), sizeof f);
+      return std::make_pair(f.lfHeight, static_cast<int>(f.lfCharSet));
+    };
+    EXPECT_EQ(charSet(read(1, 12)), std::make_pair(LONG{-19}, 0));
+    EXPECT_EQ(charSet(read(2, 15)).second, 134);
+  }
   // Files the sources read are reported, for rebuilding when they change.
   auto compiled = CompileOne(Window(Json::array(
       {{{"id", "0x16000003"}, {"type", "Button"}, {"cursor", {{"file", "tiny.bin"}}}}})));
