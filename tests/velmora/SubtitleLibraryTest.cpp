@@ -91,7 +91,7 @@ TEST_F(SubtitleLibraryTest, KeywordListsMatchingCaptionsInLibraryOrder) {
   Pump();
   EXPECT_TRUE(ResultsShown());
   EXPECT_EQ(Results(), Expected(lines, "我们"));
-  if (std::string png = PngPath("library-window"); !png.empty()) {
+  if (std::string png = LookPath("library-window.png"); !png.empty()) {
     platform::testing::WritePng(
         platform::testing::CaptureWindow(Handle(app::kSubtitleLibraryWindow)), png);
   }

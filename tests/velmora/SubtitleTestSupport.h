@@ -97,10 +97,11 @@ class SubtitleTest : public VelmoraTest {
       }};
 };
 
-// Where a test writes what it shows when VELMORA_SUBTITLE_PNG names a folder; empty if not.
-inline std::string PngPath(const std::string& name) {
-  const char* folder = std::getenv("VELMORA_SUBTITLE_PNG");
-  return folder == nullptr ? std::string() : std::string(folder) + "/" + name + ".png";
+// Where a test writes what it shows, for a person to look at, when VELMORA_SUBTITLE_LOOK
+// names a folder; empty if not.
+inline std::string LookPath(const std::string& file) {
+  const char* folder = std::getenv("VELMORA_SUBTITLE_LOOK");
+  return folder == nullptr ? std::string() : std::string(folder) + "/" + file;
 }
 
 }  // namespace velmoratest

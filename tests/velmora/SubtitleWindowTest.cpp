@@ -100,7 +100,7 @@ TEST_F(SubtitleWindowTest, PhotoBoxShowsTheHandedOverPictureOnLoadAndOnRequest) 
   for (int x = 8; x < empty.width - 8; x += 7) {
     for (int y = 0; y < empty.height; y += 7) ASSERT_EQ(empty.At(x, y), empty.At(8, 0));
   }
-  if (std::string png = PngPath("subtitle-window"); !png.empty()) {
+  if (std::string png = LookPath("subtitle-window.png"); !png.empty()) {
     platform::testing::WritePng(platform::testing::CaptureWindow(Handle(app::kSubtitleWindow)),
                                 png);
   }
@@ -143,7 +143,7 @@ TEST_F(SubtitleWindowTest, TypingUpdatesTheChineseLineAtOnceAndTheEnglishLineFro
   ASSERT_EQ(targets.size(), before + 4);
   EXPECT_NE(targets.back().find("&text=%E4%BD%A0%E5%A5%BD&from=zh-CHS&to=en"), std::string::npos)
       << targets.back();
-  if (std::string png = PngPath("subtitle-window-typed"); !png.empty()) {
+  if (std::string png = LookPath("subtitle-window-typed.png"); !png.empty()) {
     platform::testing::WritePng(platform::testing::CaptureWindow(Handle(app::kSubtitleWindow)),
                                 png);
   }
@@ -239,6 +239,8 @@ TEST_F(SubtitleWindowTest, SaveWritesTheStillAndACancelledDialogWritesNothing) {
   platform::testing::ScriptFileDialogAnswer((folder_ / "still.jpg").string());
   ClickUnit(app::kSubtitleWindow, sub::kSaveButton);
   const std::string saved = FileBytes(folder_ / "still.jpg");
+  if (std::string look = LookPath("still.bmp"); !look.empty())
+    std::ofstream(look, std::ios::binary) << saved;
   ExpectStillOfWindow(saved, platform::testing::CaptureWindow(Handle(app::kSubtitleWindow)));
 
   // Another caption, then a cancelled save: the file chosen last time keeps the first still.
