@@ -172,17 +172,22 @@ TEST_F(SubtitleWindowTest, WithoutAServiceTheEnglishLineIsEmptyAndNothingElseCha
 }
 
 TEST_F(SubtitleWindowTest, OpenPhotoReadsTheChosenFileAndACancelKeepsThePhoto) {
-  const fs::path photo = folder_ / "photo.bmp";
-  std::ofstream(photo, std::ios::binary) << RedBlueBmp();
+  // The handed-over photo is shown first; the photo opened later is a green one, whose file
+  // is gone by the time of the second cancel, so that re-reading the last name would show.
+  app::ReplaceBlock(app::G().processedPicture, ByteSet(RedBlueBmp()));
+  ClickUnit(app::kSubtitleWindow, sub::kProcessedPictureButton);
+  std::string green = RedBlueBmp();
+  green.replace(54, 6, "\0\xFF\0\0\xFF\0", 6);
+  std::ofstream(folder_ / "photo.bmp", std::ios::binary) << green;
   struct Step {
     const char* what;
     const char* answer;  // null: cancelled
     std::string shown;
   } steps[] = {
-      {"cancelled before any choice", nullptr, ""},
-      {"a photo chosen", "photo.bmp", RedBlueBmp()},
-      {"cancelled afterwards", nullptr, RedBlueBmp()},
-      {"a file that is gone", "gone.bmp", ""},
+      {"cancelled before any choice", nullptr, RedBlueBmp()},
+      {"a photo chosen", "photo.bmp", green},
+      {"cancelled after its file went", nullptr, green},
+      {"a file that is gone", "photo.bmp", ""},
   };
   for (const Step& step : steps) {
     if (step.answer == nullptr) {
@@ -192,6 +197,7 @@ TEST_F(SubtitleWindowTest, OpenPhotoReadsTheChosenFileAndACancelKeepsThePhoto) {
     }
     ClickUnit(app::kSubtitleWindow, sub::kOpenPhotoButton);
     EXPECT_EQ(PhotoBytes(), step.shown) << step.what;
+    if (step.answer != nullptr) fs::remove(folder_ / step.answer);
   }
   for (const auto& record : platform::testing::TakeFileDialogLog()) EXPECT_FALSE(record.save);
 }
