@@ -65,11 +65,6 @@ void HomeDriver::WatchSplash(int64_t now) {
   if (!splashSeen_) {
     splashSeen_ = true;
     record_.splashShownAt = now;
-    // The animation's player sleeps frame by frame, and in virtual time every sleep moves
-    // the clock; without it the clock moves only to the next timer, so times are exact.
-    if (stopSplashAnimation) {
-      app::SetByteSet(app::kSplashWindow, app::home::kSplashPicture, 10, nullptr);
-    }
   }
   if (record_.nameShownAt < 0 &&
       IsWindowVisible(Handle(app::kSplashWindow, app::home::kSplashNameLabel))) {

@@ -43,10 +43,6 @@ class HomeDriver {
   // The splash is clicked when the driver first sees it (0) or once the clock is this far
   // (ms); -1 leaves it to its timers.
   int64_t clickSplashAt = -1;
-  // The splash's animation is stopped when the driver first sees it, so that only timers
-  // move the virtual clock; off where the splash is to be seen as it is. The stopped
-  // picture stays with the window for the rest of the run.
-  bool stopSplashAnimation = true;
   // Called with every other window of the program that opens while the driver watches; the
   // driver closes the window afterwards unless the call closed it.
   std::function<void(uint32_t window)> onWindow;

@@ -2,13 +2,18 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <vector>
 
+#include "app/program/Globals.h"
+#include "app/program/VelmoraProgram.h"
 #include "app/program/WindowIds.h"
 #include "platform/ThemeApi.h"
+#include "runtime/RuntimeState.h"
 
 namespace velmoratest {
 
@@ -27,6 +32,37 @@ void HomeTest::TearDown() {
 void HomeTest::StartHome(HomeDriver& driver) {
   driver.Begin();
   OpenWindow(app::kHomeWindow);
+}
+
+void HomeTest::StartWithStillSplash() {
+  EndVelmora();
+  static std::vector<uint8_t> data;
+  static rt::ImageHeader header;
+  header = app::ProgramHeader();
+  const auto* form = static_cast<const uint8_t*>(header.formData);
+  data.assign(form, form + header.formDataSize);
+  // The splash's picture box stores its switches as words, then the picture as a length
+  // and the GIF file's bytes; the word before is the animation switch.
+  std::ifstream in(std::string(VELMORA_SOURCE_DIR) + "/app/assets/splash.gif", std::ios::binary);
+  const std::vector<uint8_t> gif{std::istreambuf_iterator<char>(in),
+                                 std::istreambuf_iterator<char>()};
+  ASSERT_GT(gif.size(), 16u);
+  const auto at = std::search(data.begin(), data.end(), gif.begin(), gif.begin() + 16);
+  ASSERT_NE(at, data.end());
+  ASSERT_GE(at - data.begin(), 8);
+  auto word = [&](ptrdiff_t offset) {
+    uint32_t w = 0;
+    std::memcpy(&w, &*(at + offset), 4);
+    return w;
+  };
+  ASSERT_EQ(word(-4), gif.size()) << "the picture's length";
+  ASSERT_EQ(word(-8), 1u) << "the animation switch";
+  std::fill(at - 8, at - 4, uint8_t{0});
+  header.formData = data.data();
+  app::AssembleProgram();
+  rt::InitRuntime(&header);
+  app::CreateGlobals();
+  rt::SetEndRoutine(&app::FreeGlobals);
 }
 
 WavFacts ReadWavFacts(const std::string& path) {

@@ -16,6 +16,10 @@ namespace velmoratest {
 class HomeTest : public ::testing::Test {
  protected:
   void SetUp() override;
+  // Starts the program from a copy of its image whose splash does not animate: the
+  // animation's player sleeps frame by frame, and in virtual time every sleep moves the
+  // clock, so with it running the timers' moments could not be seen exactly.
+  void StartWithStillSplash();
   void TearDown() override;
 
   // Opens the home window, as the program does at start, with `driver` watching; returns

@@ -213,7 +213,6 @@ TEST_F(HomeWindowTest, WindowsFitTheirPicturesUnderThreeSkins) {
       // The home window runs its start sequence, which attaches skin 6 at its end.
       HomeDriver driver(nullptr);
       driver.clickSplashAt = 0;
-      driver.stopSplashAnimation = false;
       if (w.window == app::kHomeWindow) driver.Begin();
       OpenWindow(w.window);
       HWND window = Handle(w.window);
