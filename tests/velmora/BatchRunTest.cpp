@@ -22,6 +22,7 @@
 #include "platform/testing/DialogAutomation.h"
 #include "platform/testing/InputAutomation.h"
 #include "runtime/RuntimeState.h"
+#include "runtime/values/ValueBlocks.h"
 #include "tests/common/BmpFile.h"
 #include "tests/common/Gbk.h"
 #include "tests/common/JpegFile.h"
@@ -225,10 +226,28 @@ TEST_F(BatchRunTest, StampsAFolderThroughTheWindow) {
   const fs::path watermark = root_ / "水印.bmp";
   WriteFile(watermark, testing_bmp::SolidBmp24(100, 100, 0xFF00FF));
 
+  // A cancelled dialog keeps the watermark the window starts with; a chosen file replaces it.
+  auto loadButton = [] {
+    ASSERT_TRUE(platform::testing::ClickInWindow(
+        velmoratest::Handle(app::kBatchWindow, app::batch::kLoadButton), {20, 10}));
+    velmoratest::Pump();
+  };
+  auto watermarkBytes = [] {
+    void* block =
+        app::GetByteSet(app::kBatchWindow, app::batch::kWatermarkBox, app::batch::kPicBoxPicture);
+    const rt::ByteSetView view = rt::ViewByteSet(block);
+    std::vector<uint8_t> bytes(view.data, view.data + view.size);
+    app::FreeBlock(block);
+    return bytes;
+  };
+  const std::vector<uint8_t> stored = watermarkBytes();
+  ASSERT_FALSE(stored.empty());
+  platform::testing::ScriptFileDialogCancel();
+  loadButton();
+  EXPECT_EQ(watermarkBytes(), stored);
   platform::testing::ScriptFileDialogAnswer(Gbk(watermark.string()));
-  ASSERT_TRUE(platform::testing::ClickInWindow(
-      velmoratest::Handle(app::kBatchWindow, app::batch::kLoadButton), {20, 10}));
-  velmoratest::Pump();
+  loadButton();
+  EXPECT_EQ(watermarkBytes(), ReadFile(watermark));
   const uint64_t before = platform::kernel::ClockNowMs();
   ASSERT_TRUE(platform::testing::ClickInWindow(
       velmoratest::Handle(app::kBatchWindow, app::batch::kStampButton), {20, 10}));
