@@ -3,6 +3,7 @@
 // known without reading its rows back through the code under test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -99,6 +100,7 @@ struct Case {
 
 TEST(CaptureCropTest, CutsTheRectangleOrGivesNothing) {
   const Case cases[] = {
+      // 60-byte rows, 654 bytes, first row 30 bytes into source row 35 from the bottom.
       {"24-bit inside", 24, 100, 50, 10, 5, 20, 10, false},
       {"right and bottom edges reached", 24, 100, 50, 80, 40, 20, 10, false},
       {"whole picture", 24, 13, 7, 0, 0, 13, 7, false},
@@ -133,15 +135,15 @@ TEST(CaptureCropTest, CutsTheRectangleOrGivesNothing) {
     const int ts = Stride(c.w, c.bpp);
     const int offset = DataOffset(c.bpp);
     ASSERT_EQ(out.size, static_cast<size_t>(offset + ts * c.h));
-    EXPECT_EQ(Get(out.data, 2), 0x4D42u);
-    EXPECT_EQ(Get(out.data + 2, 4), out.size);
-    EXPECT_EQ(Get(out.data + 10, 4), static_cast<uint32_t>(offset));
-    EXPECT_EQ(Get(out.data + 14, 4), 40u);
-    EXPECT_EQ(Get(out.data + 18, 4), static_cast<uint32_t>(c.w));
-    EXPECT_EQ(Get(out.data + 22, 4), static_cast<uint32_t>(c.h));
-    EXPECT_EQ(Get(out.data + 26, 2), 1u);
-    EXPECT_EQ(Get(out.data + 28, 2), static_cast<uint32_t>(c.bpp));
-    for (int at = 30; at < 54; ++at) EXPECT_EQ(out.data[at], 0) << at;
+    // Type, file size, data offset, header size, w, h, planes, depth; the rest zero.
+    const uint32_t header[] = {
+        0x4D42, static_cast<uint32_t>(out.size), static_cast<uint32_t>(offset),
+        40,     static_cast<uint32_t>(c.w),      static_cast<uint32_t>(c.h),
+        1,      static_cast<uint32_t>(c.bpp)};
+    const int field[] = {0, 2, 10, 14, 18, 22, 26, 28}, width[] = {2, 4, 4, 4, 4, 4, 2, 2};
+    for (int f = 0; f < 8; ++f)
+      EXPECT_EQ(Get(out.data + field[f], width[f]), header[f]) << field[f];
+    for (int i = 30; i < 54; ++i) EXPECT_EQ(out.data[i], 0) << i;
     if (c.bpp == 8) {
       for (int i = 0; i < 1024; ++i) ASSERT_EQ(out.data[54 + i], PaletteByte(i)) << i;
     }
@@ -168,53 +170,42 @@ TEST(CaptureCropTest, CutsTheRectangleOrGivesNothing) {
   }
 }
 
-// The stored 24-bit example: a 20 x 10 piece at (10, 5) of 100 x 50 has 60-byte rows and 654
-// bytes in all, and its first stored row starts 30 bytes into source row 35 from the bottom.
-TEST(CaptureCropTest, StoredExampleOffsets) {
-  std::vector<uint8_t> source = SourceBlock(24, 100, 50);
-  Crop crop(app::capture::CropBmp(source.data(), 10, 5, 20, 10));
-  const rt::ByteSetView out = crop.View();
-  ASSERT_EQ(out.size, 654u);
-  const uint8_t* pixels = source.data() + rt::kByteSetHeader + 54;
-  EXPECT_EQ(0, std::memcmp(out.data + 54, pixels + 35 * 300 + 30, 60));
-  EXPECT_EQ(0, std::memcmp(out.data + 54 + 9 * 60, pixels + 44 * 300 + 30, 60));
-}
-
 // Headers no program of ours writes: the answer is empty or zero pixels, never a read
-// outside the source or a wrapped offset.
+// outside the source or an offset that wraps.
 TEST(CaptureCropTest, HostileHeadersStayInsideTheSource) {
-  std::vector<uint8_t> compressed = SourceBlock(24, 8, 8, /*compression=*/1);
-  EXPECT_EQ(app::capture::CropBmp(compressed.data(), 0, 0, 4, 4), nullptr);
-
-  std::vector<uint8_t> topDown = SourceBlock(24, 8, 8);
-  rt::WriteInt32(topDown.data() + rt::kByteSetHeader + 22, -8);
-  EXPECT_EQ(app::capture::CropBmp(topDown.data(), 0, 0, 4, 4), nullptr);
-
-  // A width near the 32-bit limit makes the source's rows longer than any file; the
-  // rectangle fits the header, so the crop exists and holds zeros.
-  std::vector<uint8_t> wide = SourceBlock(24, 4, 2);
-  rt::WriteInt32(wide.data() + rt::kByteSetHeader + 18, 0x7FFFFFFF);
-  Crop crop(app::capture::CropBmp(wide.data(), 0x7FFFFFF0, 0, 4, 2));
-  ASSERT_NE(crop.block, nullptr);
-  const rt::ByteSetView out = crop.View();
-  ASSERT_EQ(out.size, 54u + 2 * 12);
-  for (size_t i = 54; i < out.size; ++i) EXPECT_EQ(out.data[i], 0) << i;
-
-  // Both sizes near the limit: the offset of the crop's rows no longer fits 64 bits (a file
-  // the fuzzer found).
-  std::vector<uint8_t> far = SourceBlock(32, 2, 2);
-  rt::WriteInt32(far.data() + rt::kByteSetHeader + 18, 0x7C320300);
-  rt::WriteInt32(far.data() + rt::kByteSetHeader + 22, 0x7F000000);
-  Crop farCrop(app::capture::CropBmp(far.data(), 1, 1, 16, 16));
-  ASSERT_NE(farCrop.block, nullptr);
-  for (size_t i = 54; i < farCrop.View().size; ++i) ASSERT_EQ(farCrop.View().data[i], 0) << i;
-
+  struct Hostile {
+    const char* name;
+    int bpp;
+    uint32_t compression;
+    int32_t sw, sh;  // written over the real 4 x 4 header
+    int x, y, w, h;
+    bool empty;
+  };
+  const Hostile cases[] = {
+      {"compressed", 24, 1, 4, 4, 0, 0, 2, 2, true},
+      {"top-down", 24, 0, 4, -4, 0, 0, 2, 2, true},
+      {"rows longer than any file", 24, 0, 0x7FFFFFFF, 2, 0x7FFFFFF0, 0, 4, 2, false},
+      // Found by the fuzzer: the rows' offsets no longer fit 64 bits.
+      {"both sizes near the limit", 32, 0, 0x7C320300, 0x7F000000, 1, 1, 16, 16, false},
+      {"more than a byte set holds", 32, 0, 0x40000000, 0x40000000, 0, 0, 0x40000000, 0x40000000,
+       true},
+  };
+  for (const Hostile& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> source = SourceBlock(c.bpp, 4, 4, c.compression);
+    rt::WriteInt32(source.data() + rt::kByteSetHeader + 18, c.sw);
+    rt::WriteInt32(source.data() + rt::kByteSetHeader + 22, c.sh);
+    Crop crop(app::capture::CropBmp(source.data(), c.x, c.y, c.w, c.h));
+    if (c.empty) {
+      EXPECT_EQ(crop.block, nullptr);
+      continue;
+    }
+    ASSERT_NE(crop.block, nullptr);
+    const rt::ByteSetView out = crop.View();
+    EXPECT_EQ(out.size, 54u + static_cast<size_t>(Stride(c.w, c.bpp)) * c.h);
+    EXPECT_EQ(std::count(out.data + 54, out.data + out.size, 0), static_cast<long>(out.size - 54));
+  }
   EXPECT_EQ(app::capture::CropBmp(nullptr, 0, 0, 1, 1), nullptr);
-  // So large a crop cannot be a byte set at all.
-  std::vector<uint8_t> huge = SourceBlock(32, 2, 2);
-  rt::WriteInt32(huge.data() + rt::kByteSetHeader + 18, 0x40000000);
-  rt::WriteInt32(huge.data() + rt::kByteSetHeader + 22, 0x40000000);
-  EXPECT_EQ(app::capture::CropBmp(huge.data(), 0, 0, 0x40000000, 0x40000000), nullptr);
 }
 
 }  // namespace
