@@ -109,7 +109,9 @@ int32_t RunBatch() {
   Globals& g = G();
   const std::string input = InputFolder();
   const std::string output = OutputFolder();
-  ReplaceBlock(g.batchFileList, EmptyTextArray());
+  // The old list's texts go with it.
+  FreeTextArray(g.batchFileList);
+  g.batchFileList = EmptyTextArray();
   SetButtonsBusy(true);
   ListFiles(input.c_str(), kPattern, &g.batchFileList, true);
   // The listing handles waiting input; the window may have been closed meanwhile.
