@@ -1,0 +1,149 @@
+// window_shots: Velmora's windows as PNG files, headless, for looking at them and for the
+// README. The home window comes up through its start sequence (the splash and the web page
+// window are shot on the way, then moved on), which attaches the default skin; then every
+// other window is opened in turn under each skin asked for.
+//
+//   window_shots OUTDIR [PHOTO] [SKIN...]     e.g. window_shots shots photo.jpg 6 2 17
+//
+// PHOTO (any picture file) is handed over as the processed picture, so the caption and
+// watermark windows show it. Files: OUTDIR/<window>-skin<N>.png.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/home/SkinAttach.h"
+#include "app/program/Globals.h"
+#include "app/program/VelmoraProgram.h"
+#include "app/program/WindowIds.h"
+#include "commands/system/WindowCommands.h"
+#include "platform/testing/InputAutomation.h"
+#include "platform/user32.h"
+#include "runtime/RuntimeState.h"
+#include "runtime/calls/CommandCall.h"
+#include "runtime/calls/ServiceTable.h"
+#include "runtime/loop/MessageLoop.h"
+#include "runtime/values/ValueBlocks.h"
+
+namespace {
+
+struct Shot {
+  uint32_t window;
+  const char* name;
+};
+
+constexpr Shot kShots[] = {
+    {app::kSubtitleWindow, "subtitle"}, {app::kSubtitleLibraryWindow, "library"},
+    {app::kFilterWindow, "filter"},     {app::kWatermarkWindow, "watermark"},
+    {app::kBatchWindow, "batch"},       {app::kAboutWindow, "about"},
+    {app::kWebPageWindow, "webpage"},   {app::kSplashWindow, "splash"},
+};
+
+std::string g_out;
+int g_skin = 6;
+
+HWND Handle(uint32_t window) {
+  intptr_t object = rt::RuntimeNotify(cmd::kNotifyFindUnit, window, 0);
+  if (object == 0) return nullptr;
+  return reinterpret_cast<HWND>(rt::RuntimeNotify(cmd::kNotifyUnitWindowHandle, object, 0));
+}
+
+void Save(HWND window, const char* name) {
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  rt::HandleWaitingMessages();
+  const std::string path = g_out + "/" + name + "-skin" + std::to_string(g_skin) + ".png";
+  if (!platform::testing::WritePng(platform::testing::CaptureWindow(window), path)) {
+    std::fprintf(stderr, "window_shots: %s not written\n", path.c_str());
+  } else {
+    std::printf("%s\n", path.c_str());
+  }
+}
+
+void ClickMiddle(HWND window) {
+  RECT r{};
+  GetClientRect(window, &r);
+  POINT middle{r.right / 2, r.bottom / 2};
+  HWND target = ChildWindowFromPoint(window, middle);
+  if (target == nullptr) target = window;
+  MapWindowPoints(window, target, &middle, 1);
+  PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(middle.x, middle.y));
+  PostMessageA(target, WM_LBUTTONUP, 0, MAKELPARAM(middle.x, middle.y));
+}
+
+// Runs while the start sequence waits in its modal windows: the splash is shot once its
+// name has appeared (2 s), then clicked away; the web page window is shot, then closed.
+DWORD g_splashSeen = 0;
+bool g_splashDone = false;
+bool g_pageDone = false;
+void MoveTheStartOn(intptr_t) {
+  if (HWND splash = Handle(app::kSplashWindow); splash != nullptr && !g_splashDone) {
+    if (g_splashSeen == 0) g_splashSeen = GetTickCount();
+    if (GetTickCount() - g_splashSeen < 2200) return;
+    g_splashDone = true;
+    Save(splash, "splash");
+    ClickMiddle(splash);
+  } else if (HWND page = Handle(app::kWebPageWindow); page != nullptr && !g_pageDone) {
+    g_pageDone = true;
+    Save(page, "webpage");
+    PostMessageA(page, WM_CLOSE, 0, 0);
+  }
+}
+
+void* ReadByteSet(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return rt::BuildByteSet([](size_t n) { return rt::Services().allocMem(static_cast<int32_t>(n)); },
+                          bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: window_shots OUTDIR [PHOTO] [SKIN...]\n");
+    return 2;
+  }
+  setenv("VELMORA_HEADLESS", "1", 1);
+  g_out = argv[1];
+  app::AssembleProgram();
+  rt::InitRuntime(&app::ProgramHeader());
+  app::CreateGlobals();
+  rt::SetEndRoutine(&app::FreeGlobals);
+  std::vector<int> skins;
+  const char* photo = nullptr;
+  for (int i = 2; i < argc; ++i) {
+    char* end = nullptr;
+    long n = std::strtol(argv[i], &end, 10);
+    if (*end == 0) {
+      skins.push_back(static_cast<int>(n));
+    } else {
+      photo = argv[i];
+    }
+  }
+  if (skins.empty()) skins.push_back(6);
+  if (photo != nullptr) app::ReplaceBlock(app::G().processedPicture, ReadByteSet(photo));
+
+  // The start sequence, as at a real start; it ends with the default skin attached.
+  rt::AddIdleRoutine(rt::Runtime().messageWindow, MoveTheStartOn, 0);
+  rt::Call(cmd::LoadWindow, {rt::Arg::Unit(app::kHomeWindow, 0, 0x00010001)});
+  rt::HandleWaitingMessages();
+  rt::RemoveIdleRoutines(rt::Runtime().messageWindow);
+
+  for (int skin : skins) {
+    g_skin = skin;
+    app::home::AttachSkin(skin);
+    Save(Handle(app::kHomeWindow), "home");
+    for (const Shot& shot : kShots) {
+      rt::Call(cmd::LoadWindow, {rt::Arg::Unit(shot.window, 0, 0x00010001)});
+      rt::HandleWaitingMessages();
+      if (HWND h = Handle(shot.window)) Save(h, shot.name);
+      rt::Call(cmd::DestroyUnit, {rt::Arg::Unit(shot.window, 0, 0x00010001)});
+      rt::HandleWaitingMessages();
+    }
+  }
+  rt::EndProgram(0);
+  return 0;
+}
