@@ -19,6 +19,7 @@
 #include "app/program/VelmoraProgram.h"
 #include "app/program/WindowIds.h"
 #include "commands/system/WindowCommands.h"
+#include "platform/kernel32.h"
 #include "platform/testing/InputAutomation.h"
 #include "platform/user32.h"
 #include "runtime/RuntimeState.h"
@@ -53,7 +54,12 @@ HWND Handle(uint32_t window) {
 void Save(HWND window, const char* name) {
   RedrawWindow(window, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  rt::HandleWaitingMessages();
+  // Pages load and animations draw their first frames on threads of their own; give them
+  // a moment, as a person looking at the window would.
+  for (int i = 0; i < 60; ++i) {
+    rt::HandleWaitingMessages();
+    Sleep(10);
+  }
   const std::string path = g_out + "/" + name + "-skin" + std::to_string(g_skin) + ".png";
   if (!platform::testing::WritePng(platform::testing::CaptureWindow(window), path)) {
     std::fprintf(stderr, "window_shots: %s not written\n", path.c_str());
@@ -74,14 +80,15 @@ void ClickMiddle(HWND window) {
 }
 
 // Runs while the start sequence waits in its modal windows: the splash is shot once its
-// name has appeared (2 s), then clicked away; the web page window is shot, then closed.
+// name has appeared (its timer fires at 2 s), then clicked away; the web page window is shot, then
+// closed.
 DWORD g_splashSeen = 0;
 bool g_splashDone = false;
 bool g_pageDone = false;
 void MoveTheStartOn(intptr_t) {
   if (HWND splash = Handle(app::kSplashWindow); splash != nullptr && !g_splashDone) {
     if (g_splashSeen == 0) g_splashSeen = GetTickCount();
-    if (GetTickCount() - g_splashSeen < 2200) return;
+    if (GetTickCount() - g_splashSeen < 1800) return;
     g_splashDone = true;
     Save(splash, "splash");
     ClickMiddle(splash);
