@@ -5,6 +5,7 @@
 // white beyond the right and bottom edges all count.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -52,17 +53,10 @@ constexpr WPARAM FilterCommand(Kind filter) {
 // of 250 over zeros, zero divisors for Strange, the 200 threshold) among mixed colours.
 constexpr int kPhotoW = 9, kPhotoH = 6;
 std::vector<uint32_t> PhotoPixels() {
-  std::vector<uint32_t> px;
-  const uint32_t special[] = {0x000000, 0xFFFFFF, 0x0000FA, 0x0A0000, 0xC86432,
+  std::vector<uint32_t> px = {0x000000, 0xFFFFFF, 0x0000FA, 0x0A0000, 0xC86432,
                               0xC7C7C7, 0xC80000, 0x808080, 0x00FF00, 0x3C2814};
-  for (int i = 0; i < kPhotoW * kPhotoH; ++i) {
-    if (i < static_cast<int>(std::size(special))) {
-      px.push_back(special[i]);
-    } else {
-      const uint32_t r = (i * 37) & 0xFF, g = (i * 91 + 13) & 0xFF, b = (255 - i * 23) & 0xFF;
-      px.push_back(r << 16 | g << 8 | b);
-    }
-  }
+  for (uint32_t i = 10; i < kPhotoW * kPhotoH; ++i)
+    px.push_back(((i * 37) & 0xFF) << 16 | ((i * 91 + 13) & 0xFF) << 8 | ((255 - i * 23) & 0xFF));
   return px;
 }
 
@@ -113,21 +107,28 @@ class FilterWindowTest : public velmoratest::VelmoraTest {
     velmoratest::Pump();
   }
 
-  // The photo opened through "打开(&O)"; the box shrunk so that its client area is 12 x 9
-  // (its sunken border takes two pixels a side) with the photo centred in it.
-  void OpenSmallPhoto() {
+  // The photo opened through "打开(&O)" (or its Ctrl+O, with Ctrl held while the key is
+  // read, as a finger holds it); the box shrunk first so that its client area is 12 x 9 (its
+  // sunken border takes two pixels a side) with the photo centred in it.
+  void OpenSmallPhoto(bool byKeyboard = false) {
+    using namespace platform::testing;
     app::SetInt(kFilterWindow, kPhotoBox, app::kWidth, 16);
     app::SetInt(kFilterWindow, kPhotoBox, app::kHeight, 13);
-    files_.push_back(
-        WriteTempFile("photo", ".bmp", testing_bmp::Bmp24(kPhotoW, kPhotoH, PhotoPixels())));
-    platform::testing::ScriptFileDialogAnswer(files_.back().string());
-    Command(kOpenCommand);
     box_ = velmoratest::Handle(kFilterWindow, kPhotoBox);
-    ASSERT_NE(box_, nullptr);
     RECT client{};
     GetClientRect(box_, &client);
     ASSERT_EQ(client.right, 12);
     ASSERT_EQ(client.bottom, 9);
+    files_.push_back(
+        WriteTempFile("photo", ".bmp", testing_bmp::Bmp24(kPhotoW, kPhotoH, PhotoPixels())));
+    ScriptFileDialogAnswer(files_.back().string());
+    if (!byKeyboard) return Command(kOpenCommand);
+    KeyDown(VK_CONTROL);
+    KeyDown('O');
+    velmoratest::Pump();
+    KeyUp('O');
+    KeyUp(VK_CONTROL);
+    velmoratest::Pump();
   }
 
   // What the box shows on screen.
@@ -166,26 +167,26 @@ class FilterWindowTest : public velmoratest::VelmoraTest {
   std::vector<fs::path> files_;
 };
 
-std::string Describe(const ref::Picture& p) {
-  std::string s;
-  for (int y = 0; y < p.H(); ++y) {
-    for (int x = 0; x < p.W(); ++x) {
-      const ref::Rgb c = p.At(x, y);
-      s += std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + " ";
-    }
-    s += "\n";
-  }
-  return s;
+// Where two pictures first differ, for the failure message.
+std::string FirstDifference(const ref::Picture& a, const ref::Picture& b) {
+  for (int y = 0; y < std::min(a.H(), b.H()); ++y)
+    for (int x = 0; x < std::min(a.W(), b.W()); ++x)
+      if (!(a.At(x, y) == b.At(x, y)))
+        return "at (" + std::to_string(x) + ", " + std::to_string(y) +
+               "): " + std::to_string(a.At(x, y).r) + "," + std::to_string(a.At(x, y).g) + "," +
+               std::to_string(a.At(x, y).b) + " against " + std::to_string(b.At(x, y).r) + "," +
+               std::to_string(b.At(x, y).g) + "," + std::to_string(b.At(x, y).b);
+  return "in size";
 }
 
 // Every filter but Diffuse, chosen from the menu one after the other with "取消所有滤镜"
 // between them: each pass leaves exactly what the reference computes from the box as it was,
-// and the box shows the photo again once the filters are removed.
+// ends with the progress bar hidden at 100 and "完成", and the box shows the photo again once
+// the filters are removed.
 TEST_F(FilterWindowTest, EachFilterFromTheMenuMatchesTheReference) {
   OpenSmallPhoto();
   const ref::Picture original = Shown();
-  ASSERT_EQ(original.At(2, 1), (ref::Rgb{255, 255, 255})) << "the photo is not in the box:\n"
-                                                          << Describe(original);
+  ASSERT_EQ(original.At(2, 1), (ref::Rgb{255, 255, 255})) << "the photo is not in the box";
   for (int k = 0; k < app::kFilterCount; ++k) {
     const auto f = static_cast<Kind>(k);
     if (f == Kind::kDiffuse) continue;
@@ -193,10 +194,7 @@ TEST_F(FilterWindowTest, EachFilterFromTheMenuMatchesTheReference) {
     Command(FilterCommand(f));
     ref::Picture expected = original;
     ref::Apply(f, expected);
-    const ref::Picture shown = Shown();
-    EXPECT_EQ(shown, expected) << name << " shows\n"
-                               << Describe(shown) << "expected\n"
-                               << Describe(expected);
+    EXPECT_EQ(Shown(), expected) << name << " differs " << FirstDifference(Shown(), expected);
     EXPECT_FALSE(app::GetInt(kFilterWindow, kProgressBar, app::kVisible)) << name;
     EXPECT_EQ(app::GetInt(kFilterWindow, kProgressBar, kProgressPosition), 100) << name;
     EXPECT_EQ(StatusText(), "\xCD\xEA\xB3\xC9") << name;  // "完成"
@@ -205,27 +203,14 @@ TEST_F(FilterWindowTest, EachFilterFromTheMenuMatchesTheReference) {
   }
 }
 
-// The menu as a person works it from the keyboard: Ctrl+O opens the photo, Alt+L opens the
-// filter menu on "取消所有滤镜", the arrows step over the separator to "Dark", Enter runs it.
-TEST_F(FilterWindowTest, TheMenuWorksFromTheKeyboard) {
+// The menu as a person works it from the keyboard (Ctrl+O opens the photo; Alt+L opens the
+// filter menu on "取消所有滤镜" and the arrows step over the separator to "Dark"), and
+// filters compound: each works on what the one before drew, not on the picture.
+TEST_F(FilterWindowTest, TheKeyboardDrivesTheMenuAndFiltersCompound) {
   using namespace platform::testing;
-  app::SetInt(kFilterWindow, kPhotoBox, app::kWidth, 16);
-  app::SetInt(kFilterWindow, kPhotoBox, app::kHeight, 13);
-  box_ = velmoratest::Handle(kFilterWindow, kPhotoBox);
-  const ref::Picture empty = Shown();
-  files_.push_back(
-      WriteTempFile("photo", ".bmp", testing_bmp::Bmp24(kPhotoW, kPhotoH, PhotoPixels())));
-  ScriptFileDialogAnswer(files_.back().string());
-  // Ctrl is held while the key is read, as a person's finger holds it.
-  KeyDown(VK_CONTROL);
-  KeyDown('O');
-  velmoratest::Pump();
-  KeyUp('O');
-  KeyUp(VK_CONTROL);
-  velmoratest::Pump();
+  OpenSmallPhoto(/*byKeyboard=*/true);
   ref::Picture expected = Shown();
-  ASSERT_NE(expected, empty) << "Ctrl+O opened no photo";
-
+  ASSERT_EQ(expected.At(2, 1), (ref::Rgb{255, 255, 255})) << "Ctrl+O opened no photo";
   KeyDown(VK_MENU);
   PressKey('L');
   KeyUp(VK_MENU);
@@ -233,18 +218,12 @@ TEST_F(FilterWindowTest, TheMenuWorksFromTheKeyboard) {
   PressKey(VK_RETURN);
   velmoratest::Pump();
   ref::Apply(Kind::kDark, expected);
-  EXPECT_EQ(Shown(), expected) << Describe(Shown());
-}
-
-// A second filter works on what the first drew, not on the picture.
-TEST_F(FilterWindowTest, FiltersCompound) {
-  OpenSmallPhoto();
-  ref::Picture expected = Shown();
-  for (Kind f : {Kind::kNight, Kind::kSharpen, Kind::kEmboss}) {
+  EXPECT_EQ(Shown(), expected) << FirstDifference(Shown(), expected);
+  for (Kind f : {Kind::kNight, Kind::kSharpen}) {
     Command(FilterCommand(f));
     ref::Apply(f, expected);
   }
-  EXPECT_EQ(Shown(), expected) << Describe(Shown());
+  EXPECT_EQ(Shown(), expected) << FirstDifference(Shown(), expected);
 }
 
 // Each channel of a diffused pixel comes from the picture two to five pixels down (red),
@@ -269,40 +248,27 @@ TEST_F(FilterWindowTest, DiffuseTakesEachChannelFromTwoToFivePixelsAway) {
   }
 }
 
-// A filter chosen while another pass runs (here: waiting in the queue when the first pass
-// handles events) runs as a pass of its own and leaves the first one its own handles: the
-// first pass finishes on its copy and draws its own result last.
-TEST_F(FilterWindowTest, AFilterChosenDuringAPassDoesNotTakeOverItsHandles) {
+// What the events handled during a pass may do. A filter chosen meanwhile (here waiting in
+// the queue) runs as a pass of its own and leaves the first pass its handles, so that pass
+// finishes on its copy and draws its own result last. Closing the window ends the pass
+// quietly instead of the program, which would stop on the next progress update of the
+// closed window with a runtime error.
+TEST_F(FilterWindowTest, EventsDuringAPassNeitherTakeOverItsHandlesNorEndTheProgram) {
   OpenSmallPhoto();
   ref::Picture expected = Shown();
   ref::Apply(Kind::kDark, expected);
   PostMessageA(window_, WM_COMMAND, FilterCommand(Kind::kDark), 0);
   PostMessageA(window_, WM_COMMAND, FilterCommand(Kind::kEmboss), 0);
   velmoratest::Pump();
-  EXPECT_EQ(Shown(), expected) << Describe(Shown());
-  const app::FilterPassState& after = app::G().filterPass;
-  EXPECT_EQ(after.memoryDc, 0) << "the globals are back to what they were before the passes";
-  EXPECT_EQ(after.bitmap, 0);
-}
+  EXPECT_EQ(Shown(), expected) << FirstDifference(Shown(), expected);
+  EXPECT_EQ(app::G().filterPass.memoryDc, 0) << "the globals are back as they were";
+  EXPECT_EQ(app::G().filterPass.bitmap, 0);
 
-// Closing the window while a pass runs ends the pass quietly instead of the program: the
-// pass stops touching the closed window's units.
-TEST_F(FilterWindowTest, ClosingTheWindowDuringAPassStopsThePass) {
-  OpenSmallPhoto();
   PostMessageA(window_, WM_COMMAND, FilterCommand(Kind::kBlur), 0);
   PostMessageA(window_, WM_COMMAND, kExitCommand, 0);
   velmoratest::Pump();
   EXPECT_EQ(velmoratest::Handle(kFilterWindow), nullptr);
-  EXPECT_TRUE(platform::testing::TakeMessageBoxLog().empty()) << "no runtime error was shown";
-  // The program goes on: the window opens again and filters as before.
-  velmoratest::OpenWindow(kFilterWindow);
-  window_ = velmoratest::Handle(kFilterWindow);
-  ASSERT_NE(window_, nullptr);
-  OpenSmallPhoto();
-  ref::Picture expected = Shown();
-  ref::Apply(Kind::kDark, expected);
-  Command(FilterCommand(Kind::kDark));
-  EXPECT_EQ(Shown(), expected);
+  EXPECT_TRUE(platform::testing::TakeMessageBoxLog().empty()) << "a runtime error was shown";
 }
 
 // Pixel (x, y) from the top-left of a bottom-up 24-bit BMP file.
@@ -334,12 +300,20 @@ std::vector<uint8_t> ProcessedPicture() {
   return {block + 8, block + 8 + n};
 }
 
-// "保存此图片" writes the snapshot of the box, whatever the extension; a cancelled dialog
-// writes nothing, where it used to overwrite the file chosen the time before.
-TEST_F(FilterWindowTest, SaveWritesWhatTheBoxShowsAndACancelledSaveWritesNothing) {
+// The two dialogs: a cancelled "打开(&O)" leaves the picture as it was; "保存此图片" writes
+// the snapshot of the box, whatever the extension, and a cancelled save writes nothing,
+// where it used to overwrite the file chosen the time before (the snapshot is still taken
+// for the other windows).
+TEST_F(FilterWindowTest, CancelledDialogsChangeNothingAndSaveWritesWhatTheBoxShows) {
   OpenSmallPhoto();
+  const ref::Picture photo = Shown();
+  platform::testing::ScriptFileDialogCancel();
+  Command(kOpenCommand);
+  Command(kRemoveFiltersCommand);
+  EXPECT_EQ(Shown(), photo) << "a cancelled open changed the picture";
   Command(FilterCommand(Kind::kNight));
   const BoxOnScreen night = Look();
+
   HWND save = velmoratest::Handle(kFilterWindow, kSaveButton);
   const fs::path target = WriteTempFile("saved", ".jpg", {});
   files_.push_back(target);
@@ -350,26 +324,14 @@ TEST_F(FilterWindowTest, SaveWritesWhatTheBoxShowsAndACancelledSaveWritesNothing
   ExpectSnapshotOf(saved, night);
   EXPECT_EQ(ProcessedPicture(), saved);
 
-  const std::vector<uint8_t> kept = {'k', 'e', 'p', 't'};
   std::ofstream(target, std::ios::binary).write("kept", 4);
   Command(FilterCommand(Kind::kEmboss));
   platform::testing::ScriptFileDialogCancel();
   ASSERT_TRUE(platform::testing::ClickInWindow(save, {10, 10}));
   velmoratest::Pump();
-  EXPECT_EQ(ReadFile(target), kept);
-  // The snapshot is still taken: the other windows get what the box shows now.
+  EXPECT_EQ(ReadFile(target), (std::vector<uint8_t>{'k', 'e', 'p', 't'}));
   ExpectSnapshotOf(ProcessedPicture(), Look());
-  EXPECT_EQ(platform::testing::TakeFileDialogLog().size(), 3u);  // open, save, save
-}
-
-// "打开(&O)" cancelled leaves the picture as it was.
-TEST_F(FilterWindowTest, ACancelledOpenKeepsThePicture) {
-  OpenSmallPhoto();
-  const ref::Picture before = Shown();
-  platform::testing::ScriptFileDialogCancel();
-  Command(kOpenCommand);
-  Command(kRemoveFiltersCommand);
-  EXPECT_EQ(Shown(), before);
+  EXPECT_EQ(platform::testing::TakeFileDialogLog().size(), 4u);  // open twice, save twice
 }
 
 // "应用到电影水印": the processed picture is the box as shown, the filter window is closed
@@ -378,7 +340,6 @@ TEST_F(FilterWindowTest, HandingOverSnapshotsTheBoxClosesTheWindowAndOpensTheNex
   OpenSmallPhoto();
   Command(FilterCommand(Kind::kIce));
   const BoxOnScreen ice = Look();
-
   struct Seen {
     int subtitleOpen = 0;
     bool filterGone = false;
