@@ -13,6 +13,7 @@
 #include "platform/gdi/GdiObjects.h"
 #include "platform/kernel32.h"
 #include "platform/user/MessageQueue.h"
+#include "platform/user/Presenter.h"
 #include "platform/user/WindowDC.h"
 #include "platform/user/WindowManager.h"
 
@@ -402,6 +403,10 @@ BOOL UpdateWindow(HWND window) {
     return FALSE;
   }
   for (HWND w : TreeOf(window)) PaintNow(w, Owed::ClientArea);
+  // What UpdateWindow paints is on the screen when it returns. A caller that goes on working
+  // without returning to its loop (a long run showing each step) counts on that; the screen
+  // otherwise catches up only when the loop next idles.
+  ActivePresenter().PumpNativeEvents();
   return TRUE;
 }
 

@@ -1,6 +1,7 @@
 // On a real X screen the SDL presenter copies only what was drawn since its last copy, and
 // what the X server shows of a window is then exactly the window's surface: after drawing
-// on the UI thread and on another thread, after a child window moves and after a scroll.
+// on the UI thread and on another thread, after a child window moves and after a scroll,
+// and what UpdateWindow painted as soon as it returns.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -85,6 +86,46 @@ void Fill(HWND window, RECT r, COLORREF colour) {
   ReleaseDC(window, dc);
 }
 
+// A window that paints itself in the colour of the moment.
+COLORREF g_paintColour = RGB(255, 255, 255);
+LRESULT CALLBACK PaintsItsColour(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  HBRUSH brush = CreateSolidBrush(g_paintColour);
+  FillRect(dc, &paint.rcPaint, brush);
+  DeleteObject(brush);
+  EndPaint(window, &paint);
+  return 0;
+}
+
+// What UpdateWindow paints is on the screen before the caller goes back to its loop, as a
+// long run that shows each step without pumping needs.
+int PaintOfUpdateWindowIsShownAtOnce() {
+  WNDCLASSA cls{};
+  cls.lpfnWndProc = PaintsItsColour;
+  cls.lpszClassName = "PresenterUpdateNow";
+  if (RegisterClassA(&cls) == 0) return 20;
+  HWND window = CreateWindowExA(0, "PresenterUpdateNow", "update", WS_POPUP | WS_VISIBLE, 60, 60,
+                                300, 200, nullptr, nullptr, nullptr, nullptr);
+  if (window == nullptr) return 21;
+  Settle();
+  if (StalePixels(window) != 0) return 22;
+  g_paintColour = RGB(30, 160, 60);
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  // The X server may take a moment; the program's loop does not run meanwhile.
+  long stale = StalePixels(window);
+  for (int i = 0; i < 100 && stale != 0; ++i) {
+    usleep(2000);
+    stale = StalePixels(window);
+  }
+  if (stale != 0) return 23;
+  DestroyWindow(window);
+  PumpUntilIdle();
+  return 0;
+}
+
 int CopiesOnlyWhatChanged() {
   if (!StartPresenterForProgram() || !ActivePresenter().ShowsNativeWindows()) return 2;
   WNDCLASSA cls{};
@@ -133,7 +174,7 @@ int CopiesOnlyWhatChanged() {
 
   DestroyWindow(window);
   PumpUntilIdle();
-  return 0;
+  return PaintOfUpdateWindowIsShownAtOnce();
 }
 
 int RunOnPrivateServer() {
