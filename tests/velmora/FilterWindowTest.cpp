@@ -201,6 +201,12 @@ TEST_F(FilterWindowTest, EachFilterFromTheMenuMatchesTheReference) {
     Command(kRemoveFiltersCommand);
     ASSERT_EQ(Shown(), original) << "after removing " << name;
   }
+  // A box without client width: the pass has nothing to do, and its one progress value,
+  // 0 / 0, comes out as 0.
+  app::SetInt(kFilterWindow, kPhotoBox, app::kWidth, 4);
+  Command(FilterCommand(Kind::kBlur));
+  EXPECT_EQ(app::GetInt(kFilterWindow, kProgressBar, kProgressPosition), 0);
+  EXPECT_EQ(StatusText(), "\xCD\xEA\xB3\xC9");
 }
 
 // The menu as a person works it from the keyboard (Ctrl+O opens the photo; Alt+L opens the
