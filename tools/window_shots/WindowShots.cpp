@@ -3,10 +3,17 @@
 // window are shot on the way, then moved on), which attaches the default skin; then every
 // other window is opened in turn under each skin asked for.
 //
-//   window_shots OUTDIR [PHOTO] [SKIN...]     e.g. window_shots shots photo.jpg 6 2 17
+//   window_shots [--screen] OUTDIR [PHOTO] [SKIN...]   e.g. window_shots shots photo.jpg 6 2 17
+//
+// With --screen the windows are shown on the desktop (DISPLAY) as at a real start, and each
+// shot is also taken from the screen with ImageMagick's `import -window root`
+// (OUTDIR/<window>-skin<N>-screen.png), so the native windows can be compared with ours.
 //
 // PHOTO (any picture file) is handed over as the processed picture, so the caption and
 // watermark windows show it. Files: OUTDIR/<window>-skin<N>.png.
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -14,36 +21,82 @@
 #include <string>
 #include <vector>
 
+#include "app/batch/BatchWindowUnits.h"
+#include "app/filterwindow/FilterWindowUnits.h"
 #include "app/home/SkinAttach.h"
 #include "app/program/Globals.h"
+#include "app/program/UnitAccess.h"
 #include "app/program/VelmoraProgram.h"
 #include "app/program/WindowIds.h"
 #include "commands/system/WindowCommands.h"
 #include "platform/kernel32.h"
+#include "platform/presenters/ProgramPresenter.h"
+#include "platform/testing/DialogAutomation.h"
 #include "platform/testing/InputAutomation.h"
 #include "platform/user32.h"
 #include "runtime/RuntimeState.h"
 #include "runtime/calls/CommandCall.h"
 #include "runtime/calls/ServiceTable.h"
+#include "runtime/image/HandlerTable.h"
 #include "runtime/loop/MessageLoop.h"
 #include "runtime/values/ValueBlocks.h"
 
+// The handlers the shots call as the buttons and menu entries would.
+namespace app::filterwindow {
+rt::HandlerResult OnNight(const uint32_t*, int32_t);
+}
+namespace app::watermark {
+rt::HandlerResult OnLoadProcessed(const uint32_t*, int32_t);
+rt::HandlerResult OnLoadWatermark(const uint32_t*, int32_t);
+}  // namespace app::watermark
+
 namespace {
+
+// Windows that show a photo get one before the shot, the way a user would have got there:
+// the photo box filled and a filter run, the photo and the watermark loaded into the editor,
+// a watermark and a photo in the batch window.
+void ShowPhotoInFilterWindow();
+void ShowPhotoInWatermarkWindow();
+void ShowPhotoInBatchWindow();
 
 struct Shot {
   uint32_t window;
   const char* name;
+  void (*prepare)();
 };
 
 constexpr Shot kShots[] = {
-    {app::kSubtitleWindow, "subtitle"}, {app::kSubtitleLibraryWindow, "library"},
-    {app::kFilterWindow, "filter"},     {app::kWatermarkWindow, "watermark"},
-    {app::kBatchWindow, "batch"},       {app::kAboutWindow, "about"},
-    {app::kWebPageWindow, "webpage"},   {app::kSplashWindow, "splash"},
+    {app::kSubtitleWindow, "subtitle", nullptr},
+    {app::kSubtitleLibraryWindow, "library", nullptr},
+    {app::kFilterWindow, "filter", ShowPhotoInFilterWindow},
+    {app::kWatermarkWindow, "watermark", ShowPhotoInWatermarkWindow},
+    {app::kBatchWindow, "batch", ShowPhotoInBatchWindow},
+    {app::kAboutWindow, "about", nullptr},
+    {app::kWebPageWindow, "webpage", nullptr},
+    {app::kSplashWindow, "splash", nullptr},
 };
 
 std::string g_out;
 int g_skin = 6;
+bool g_screen = false;
+
+extern "C" char** environ;
+
+void ShootScreen(const std::string& path) {
+  char import[] = "import";
+  char window[] = "-window";
+  char root[] = "root";
+  std::string target = path;
+  char* argv[] = {import, window, root, target.data(), nullptr};
+  pid_t child = 0;
+  if (posix_spawnp(&child, "import", nullptr, nullptr, argv, environ) != 0) {
+    std::fprintf(stderr, "window_shots: cannot run import\n");
+    return;
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  std::printf("%s\n", path.c_str());
+}
 
 HWND Handle(uint32_t window) {
   intptr_t object = rt::RuntimeNotify(cmd::kNotifyFindUnit, window, 0);
@@ -52,15 +105,15 @@ HWND Handle(uint32_t window) {
 }
 
 void Save(HWND window, const char* name) {
-  RedrawWindow(window, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
   // Pages load and animations draw their first frames on threads of their own; give them
   // a moment, as a person looking at the window would.
   for (int i = 0; i < 60; ++i) {
     rt::HandleWaitingMessages();
     Sleep(10);
   }
-  const std::string path = g_out + "/" + name + "-skin" + std::to_string(g_skin) + ".png";
+  const std::string stem = g_out + "/" + name + "-skin" + std::to_string(g_skin);
+  const std::string path = stem + ".png";
+  if (g_screen) ShootScreen(stem + "-screen.png");
   if (!platform::testing::WritePng(platform::testing::CaptureWindow(window), path)) {
     std::fprintf(stderr, "window_shots: %s not written\n", path.c_str());
   } else {
@@ -106,22 +159,51 @@ void* ReadByteSet(const char* path) {
                           bytes.data(), bytes.size());
 }
 
+std::string g_watermark;
+
+void ShowPhotoInFilterWindow() {
+  app::SetByteSet(app::kFilterWindow, app::filterwindow::kPhotoBox,
+                  app::filterwindow::kPicBoxPicture, app::G().processedPicture);
+  rt::HandleWaitingMessages();
+  app::filterwindow::OnNight(nullptr, 0);
+}
+
+void ShowPhotoInWatermarkWindow() {
+  app::watermark::OnLoadProcessed(nullptr, 0);
+  platform::testing::ScriptFileDialogAnswer(g_watermark);
+  app::watermark::OnLoadWatermark(nullptr, 0);
+}
+
+// The batch window keeps the watermark its form stores.
+void ShowPhotoInBatchWindow() {
+  app::SetByteSet(app::kBatchWindow, app::batch::kPhotoBox, app::batch::kPicBoxPicture,
+                  app::G().processedPicture);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: window_shots OUTDIR [PHOTO] [SKIN...]\n");
+  int first = 1;
+  if (argc > 1 && std::string(argv[1]) == "--screen") {
+    g_screen = true;
+    ++first;
+  }
+  if (argc <= first) {
+    std::fprintf(stderr, "usage: window_shots [--screen] OUTDIR [PHOTO] [SKIN...]\n");
     return 2;
   }
-  setenv("VELMORA_HEADLESS", "1", 1);
-  g_out = argv[1];
+  if (!g_screen) setenv("VELMORA_HEADLESS", "1", 1);
+  if (!platform::user::StartPresenterForProgram()) return 1;
+  g_out = argv[first];
+  // The watermark template shipped with the sources.
+  g_watermark = std::string(VELMORA_SOURCE_DIR) + "/app/assets/watermark.png";
   app::AssembleProgram();
   rt::InitRuntime(&app::ProgramHeader());
   app::CreateGlobals();
   rt::SetEndRoutine(&app::FreeGlobals);
   std::vector<int> skins;
   const char* photo = nullptr;
-  for (int i = 2; i < argc; ++i) {
+  for (int i = first + 1; i < argc; ++i) {
     char* end = nullptr;
     long n = std::strtol(argv[i], &end, 10);
     if (*end == 0) {
@@ -142,10 +224,13 @@ int main(int argc, char** argv) {
   for (int skin : skins) {
     g_skin = skin;
     app::home::AttachSkin(skin);
+    RedrawWindow(Handle(app::kHomeWindow), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Save(Handle(app::kHomeWindow), "home");
     for (const Shot& shot : kShots) {
       rt::Call(cmd::LoadWindow, {rt::Arg::Unit(shot.window, 0, 0x00010001)});
       rt::HandleWaitingMessages();
+      if (shot.prepare != nullptr && app::G().processedPicture != nullptr) shot.prepare();
       if (HWND h = Handle(shot.window)) Save(h, shot.name);
       rt::Call(cmd::DestroyUnit, {rt::Arg::Unit(shot.window, 0, 0x00010001)});
       rt::HandleWaitingMessages();
