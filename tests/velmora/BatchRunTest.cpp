@@ -27,6 +27,7 @@
 #include "tests/common/Gbk.h"
 #include "tests/common/JpegFile.h"
 #include "tests/common/TempFolder.h"
+#include "tests/velmora/CaptureTestSupport.h"
 #include "tests/velmora/VelmoraTestSupport.h"
 
 namespace {
@@ -44,25 +45,18 @@ void WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
              static_cast<std::streamsize>(bytes.size()));
 }
 
-uint32_t Field(const uint8_t* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return v;
-}
+using capturetest::Field;
 
 // A photo of four flat quadrants, so that any scaling leaves their middles alone.
 struct Quadrants {
   uint32_t rgb[4];  // top-left, top-right, bottom-left, bottom-right; 0xRRGGBB
 };
 std::vector<uint8_t> QuadrantPhoto(const Quadrants& q, int w = 320, int h = 240) {
-  std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+  std::vector<uint8_t> rgb;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const uint32_t c = q.rgb[(y >= h / 2 ? 2 : 0) + (x >= w / 2 ? 1 : 0)];
-      uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-      p[0] = static_cast<uint8_t>(c >> 16);
-      p[1] = static_cast<uint8_t>(c >> 8);
-      p[2] = static_cast<uint8_t>(c);
+      rgb.insert(rgb.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
     }
   }
   return testing_jpeg::Encode(rgb, w, h);
@@ -76,19 +70,12 @@ struct Stamped {
            Field(bytes.data() + 18, 4) == 1096 && Field(bytes.data() + 22, 4) == 515 &&
            Field(bytes.data() + 28, 2) == 32;
   }
-  // 0xRRGGBB at (x, y) from the top-left of the photo area.
-  uint32_t At(int x, int y) const {
-    const uint8_t* p = bytes.data() + 54 + (static_cast<size_t>(514 - y) * 1096 + x) * 4;
-    return p[0] | (p[1] << 8) | (p[2] << 16);
-  }
+  uint32_t At(int x, int y) const { return capturetest::Pixel32(bytes.data(), x, y); }
 };
 
 bool Near(uint32_t a, uint32_t b, int tolerance) {
   for (int shift = 0; shift < 24; shift += 8) {
-    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) >
-        tolerance) {
-      return false;
-    }
+    if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
   }
   return true;
 }

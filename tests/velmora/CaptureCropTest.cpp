@@ -5,13 +5,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <string>
 #include <vector>
 
 #include "app/capture/BmpCrop.h"
-#include "runtime/memory/RuntimeHeap.h"
 #include "runtime/values/ValueBlocks.h"
+#include "tests/velmora/CaptureTestSupport.h"
 
 namespace {
 
@@ -33,45 +31,32 @@ uint8_t PaletteByte(int i) {
   return static_cast<uint8_t>(i * 3 + 1);
 }
 
-void Put(std::vector<uint8_t>& f, size_t at, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) f[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-uint32_t Get(const uint8_t* p, int bytes) {
-  uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
-  return v;
-}
-
-// A bottom-up BMP as a byte-set block (header words included).
+// A bottom-up BMP as a byte-set block (the block's two header words first).
 std::vector<uint8_t> SourceBlock(int bpp, int width, int height, uint32_t compression = 0) {
-  const int stride = Stride(width, bpp);
-  std::vector<uint8_t> f(static_cast<size_t>(DataOffset(bpp)) +
-                         static_cast<size_t>(stride) * height);
-  Put(f, 0, 0x4D42, 2);
-  Put(f, 2, static_cast<uint32_t>(f.size()), 4);
-  Put(f, 10, static_cast<uint32_t>(DataOffset(bpp)), 4);
-  Put(f, 14, 40, 4);
-  Put(f, 18, static_cast<uint32_t>(width), 4);
-  Put(f, 22, static_cast<uint32_t>(height), 4);
-  Put(f, 26, 1, 2);
-  Put(f, 28, static_cast<uint32_t>(bpp), 2);
-  Put(f, 30, compression, 4);
-  if (bpp == 8) {
-    for (int i = 0; i < 1024; ++i) f[54 + i] = PaletteByte(i);
+  const int stride = Stride(width, bpp), b = BytesPerPixel(bpp);
+  const size_t size = static_cast<size_t>(DataOffset(bpp)) + static_cast<size_t>(stride) * height;
+  std::vector<uint8_t> block(rt::kByteSetHeader + size);
+  rt::WriteInt32(block.data(), 1);
+  rt::WriteInt32(block.data() + 4, static_cast<int32_t>(size));
+  uint8_t* f = block.data() + rt::kByteSetHeader;
+  const uint32_t fields[][3] = {{0, 0x4D42, 2},
+                                {2, static_cast<uint32_t>(size), 4},
+                                {10, static_cast<uint32_t>(DataOffset(bpp)), 4},
+                                {14, 40, 4},
+                                {18, static_cast<uint32_t>(width), 4},
+                                {22, static_cast<uint32_t>(height), 4},
+                                {26, 1, 2},
+                                {28, static_cast<uint32_t>(bpp), 2},
+                                {30, compression, 4}};
+  for (const auto& [at, value, bytes] : fields) {
+    for (uint32_t i = 0; i < bytes; ++i) f[at + i] = static_cast<uint8_t>(value >> (8 * i));
   }
-  const int b = BytesPerPixel(bpp);
+  for (int i = 0; bpp == 8 && i < 1024; ++i) f[54 + i] = PaletteByte(i);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      for (int k = 0; k < b; ++k) {
-        f[static_cast<size_t>(DataOffset(bpp) + (height - 1 - y) * stride + x * b + k)] =
-            PixelByte(x, y, k);
-      }
+    for (int x = 0; x < width * b; ++x) {
+      f[DataOffset(bpp) + (height - 1 - y) * stride + x] = PixelByte(x / b, y, x % b);
     }
   }
-  std::vector<uint8_t> block(rt::kByteSetHeader + f.size());
-  rt::WriteInt32(block.data(), 1);
-  rt::WriteInt32(block.data() + 4, static_cast<int32_t>(f.size()));
-  std::memcpy(block.data() + rt::kByteSetHeader, f.data(), f.size());
   return block;
 }
 
@@ -81,14 +66,8 @@ void Truncate(std::vector<uint8_t>& block, size_t length) {
   rt::WriteInt32(block.data() + 4, static_cast<int32_t>(length));
 }
 
-struct Crop {
-  void* block;
-  explicit Crop(void* b) : block(b) {}
-  ~Crop() { rt::FreeMem(block); }
-  Crop(const Crop&) = delete;
-  Crop& operator=(const Crop&) = delete;
-  rt::ByteSetView View() const { return rt::ViewByteSet(block); }
-};
+using Crop = capturetest::Block;
+using capturetest::Field;
 
 struct Case {
   const char* name;
@@ -142,7 +121,7 @@ TEST(CaptureCropTest, CutsTheRectangleOrGivesNothing) {
         1,      static_cast<uint32_t>(c.bpp)};
     const int field[] = {0, 2, 10, 14, 18, 22, 26, 28}, width[] = {2, 4, 4, 4, 4, 4, 2, 2};
     for (int f = 0; f < 8; ++f)
-      EXPECT_EQ(Get(out.data + field[f], width[f]), header[f]) << field[f];
+      EXPECT_EQ(Field(out.data + field[f], width[f]), header[f]) << field[f];
     for (int i = 30; i < 54; ++i) EXPECT_EQ(out.data[i], 0) << i;
     if (c.bpp == 8) {
       for (int i = 0; i < 1024; ++i) ASSERT_EQ(out.data[54 + i], PaletteByte(i)) << i;
