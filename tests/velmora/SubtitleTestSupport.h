@@ -74,6 +74,7 @@ class SubtitleTest : public VelmoraTest {
     // Short time-outs: a test that loses its service ends quickly instead of hanging.
     platform::ole::SetRequestTimeoutDefaults({0, 2000, 500, 500});
     platform::testing::ClearDialogScripts();
+    platform::testing::TakeFileDialogLog();  // what earlier tests showed is theirs
   }
   void TearDown() override {
     platform::testing::ClearDialogScripts();
