@@ -28,6 +28,7 @@
 #include "app/program/UnitAccess.h"
 #include "app/program/VelmoraProgram.h"
 #include "app/program/WindowIds.h"
+#include "app/subtitle/SubtitleUnits.h"
 #include "commands/system/WindowCommands.h"
 #include "platform/kernel32.h"
 #include "platform/presenters/ProgramPresenter.h"
@@ -40,6 +41,8 @@
 #include "runtime/image/HandlerTable.h"
 #include "runtime/loop/MessageLoop.h"
 #include "runtime/values/ValueBlocks.h"
+#include "tools/translation_server/HttpListener.h"
+#include "tools/translation_server/TranslationService.h"
 
 // The handlers the shots call as the buttons and menu entries would.
 namespace app::filterwindow {
@@ -55,6 +58,7 @@ namespace {
 // Windows that show a photo get one before the shot, the way a user would have got there:
 // the photo box filled and a filter run, the photo and the watermark loaded into the editor,
 // a watermark and a photo in the batch window.
+void TypeCaption();
 void ShowPhotoInFilterWindow();
 void ShowPhotoInWatermarkWindow();
 void ShowPhotoInBatchWindow();
@@ -66,7 +70,7 @@ struct Shot {
 };
 
 constexpr Shot kShots[] = {
-    {app::kSubtitleWindow, "subtitle", nullptr},
+    {app::kSubtitleWindow, "subtitle", TypeCaption},
     {app::kSubtitleLibraryWindow, "library", nullptr},
     {app::kFilterWindow, "filter", ShowPhotoInFilterWindow},
     {app::kWatermarkWindow, "watermark", ShowPhotoInWatermarkWindow},
@@ -161,6 +165,18 @@ void* ReadByteSet(const char* path) {
 
 std::string g_watermark;
 
+// The first line of the caption library: "那年夏天，我们以为风会一直吹下去。"
+constexpr char kCaption[] =
+    "\xC4\xC7\xC4\xEA\xCF\xC4\xCC\xEC\xA3\xAC\xCE\xD2\xC3\xC7\xD2\xD4\xCE\xAA\xB7\xE7\xBB"
+    "\xE1\xD2\xBB\xD6\xB1\xB4\xB5\xCF\xC2\xC8\xA5\xA1\xA3";
+
+// As if typed: the caption box's change event fills both lines, the English one from the
+// local translation service the shots run.
+void TypeCaption() {
+  app::SetText(app::kSubtitleWindow, app::subtitle::kCaptionBox, app::subtitle::kContentProperty,
+               kCaption);
+}
+
 void ShowPhotoInFilterWindow() {
   app::SetByteSet(app::kFilterWindow, app::filterwindow::kPhotoBox,
                   app::filterwindow::kPicBoxPicture, app::G().processedPicture);
@@ -195,6 +211,18 @@ int main(int argc, char** argv) {
   if (!g_screen) setenv("VELMORA_HEADLESS", "1", 1);
   if (!platform::user::StartPresenterForProgram()) return 1;
   g_out = argv[first];
+  // The shipped translation service, on a port of its own.
+  translation_server::PhraseTable phrases;
+  translation_server::LoadPhraseTable(
+      std::string(VELMORA_SOURCE_DIR) + "/tools/translation_server/phrases.tsv", &phrases);
+  translation_server::HttpListener service(
+      [&phrases](translation_server::Connection& c, const translation_server::RequestHead& r) {
+        c.Send(translation_server::TranslationReply(phrases, r));
+      });
+  if (service.Start()) {
+    setenv("VELMORA_TRANSLATOR_URL", ("http://127.0.0.1:" + std::to_string(service.Port())).c_str(),
+           1);
+  }
   // The watermark template shipped with the sources.
   g_watermark = std::string(VELMORA_SOURCE_DIR) + "/app/assets/watermark.png";
   app::AssembleProgram();
