@@ -11,4 +11,4 @@ convert -size 1200x675 gradient:'#1d2b64'-'#f8a46b' \
   \( -size 1200x675 xc:none -fill '#17142b' \
      -draw "polygon 0,540 200,470 380,520 560,455 760,530 980,480 1200,540 1200,675 0,675" \) -composite \
   \( -size 1200x675 xc:none -fill '#0e0c1c' -draw "rectangle 0,600 1200,675" \) -composite \
-  -attenuate 0.15 +noise Gaussian -strip -quality 88 "$out"
+  -strip -quality 90 "$out"
