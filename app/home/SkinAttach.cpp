@@ -29,14 +29,19 @@ void* Alloc(size_t bytes) {
   return rt::Services().allocMem(static_cast<int32_t>(bytes));
 }
 
-// Whether the binding would find SkinH_AttachRes in the file at `path`.
-bool LibraryLoads(const std::string& path) {
+// Loads the library at `path` when it is one the binding can use (it loads and has
+// SkinH_AttachRes), and keeps it loaded for good: once attached, the skin paints every
+// window from code inside the library, and the program's end frees the bound commands
+// before the last paint is certain to be over.
+bool KeepLibrary(const std::string& path) {
   if (!FileExists(path)) return false;
   HMODULE library = LoadLibraryA(path.c_str());
   if (library == nullptr) return false;
-  const bool found = GetProcAddress(library, "SkinH_AttachRes") != nullptr;
-  FreeLibrary(library);
-  return found;
+  if (GetProcAddress(library, "SkinH_AttachRes") == nullptr) {
+    FreeLibrary(library);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -59,7 +64,7 @@ void* SkinBlock(int32_t number) {
 
 bool AttachSkin(int32_t number) {
   InstallSkinLibrary();
-  if (!LibraryLoads(PathInRunDirectory(kSkinLibraryName))) return false;
+  if (!KeepLibrary(PathInRunDirectory(kSkinLibraryName))) return false;
   void* data = SkinBlock(number);
   const int32_t length = data != nullptr ? static_cast<int32_t>(rt::ViewByteSet(data).size) : 0;
   const int32_t attached = libs::dll::SkinH_AttachRes(rt::DllBytes{data}, length, "", 0, 0, 0);

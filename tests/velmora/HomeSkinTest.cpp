@@ -156,6 +156,21 @@ INSTANTIATE_TEST_SUITE_P(
                       InstallCase{"FolderUnderItsName", Found::Folder, false, false}),
     [](const auto& info) { return std::string(info.param.what); });
 
+// The skin paints from inside its library; the program's end frees what its commands
+// bound, and a window painted afterwards must not reach into an unloaded library.
+TEST_F(HomeSkinTest, SkinStillPaintsAfterTheProgramsEnd) {
+  ASSERT_TRUE(app::home::AttachSkin(app::home::kDefaultSkin));
+  EndVelmora();
+  HWND window = CreateWindowExA(0, "BUTTON", "after the end", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                                10, 200, 80, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  UpdateWindow(window);
+  EXPECT_FALSE(platform::testing::CaptureWindow(window).empty());
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), SkinFaceColour(6));
+  DestroyWindow(window);
+  StartVelmora();
+}
+
 // A program folder that takes no files: the program starts without a skin and runs on. Run
 // in a process of its own, without root's licence to write anywhere.
 TEST(HomeReadOnlyTest, ReadOnlyProgramFolderStartsUnskinnedAndRuns) {

@@ -23,7 +23,7 @@ void HomeTest::SetUp() {
 }
 
 void HomeTest::TearDown() {
-  // The skin's painting lives in the library, which the program's end unloads.
+  // Every test starts in the built-in look.
   VelmoraInstallTheme(nullptr);
   EndVelmora();
   audio_.reset();
