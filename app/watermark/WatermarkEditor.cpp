@@ -177,6 +177,13 @@ void ReleaseObject(int32_t object) {
   if (object == s.watermarkObject) s.dragging = 0;
 }
 
+void ReleaseButton() {
+  // The box holds the mouse while its button is down, so the release is seen wherever it
+  // happens, over the watermark or not; letting go anywhere ends the drag, or the watermark
+  // would follow the bare pointer when it came back over the box.
+  State().dragging = 0;
+}
+
 void DragStep(int32_t x, int32_t y) {
   WatermarkEditorState& s = State();
   if (s.dragging != 1) return;

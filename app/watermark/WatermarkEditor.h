@@ -28,6 +28,8 @@ void Rescale();
 // pointer moved to (x, y).
 void PressObject(int32_t object);
 void ReleaseObject(int32_t object);
+// The left button let go anywhere: the drag is over.
+void ReleaseButton();
 void DragStep(int32_t x, int32_t y);
 // The box takes the photo's size; the scroll bars cover what the viewport cannot show.
 void Fit();

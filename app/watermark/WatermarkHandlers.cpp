@@ -80,8 +80,8 @@ rt::HandlerResult OnBoxPress(const uint32_t* words, int32_t count) {
   return Done();
 }
 
-rt::HandlerResult OnBoxRelease(const uint32_t* words, int32_t count) {
-  ReleaseObject(Word(words, count, 0));
+rt::HandlerResult OnBoxRelease(const uint32_t*, int32_t) {
+  ReleaseButton();
   return Done();
 }
 

@@ -47,6 +47,24 @@ TEST_F(WatermarkTest, DragFollowsTheMouseFromTheSecondMoveUntilReleaseOrLeave) {
     Pump();
     EXPECT_EQ(input::CaptureWindow(Handle(W)).At(box.x - frame.left, box.y - frame.top), shown);
   }
+
+  // The box keeps the mouse while its button is down: a drag may leave it, and its release
+  // out there ends the drag instead of leaving the watermark on the bare pointer.
+  const Step outside[] = {
+      {"onto it once more", 0, 50, 40, {40, 30}, 0},
+      {"pressed once more", 1, 50, 40, {40, 30}, 1},
+      {"recorded", 0, 52, 41, {40, 30}, 1},
+      {"moved", 0, 62, 46, {50, 35}, 1},
+      {"dragged out of the box", 0, 400, 100, {388, 89}, 1},
+      {"released there", 2, 400, 100, {388, 89}, 0},
+      {"back over the box with the button up", 0, 70, 50, {388, 89}, 0},
+  };
+  for (const Step& s : outside) {
+    SCOPED_TRACE(s.what);
+    Mouse(s.x, s.y, s.button);
+    EXPECT_EQ(MarkAt(), s.mark);
+    EXPECT_EQ(app::G().watermark.dragging, s.dragging);
+  }
 }
 
 TEST_F(WatermarkTest, ScaleResizesTheSceneAndKeepsTheWatermarkWhereItWasDropped) {

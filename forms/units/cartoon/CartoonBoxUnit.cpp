@@ -116,12 +116,16 @@ LRESULT CartoonBoxUnit::OnMouse(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_LBUTTONDOWN:
       pressed_ = hit;
+      // The box keeps the mouse until the button comes up, so that a drag that leaves it
+      // still sees its release and its moves on the way.
+      SetCapture(Handle());
       if (!Raise(kBoxLeftDown, {under})) return 0;
       break;
     case WM_RBUTTONDOWN:
       if (!Raise(kBoxRightDown, {under})) return 0;
       break;
     case WM_LBUTTONUP:
+      if (GetCapture() == Handle()) ReleaseCapture();
       if (pressed_ > 0 && !Exists(pressed_)) pressed_ = -1;
       if (!Raise(kBoxLeftUp, {under, IdWord(pressed_)})) return 0;
       pressed_ = 0;
