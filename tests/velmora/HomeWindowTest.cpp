@@ -19,6 +19,7 @@
 #include "app/home/WebLinks.h"
 #include "app/program/UnitAccess.h"
 #include "app/program/WindowIds.h"
+#include "forms/units/html/PageAddress.h"
 #include "platform/testing/InputAutomation.h"
 #include "platform/testing/MessageLoop.h"
 #include "platform/testing/ShellRecord.h"
@@ -175,6 +176,26 @@ TEST_F(HomeWindowTest, WebPageWindowShowsTheMakersPageFromItsFile) {
       << testing_gbk::Utf8(app::GetText(app::kWebPageWindow, home::kWebPageViewer, 13));
   EXPECT_EQ(app::GetText(app::kWebPageWindow, home::kWebPageViewer, home::kViewerAddress),
             MakersPage());
+}
+
+// The file: address the program makes of a path leads the page viewer back to that file,
+// whatever the path holds.
+TEST(HomeLinksTest, FileAddressesLeadTheViewerBackToTheFile) {
+  struct Case {
+    const char* path;  // UTF-8
+    const char* file;  // the file the viewer reads, UTF-8
+  };
+  const Case cases[] = {
+      {"/opt/velmora/maker/index.html", "/opt/velmora/maker/index.html"},
+      {"/opt/velmora\\maker\\index.html", "/opt/velmora/maker/index.html"},
+      {"/opt/a b/Velmora #2/maker/index.html", "/opt/a b/Velmora #2/maker/index.html"},
+      {"/data/100%/what?/maker/index.html", "/data/100%/what?/maker/index.html"},
+      {"/opt/用户/照片 工坊/maker/index.html", "/opt/用户/照片 工坊/maker/index.html"},
+  };
+  for (const Case& c : cases) {
+    const std::string address = home::FileAddressOf(testing_gbk::Gbk(c.path));
+    EXPECT_EQ(forms::html::LocalPathOf(testing_gbk::Utf8(address)), c.file) << address;
+  }
 }
 
 // The size a picture file declares: a JPEG's frame header or a GIF's logical screen.
