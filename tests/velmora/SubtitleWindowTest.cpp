@@ -46,6 +46,9 @@ class SubtitleWindowTest : public SubtitleTest {
  protected:
   void SetUp() override {
     SubtitleTest::SetUp();
+    // Read after the runtime has made the program folder current: a test before this one
+    // may have left the process in a folder it has since removed.
+    previous_ = fs::current_path();
     folder_ = fs::temp_directory_path() / ("velmora-subtitle-" + std::to_string(getpid()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
@@ -86,7 +89,7 @@ class SubtitleWindowTest : public SubtitleTest {
   }
 
   std::string typed_;
-  const fs::path previous_ = fs::current_path();
+  fs::path previous_;
   fs::path folder_;
 };
 

@@ -3,6 +3,8 @@
 #include "app/program/Globals.h"
 #include "app/program/VelmoraProgram.h"
 #include "commands/system/WindowCommands.h"
+#include "platform/testing/Automation.h"
+#include "platform/testing/DialogAutomation.h"
 #include "runtime/RuntimeState.h"
 #include "runtime/calls/CommandCall.h"
 #include "runtime/calls/ServiceTable.h"
@@ -11,6 +13,11 @@
 namespace velmoratest {
 
 void StartVelmora() {
+  // Each test starts with no message box on record and no scripted answer left over from
+  // another, whatever order the tests run in.
+  platform::testing::TakeMessageBoxLog();
+  platform::testing::ClearMessageBoxScript();
+  platform::testing::ClearDialogScripts();
   app::AssembleProgram();
   rt::InitRuntime(&app::ProgramHeader());
   app::CreateGlobals();
