@@ -71,7 +71,12 @@ class SdlAudioBackend final : public AudioBackend {
 
  private:
   bool Started() {
-    std::call_once(started_, [this] { ok_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0; });
+    std::call_once(started_, [this] {
+      // SDL's first start would otherwise take SIGINT and SIGTERM for a quit event that no
+      // one reads when no SDL window is shown, and the program could no longer be stopped.
+      SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+      ok_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    });
     return ok_;
   }
 
