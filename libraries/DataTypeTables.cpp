@@ -26,12 +26,12 @@ std::deque<std::vector<rt::PropertyEntry>>& PropertyTables() {
   return *tables;
 }
 
-const std::vector<rt::PropertyEntry>& BuildProperties(const TypeSpec& type) {
+const std::vector<rt::PropertyEntry>& BuildProperties(const TypeRow& type) {
   std::vector<rt::PropertyEntry> entries;
   if (type.hasCommonProperties) {
     entries.assign(std::begin(kCommonProperties), std::end(kCommonProperties));
   }
-  for (const PropertySpec& p : type.ownProperties) {
+  for (const PropertyRow& p : type.ownProperties) {
     entries.push_back({p.name, p.englishName, nullptr, p.typeCode, 0});
   }
   return PropertyTables().emplace_back(std::move(entries));
@@ -39,16 +39,15 @@ const std::vector<rt::PropertyEntry>& BuildProperties(const TypeSpec& type) {
 
 }  // namespace
 
-std::vector<PropertySpec> Unnamed(std::initializer_list<uint32_t> typeCodes) {
-  std::vector<PropertySpec> specs;
-  for (uint32_t code : typeCodes) specs.push_back({code});
-  return specs;
+std::vector<PropertyRow> Unnamed(std::initializer_list<uint32_t> typeCodes) {
+  std::vector<PropertyRow> rows;
+  for (uint32_t code : typeCodes) rows.push_back({code});
+  return rows;
 }
 
-const rt::DataTypeDescriptor* BuildDataTypes(uint32_t count,
-                                             std::initializer_list<TypeSpec> types) {
+const rt::DataTypeDescriptor* BuildDataTypes(uint32_t count, std::initializer_list<TypeRow> types) {
   std::vector<rt::DataTypeDescriptor> descriptors(count, rt::DataTypeDescriptor{});
-  for (const TypeSpec& type : types) {
+  for (const TypeRow& type : types) {
     if (type.number == 0 || type.number > count) continue;
     const std::vector<rt::PropertyEntry>& properties = BuildProperties(type);
     rt::DataTypeDescriptor& d = descriptors[type.number - 1];
