@@ -46,9 +46,10 @@ enum VelmoraThemePart {
   VELMORA_PART_CAPTION_BUTTON = 3, /* value: 0 close, 1 maximise, 2 restore, 3 minimise */
   VELMORA_PART_MENU_BAR = 4,       /* the bar's background */
   /* Menus. */
-  VELMORA_PART_MENU_ITEM =
-      10, /* text = label, text2 = shortcut; flags below; value 1 = in the bar */
-  VELMORA_PART_MENU_POPUP = 11, /* background and border of a popup menu */
+  /* text = label (with "&" access-key markers), text2 = shortcut; flags below; value 1 =
+   * in the bar; in a popup, inner = the column the layout measured the texts for */
+  VELMORA_PART_MENU_ITEM = 10,
+  VELMORA_PART_MENU_POPUP = 11, /* background and border; inner = the items' text column */
   /* Buttons and statics. */
   VELMORA_PART_PUSH_BUTTON =
       20, /* face and border; text drawn by the control unless the theme paints it */

@@ -87,10 +87,17 @@ bool ReadMetrics(const uint8_t* p, size_t length, Skin& skin) {
 }
 
 bool ReadStyle(const uint8_t* p, size_t length, Skin& skin) {
-  if (length < 4 || Load32(p) != kStyleColorCount) return false;
-  const size_t colors = 4 + 4 * size_t{kStyleColorCount};
+  if (length < 4) return false;
+  const uint32_t count = Load32(p);
+  if (count != kStyleColorCount && count != kOlderStyleColorCount) return false;
+  const size_t colors = 4 + 4 * size_t{count};
   if (length != colors + kShapeBytes) return false;
-  if (!ReadColors(p, length, kStyleColorCount, skin.style.colors)) return false;
+  if (!ReadColors(p, length, count, skin.style.colors)) return false;
+  if (count == kOlderStyleColorCount) {
+    // Those skins wrote their bars with the text inks.
+    skin.style.colors[kBarInk] = skin.style.colors[kInk];
+    skin.style.colors[kBarDimInk] = skin.style.colors[kDimInk];
+  }
   const uint8_t* shape = p + colors;
   if (shape[0] > static_cast<uint8_t>(CaptionFill::Plain) ||
       shape[1] > static_cast<uint8_t>(ButtonFill::Gradient) ||

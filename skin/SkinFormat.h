@@ -47,8 +47,14 @@ enum StyleColor : int {
   kButtonEdge,
   kClose,  // the close button when hot
   kSelectionInk,
+  // Text on the bars (menus, status bar), which a dark skin keeps dark while the grounds
+  // under the application's own text stay light.
+  kBarInk,
+  kBarDimInk,
   kStyleColorCount
 };
+// Blocks made before the bars had inks of their own stop after kSelectionInk.
+constexpr int kOlderStyleColorCount = kBarInk;
 
 enum class CaptionFill : uint8_t { Flat, Gradient, Glossy, Plain };
 enum class ButtonFill : uint8_t { Flat, Gradient };

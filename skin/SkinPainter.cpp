@@ -1,7 +1,10 @@
 #include "skin/SkinPainter.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 
+#include "platform/commctrl.h"
 #include "platform/user32.h"
 #include "skin/SkinFormat.h"
 
@@ -139,12 +142,15 @@ void Tick(HDC dc, const RECT& r, COLORREF color) {
   Line(dc, x1, y1, x2, y2, color, 2);
 }
 
-void Text(HDC dc, const char* text, RECT r, UINT format, COLORREF color, HFONT font = nullptr) {
+// One line in the control's own font, so that it fills exactly the room the control
+// measured for it. Labels that carry access keys ("文件(&F)") leave DT_NOPREFIX out of
+// `format`: the marker becomes an underline, as in the built-in look.
+void Text(HDC dc, const char* text, RECT r, UINT format, COLORREF color, HFONT font) {
   if (text == nullptr) return;
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, color);
   HGDIOBJ old = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
-  DrawTextA(dc, text, -1, &r, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  DrawTextA(dc, text, -1, &r, format | DT_SINGLELINE | DT_VCENTER);
   SelectObject(dc, old);
 }
 
@@ -199,7 +205,7 @@ void PaintCaption(const SkinStyle& s, HDC dc, const RECT& r, const VelmoraThemeP
   t.right -= 4;
   HFONT bold = CreateFontA(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, nullptr);
   const UINT align = s.captionAlign == CaptionAlign::Centre ? DT_CENTER : DT_LEFT;
-  Text(dc, info->text, t, align | DT_END_ELLIPSIS, ink, bold);
+  Text(dc, info->text, t, align | DT_END_ELLIPSIS | DT_NOPREFIX, ink, bold);
   DeleteObject(bold);
 }
 
@@ -277,16 +283,27 @@ void PaintFrame(const SkinStyle& s, HDC dc, const RECT& r, const VelmoraThemePai
   Outline(dc, around, Mix(band, s[active ? kBorder : kBorderIdle], 128));
 }
 
+// The columns of a popup item: the menu's layout measured the labels and says in `inner`
+// where it made room for them; the check mark and the submenu arrow take what is left on
+// either side. Text drawn anywhere wider would be cut at the popup's edge.
+RECT LabelColumn(const RECT& r, const VelmoraThemePaintInfo* info) {
+  const RECT& in = info->inner;
+  if (in.right > in.left && in.left >= r.left && in.right <= r.right)
+    return {in.left, r.top, in.right, r.bottom};
+  return {r.left + 22, r.top, r.right - 18, r.bottom};
+}
+
 void PaintMenuItem(const SkinStyle& s, HDC dc, const RECT& r, const VelmoraThemePaintInfo* info) {
   const bool bar = info->value == 1;
+  const RECT label = LabelColumn(r, info);
   if (Has(info, VELMORA_STATE_SEPARATOR)) {
     const int y = (r.top + r.bottom) / 2;
-    Fill(dc, {r.left + 28, y, r.right - 6, y + 1}, Mix(s[kMenuBack], s[kInk], 60));
+    Fill(dc, {label.left, y, r.right - 6, y + 1}, Mix(s[kMenuBack], s[kBarInk], 60));
     return;
   }
   const bool disabled = Has(info, VELMORA_STATE_DISABLED) || Has(info, VELMORA_STATE_GRAYED);
   const bool selected = Has(info, VELMORA_STATE_SELECTED) || Has(info, VELMORA_STATE_HOT);
-  COLORREF ink = disabled ? s[kDimInk] : s[kInk];
+  COLORREF ink = disabled ? s[kBarDimInk] : s[kBarInk];
   if (selected) {
     RECT h = r;
     if (!bar) InflateRect(&h, -2, 0);
@@ -294,17 +311,32 @@ void PaintMenuItem(const SkinStyle& s, HDC dc, const RECT& r, const VelmoraTheme
     ink = disabled ? Mix(s[kMenuSelectInk], s[kMenuSelect], 128) : s[kMenuSelectInk];
   }
   if (bar) {
-    Text(dc, info->text, r, DT_CENTER, ink);
+    Text(dc, info->text, r, DT_CENTER, ink, info->font);
     return;
   }
   if (Has(info, VELMORA_STATE_CHECKED)) {
-    Tick(dc, {r.left + 6, r.top + 3, r.left + 22, r.bottom - 3}, selected ? ink : s[kAccent]);
+    Tick(dc, {r.left + 3, r.top + 3, label.left - 3, r.bottom - 3}, selected ? ink : s[kAccent]);
   }
   if (Has(info, VELMORA_STATE_POPUP))
-    Arrow(dc, {r.right - 18, r.top, r.right - 4, r.bottom}, 3, ink);
-  RECT t = {r.left + 28, r.top, r.right - 20, r.bottom};
-  Text(dc, info->text, t, DT_LEFT, ink);
-  Text(dc, info->text2, t, DT_RIGHT, selected ? ink : s[kDimInk]);
+    Arrow(dc, {label.right, r.top, r.right - 2, r.bottom}, 3, ink);
+  Text(dc, info->text, label, DT_LEFT, ink, info->font);
+  Text(dc, info->text2, label, DT_RIGHT | DT_NOPREFIX, selected ? ink : s[kBarDimInk], info->font);
+}
+
+// A pane's text is up to three pieces split by tabs: left, centred and right-aligned.
+void PaintStatusPane(const SkinStyle& s, HDC dc, const RECT& r, const VelmoraThemePaintInfo* info) {
+  if ((info->value & SBT_NOBORDERS) == 0)
+    Fill(dc, {r.right - 1, r.top + 3, r.right, r.bottom - 3}, Mix(s[kStatusBack], s[kBarInk], 80));
+  if (info->text == nullptr) return;
+  const RECT t = {r.left + 6, r.top, r.right - 4, r.bottom};
+  const UINT aligns[3] = {DT_LEFT, DT_CENTER, DT_RIGHT};
+  const char* piece = info->text;
+  for (int i = 0; i < 3 && piece != nullptr; ++i) {
+    const char* tab = i < 2 ? std::strchr(piece, '\t') : nullptr;
+    const std::string part = tab != nullptr ? std::string(piece, tab) : std::string(piece);
+    Text(dc, part.c_str(), t, aligns[i] | DT_END_ELLIPSIS | DT_NOPREFIX, s[kBarInk], info->font);
+    piece = tab != nullptr ? tab + 1 : nullptr;
+  }
 }
 
 void PaintPushButton(const SkinStyle& s, HDC dc, const RECT& r, const VelmoraThemePaintInfo* info) {
@@ -410,15 +442,17 @@ int PaintSkinPart(void* context, HDC dc, int part, const RECT* rect,
       return 1;
     case VELMORA_PART_MENU_BAR:
       Shade(dc, r, Mix(s[kMenuBack], RGB(255, 255, 255), 30), s[kMenuBack]);
-      Fill(dc, {r.left, r.bottom - 1, r.right, r.bottom}, Mix(s[kMenuBack], s[kInk], 40));
+      Fill(dc, {r.left, r.bottom - 1, r.right, r.bottom}, Mix(s[kMenuBack], s[kBarInk], 40));
       return 1;
-    case VELMORA_PART_MENU_POPUP:
+    case VELMORA_PART_MENU_POPUP: {
       Fill(dc, r, s[kMenuBack]);
-      // The gutter under check marks, as a tinted column.
-      Fill(dc, {r.left + 1, r.top + 1, r.left + 26, r.bottom - 1},
+      // The gutter under check marks, as a tinted column that stops short of the labels.
+      const int labels = info->inner.left > r.left ? info->inner.left : r.left + 25;
+      Fill(dc, {r.left + 1, r.top + 1, labels - 2, r.bottom - 1},
            Mix(s[kMenuBack], s[kAccent], 24));
-      Outline(dc, r, Mix(s[kMenuBack], s[kInk], 90));
+      Outline(dc, r, Mix(s[kMenuBack], s[kBarInk], 90));
       return 1;
+    }
     case VELMORA_PART_MENU_ITEM:
       PaintMenuItem(s, dc, r, info);
       return 1;
@@ -452,8 +486,11 @@ int PaintSkinPart(void* context, HDC dc, int part, const RECT* rect,
     case VELMORA_PART_LIST_ITEM: {
       const bool selected = Has(info, VELMORA_STATE_SELECTED);
       Fill(dc, r, selected ? s[kAccent] : s[kField]);
-      Text(dc, info->text, {r.left + 4, r.top, r.right - 2, r.bottom}, DT_LEFT,
-           selected ? s[kSelectionInk] : s[kInk]);
+      Text(dc, info->text, {r.left + 3, r.top, r.right - 2, r.bottom}, DT_LEFT | DT_NOPREFIX,
+           disabled   ? s[kDimInk]
+           : selected ? s[kSelectionInk]
+                      : s[kInk],
+           info->font);
       if (Has(info, VELMORA_STATE_FOCUSED)) Outline(dc, r, s[kAccentLight]);
       return 1;
     }
@@ -509,19 +546,17 @@ int PaintSkinPart(void* context, HDC dc, int part, const RECT* rect,
       PaintProgressFill(s, dc, r, info);
       return 1;
     case VELMORA_PART_STATUS_BACKGROUND:
-      Shade(dc, r, s[kStatusBack], Mix(s[kStatusBack], s[kInk], 20));
-      Fill(dc, {r.left, r.top, r.right, r.top + 1}, Mix(s[kStatusBack], s[kInk], 70));
+      Shade(dc, r, s[kStatusBack], Mix(s[kStatusBack], s[kBarInk], 20));
+      Fill(dc, {r.left, r.top, r.right, r.top + 1}, Mix(s[kStatusBack], s[kBarInk], 70));
       return 1;
     case VELMORA_PART_STATUS_PANE:
-      Fill(dc, {r.right - 1, r.top + 3, r.right, r.bottom - 3}, Mix(s[kStatusBack], s[kInk], 80));
-      Text(dc, info->text, {r.left + 6, r.top, r.right - 4, r.bottom}, DT_LEFT | DT_END_ELLIPSIS,
-           s[kInk]);
+      PaintStatusPane(s, dc, r, info);
       return 1;
     case VELMORA_PART_SIZE_GRIP:
       for (int row = 0; row < 3; ++row) {
         for (int col = 0; col <= row; ++col) {
           const int x = r.right - 4 - 4 * col, y = r.bottom - 4 - 4 * (2 - row);
-          Fill(dc, {x, y, x + 2, y + 2}, s[kDimInk]);
+          Fill(dc, {x, y, x + 2, y + 2}, s[kBarDimInk]);
         }
       }
       return 1;

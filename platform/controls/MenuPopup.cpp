@@ -66,6 +66,12 @@ void DrawArrow(HDC dc, const RECT& column, COLORREF ink) {
   DeleteObject(pen);
 }
 
+// Where LayoutPopup made room for labels and shortcuts: themes that draw the text
+// themselves are told, so that it fits the width the popup was given.
+RECT LabelColumn(const RECT& items) {
+  return {items.left + kCheckColumn, items.top, items.right - kArrowColumn, items.bottom};
+}
+
 void PaintItem(HDC dc, const RECT& rect, const VelmoraThemePaintInfo& info) {
   const bool inBar = info.value == 1;
   const bool selected = (info.state & VELMORA_STATE_SELECTED) != 0;
@@ -122,6 +128,8 @@ LRESULT CALLBACK PopupProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       info.size = sizeof(info);
       info.font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
       info.style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+      info.inner = LabelColumn(
+          {kPopupEdge, kPopupEdge, client.right - kPopupEdge, client.bottom - kPopupEdge});
       PaintThemePart(dc, VELMORA_PART_MENU_POPUP, client, info);
       std::vector<MenuItemData> items;
       if (view != nullptr && SnapshotMenu(view->menu, &items)) {
@@ -170,6 +178,7 @@ void PaintMenuItem(HDC dc, const RECT& rect, const MenuItemData& item, bool sele
   if ((item.state & MF_CHECKED) != 0) info.state |= VELMORA_STATE_CHECKED;
   if (item.Separator()) info.state |= VELMORA_STATE_SEPARATOR;
   if (item.sub != nullptr) info.state |= VELMORA_STATE_POPUP;
+  if (!inBar) info.inner = LabelColumn(rect);
   PaintThemePart(dc, VELMORA_PART_MENU_ITEM, rect, info);
 }
 

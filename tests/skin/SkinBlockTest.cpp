@@ -65,6 +65,22 @@ TEST(SkinBlock, ReadsBackWhatWasWritten) {
   Put32(longer, 8, static_cast<uint32_t>(longer.size()));
   ASSERT_TRUE(skin::SealSkin(longer.data(), longer.size()));
   EXPECT_TRUE(skin::DecodeSkin(longer.data(), longer.size()).has_value());
+
+  // A block made before the bars had inks of their own writes its bars with the text inks.
+  std::vector<uint8_t> older = block;
+  const size_t style = BodyOf(older, "STYL");
+  const size_t barInks = style + 4 + 4 * skin::kOlderStyleColorCount;
+  older.erase(older.begin() + static_cast<long>(barInks),
+              older.begin() + static_cast<long>(barInks) + 8);
+  Put32(older, style, skin::kOlderStyleColorCount);
+  Put32(older, style - 4, 4 + 4 * skin::kOlderStyleColorCount + 5);
+  Put32(older, 8, static_cast<uint32_t>(older.size()));
+  ASSERT_TRUE(skin::SealSkin(older.data(), older.size()));
+  auto old = skin::DecodeSkin(older.data(), older.size());
+  ASSERT_TRUE(old.has_value());
+  EXPECT_EQ(old->style[skin::kBarInk], s.style[skin::kInk]);
+  EXPECT_EQ(old->style[skin::kBarDimInk], s.style[skin::kDimInk]);
+  EXPECT_EQ(old->style.corner, s.style.corner);
 }
 
 TEST(SkinBlock, RefusesEveryKindOfDamage) {
@@ -111,8 +127,10 @@ TEST(SkinBlock, RefusesEveryKindOfDamage) {
       {"scroll bar too thin", [&](auto& b) { Put32(b, BodyOf(b, "METR") + 32, 2); }, true},
       {"negative menu bar", [&](auto& b) { Put32(b, BodyOf(b, "METR") + 24, 0xFFFFFFF0u); }, true},
       {"style colour count wrong", [&](auto& b) { Put32(b, BodyOf(b, "STYL"), 24); }, true},
-      {"unknown caption fill", [&](auto& b) { b[BodyOf(b, "STYL") + 4 + 4 * 25] = 4; }, true},
-      {"corner too large", [&](auto& b) { b[BodyOf(b, "STYL") + 4 + 4 * 25 + 4] = 7; }, true},
+      {"unknown caption fill",
+       [&](auto& b) { b[BodyOf(b, "STYL") + 4 + 4 * skin::kStyleColorCount] = 4; }, true},
+      {"corner too large",
+       [&](auto& b) { b[BodyOf(b, "STYL") + 4 + 4 * skin::kStyleColorCount + 4] = 7; }, true},
       {"name with a NUL", [&](auto& b) { b[BodyOf(b, "NAME")] = 0; }, true},
   };
   for (const Case& c : cases) {

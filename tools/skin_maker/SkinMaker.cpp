@@ -67,11 +67,16 @@ bool Choose(const std::map<std::string, E>& names, const std::string& word, E* o
 void Derive(Skin& skin, COLORREF face, COLORREF accent) {
   using namespace skin;
   const bool dark = Luma(face) < 110;
+  // The application writes its labels and edits in black unless it picked a colour, and a
+  // picked colour was picked against a light ground; so the grounds under its text (window
+  // and dialog faces, edits, lists, buttons) stay light in every skin. A dark skin keeps
+  // its face for the bars and the frame, which only the skin writes on.
+  const COLORREF ground = dark ? Mix(face, kWhite, 84) : face;
   COLORREF* c = skin.style.colors;
-  c[kFace] = face;
-  c[kField] = dark ? Mix(face, kBlack, 30) : Mix(face, kWhite, 80);
-  c[kInk] = InkOn(face, accent);
-  c[kDimInk] = Mix(c[kInk], face, 55);
+  c[kFace] = ground;
+  c[kField] = Mix(ground, kWhite, 80);
+  c[kInk] = InkOn(ground, accent);
+  c[kDimInk] = Mix(c[kInk], ground, 55);
   c[kAccent] = accent;
   c[kAccentDark] = Mix(accent, kBlack, 30);
   c[kAccentLight] = Mix(accent, kWhite, 40);
@@ -88,25 +93,27 @@ void Derive(Skin& skin, COLORREF face, COLORREF accent) {
   c[kMenuBack] = dark ? Mix(face, kWhite, 6) : Mix(face, kWhite, 60);
   c[kMenuSelect] = dark ? Mix(accent, face, 20) : Mix(accent, kWhite, 10);
   c[kMenuSelectInk] = InkOn(c[kMenuSelect], accent);
+  c[kBarInk] = InkOn(c[kMenuBack], accent);
+  c[kBarDimInk] = Mix(c[kBarInk], c[kMenuBack], 55);
   c[kStatusBack] = dark ? Mix(face, kBlack, 20) : Mix(face, c[kInk], 6);
-  c[kTrack] = dark ? Mix(face, kWhite, 8) : Mix(face, c[kInk], 8);
-  c[kButtonTop] = dark ? Mix(face, kWhite, 16) : Mix(face, kWhite, 75);
-  c[kButtonBottom] = dark ? Mix(face, kWhite, 5) : Mix(face, kBlack, 7);
-  c[kButtonEdge] = Mix(face, c[kInk], dark ? 35 : 40);
+  c[kTrack] = Mix(ground, c[kInk], 8);
+  c[kButtonTop] = Mix(ground, kWhite, 75);
+  c[kButtonBottom] = Mix(ground, kBlack, 7);
+  c[kButtonEdge] = Mix(ground, c[kInk], 40);
   c[kClose] = Rgb(0xD2, 0x3F, 0x31);
   c[kSelectionInk] = InkOn(accent, accent);
   // Plain captions sit in the face colour with an accent rule under them.
   if (skin.style.captionFill == CaptionFill::Plain) {
     c[kCaptionTop] = c[kCaptionBottom] = dark ? Mix(face, kWhite, 4) : Mix(face, kWhite, 30);
     c[kCaptionIdleTop] = c[kCaptionIdleBottom] = face;
-    c[kCaptionInk] = c[kInk];
-    c[kCaptionIdleInk] = c[kDimInk];
+    c[kCaptionInk] = InkOn(c[kCaptionBottom], accent);
+    c[kCaptionIdleInk] = Mix(c[kCaptionInk], face, 45);
     c[kBorder] = accent;
-    c[kBorderIdle] = Mix(face, c[kInk], 30);
+    c[kBorderIdle] = Mix(face, c[kCaptionInk], 30);
   }
 
   // The system colours, for whatever the controls draw themselves (text, selections).
-  skin.palette.assign(skin::kMaxPaletteColors, face);
+  skin.palette.assign(skin::kMaxPaletteColors, ground);
   auto& p = skin.palette;
   p[COLOR_SCROLLBAR] = c[kTrack];
   p[COLOR_BACKGROUND] = Mix(accent, kBlack, 50);
@@ -115,25 +122,24 @@ void Derive(Skin& skin, COLORREF face, COLORREF accent) {
   p[COLOR_MENU] = c[kMenuBack];
   p[COLOR_WINDOW] = c[kField];
   p[COLOR_WINDOWFRAME] = c[kBorder];
-  p[COLOR_MENUTEXT] = c[kInk];
+  p[COLOR_MENUTEXT] = c[kBarInk];
   p[COLOR_WINDOWTEXT] = c[kInk];
   p[COLOR_CAPTIONTEXT] = c[kCaptionInk];
   p[COLOR_ACTIVEBORDER] = c[kCaptionBottom];
   p[COLOR_INACTIVEBORDER] = c[kCaptionIdleBottom];
-  p[COLOR_APPWORKSPACE] = Mix(face, c[kInk], 15);
+  p[COLOR_APPWORKSPACE] = Mix(ground, c[kInk], 15);
   p[COLOR_HIGHLIGHT] = accent;
   p[COLOR_HIGHLIGHTTEXT] = c[kSelectionInk];
-  p[COLOR_BTNFACE] = face;
-  p[COLOR_BTNSHADOW] = Mix(face, c[kInk], 35);
+  p[COLOR_BTNFACE] = ground;
+  p[COLOR_BTNSHADOW] = Mix(ground, c[kInk], 35);
   p[COLOR_GRAYTEXT] = c[kDimInk];
   p[COLOR_BTNTEXT] = c[kInk];
   p[COLOR_INACTIVECAPTIONTEXT] = c[kCaptionIdleInk];
-  p[COLOR_BTNHIGHLIGHT] = dark ? Mix(face, kWhite, 20) : kWhite;
-  p[COLOR_3DDKSHADOW] = Mix(face, kBlack, 60);
-  p[COLOR_3DLIGHT] = Mix(face, kWhite, 40);
-  p[COLOR_INFOTEXT] = c[kInk];
+  p[COLOR_BTNHIGHLIGHT] = kWhite;
+  p[COLOR_3DDKSHADOW] = Mix(ground, kBlack, 60);
+  p[COLOR_3DLIGHT] = Mix(ground, kWhite, 40);
+  p[COLOR_INFOTEXT] = c[kBarInk];
   p[COLOR_INFOBK] = c[kMenuBack];
-  p[25] = face;
   p[COLOR_HOTLIGHT] = accent;
   p[COLOR_GRADIENTACTIVECAPTION] = c[kCaptionTop];
   p[COLOR_GRADIENTINACTIVECAPTION] = c[kCaptionIdleTop];
