@@ -320,7 +320,9 @@ void PaintMenuItem(const SkinStyle& s, HDC dc, const RECT& r, const VelmoraTheme
   if (Has(info, VELMORA_STATE_POPUP))
     Arrow(dc, {label.right, r.top, r.right - 2, r.bottom}, 3, ink);
   Text(dc, info->text, label, DT_LEFT, ink, info->font);
-  Text(dc, info->text2, label, DT_RIGHT | DT_NOPREFIX, selected ? ink : s[kBarDimInk], info->font);
+  // Shortcuts step back from their labels, but stay text one can read.
+  const COLORREF shortcutInk = disabled || selected ? ink : Mix(s[kBarInk], s[kMenuBack], 90);
+  Text(dc, info->text2, label, DT_RIGHT | DT_NOPREFIX, shortcutInk, info->font);
 }
 
 // A pane's text is up to three pieces split by tabs: left, centred and right-aligned.

@@ -3,10 +3,14 @@
 // rest of the look is worked out here so that every skin is coherent with its two colours.
 //
 //   skin_maker TABLE OUTPUT-FOLDER
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -42,9 +46,57 @@ int Luma(COLORREF c) {
   return (R(c) * 299 + G(c) * 587 + B(c) * 114) / 1000;
 }
 
-// Text that reads on `back`: near-white on dark, near-black on light, tinted by `tint`.
+// Contrast as readability guidelines reckon it, from the relative luminance of each colour.
+double Contrast(COLORREF a, COLORREF b) {
+  auto luminance = [](COLORREF c) {
+    auto linear = [](int v) {
+      const double s = v / 255.0;
+      return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(R(c)) + 0.7152 * linear(G(c)) + 0.0722 * linear(B(c));
+  };
+  const double x = luminance(a), y = luminance(b);
+  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+constexpr double kReadable = 4.5;
+
+// Text that reads on every one of `grounds`: a near-white or a near-black tinted by `tint`,
+// whichever stands out more; plain white or black where a tint would fall short. Empty
+// when not even those read on all of them.
+std::optional<COLORREF> InkOnAll(std::initializer_list<COLORREF> grounds, COLORREF tint) {
+  auto worst = [&](COLORREF ink) {
+    double w = 1e9;
+    for (COLORREF g : grounds) w = std::min(w, Contrast(ink, g));
+    return w;
+  };
+  const COLORREF light = Mix(kWhite, tint, 6), dark = Mix(Rgb(0x1A, 0x1A, 0x1A), tint, 10);
+  const COLORREF tinted = worst(light) >= worst(dark) ? light : dark;
+  if (worst(tinted) >= kReadable) return tinted;
+  const COLORREF plain = worst(kWhite) >= worst(kBlack) ? kWhite : kBlack;
+  if (worst(plain) >= kReadable) return plain;
+  return std::nullopt;
+}
+
+// On one flat colour white or black always reaches 4.5:1.
 COLORREF InkOn(COLORREF back, COLORREF tint) {
-  return Luma(back) < 150 ? Mix(kWhite, tint, 6) : Mix(Rgb(0x1A, 0x1A, 0x1A), tint, 10);
+  return InkOnAll({back}, tint)
+      .value_or(Contrast(kWhite, back) >= Contrast(kBlack, back) ? kWhite : kBlack);
+}
+
+// The title is written across the caption's whole shading, so its ink must read on the
+// lightest and the darkest part. Where no ink does, the shading is deepened (or, for a
+// light caption, paled) step by step, keeping its hue, until one does.
+COLORREF FitCaption(COLORREF& top, COLORREF& bottom, bool glossy, COLORREF tint) {
+  const bool lightInk = Luma(bottom) < 150;
+  for (int step = 0; step < 40; ++step) {
+    const COLORREF lightest = glossy ? Mix(top, kWhite, 23) : top;
+    if (auto ink = InkOnAll({lightest, top, bottom}, tint)) return *ink;
+    const COLORREF toward = lightInk ? kBlack : kWhite;
+    top = Mix(top, toward, 6);
+    bottom = Mix(bottom, toward, 6);
+  }
+  return lightInk ? kWhite : kBlack;
 }
 
 bool ParseColour(const std::string& text, COLORREF* out) {
@@ -86,7 +138,8 @@ void Derive(Skin& skin, COLORREF face, COLORREF accent) {
       Mix(Mix(accent, face, 65), Rgb(Luma(accent), Luma(accent), Luma(accent)), 50);
   c[kCaptionIdleTop] = Mix(idle, kWhite, 10);
   c[kCaptionIdleBottom] = idle;
-  c[kCaptionInk] = InkOn(c[kCaptionBottom], accent);
+  c[kCaptionInk] = FitCaption(c[kCaptionTop], c[kCaptionBottom],
+                              skin.style.captionFill == CaptionFill::Glossy, accent);
   c[kCaptionIdleInk] = Mix(InkOn(idle, accent), idle, 30);
   c[kBorder] = Mix(accent, kBlack, 45);
   c[kBorderIdle] = Mix(idle, kBlack, 25);
