@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "platform/testing/InputAutomation.h"
 #include "skin/SkinFormat.h"
 #include "tests/platform/controls/MenuTestSupport.h"
+#include "tests/skin/SkinTestSupport.h"
 
 namespace {
 
@@ -24,25 +23,13 @@ using platform::testing::CaptureWindow;
 using platform::testing::Image;
 using platform::testing::RunUntilIdle;
 
-using AttachFn = int (*)(const void*, int, const char*, int, int, int);
-
-std::vector<uint8_t> SkinBlock(int number) {
-  char name[16];
-  std::snprintf(name, sizeof name, "/%02d.skin", number);
-  std::ifstream in(std::string(VELMORA_SKIN_DIR) + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 constexpr int kSheetW = 620, kSheetH = 440;
 
 class SkinLibraryTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    HMODULE library = LoadLibraryA(VELMORA_SKIN_LIBRARY);
-    ASSERT_NE(library, nullptr);
-    attach_ = reinterpret_cast<AttachFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "SkinH_AttachRes")));
+    attach_ = skin_test::LoadAttach();
     ASSERT_NE(attach_, nullptr);
   }
   void TearDown() override {
@@ -173,7 +160,7 @@ class SkinLibraryTest : public WindowTest {
     return shot;
   }
 
-  AttachFn attach_ = nullptr;
+  skin_test::AttachFn attach_ = nullptr;
   COLORREF frameBand_ = 0;
 };
 
@@ -187,7 +174,7 @@ size_t Differing(const Image& a, const Image& b) {
 TEST_F(SkinLibraryTest, EveryMadeSkinInstallsAndDamagedOnesLeaveTheLookAlone) {
   std::vector<COLORREF> faces;
   for (int n = 1; n <= 33; ++n) {
-    const std::vector<uint8_t> block = SkinBlock(n);
+    const std::vector<uint8_t> block = skin_test::SkinBlock(n);
     ASSERT_FALSE(block.empty()) << "skin " << n;
     auto decoded = skin::DecodeSkin(block.data(), block.size());
     ASSERT_TRUE(decoded.has_value()) << "skin " << n;
@@ -200,7 +187,7 @@ TEST_F(SkinLibraryTest, EveryMadeSkinInstallsAndDamagedOnesLeaveTheLookAlone) {
   std::sort(faces.begin(), faces.end());
   EXPECT_EQ(std::unique(faces.begin(), faces.end()), faces.end()) << "two skins share colours";
 
-  std::vector<uint8_t> six = SkinBlock(6);
+  std::vector<uint8_t> six = skin_test::SkinBlock(6);
   ASSERT_EQ(Attach(six), 1);
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
   std::vector<uint8_t> damaged = six;
@@ -219,7 +206,7 @@ TEST_F(SkinLibraryTest, SheetUnderThreeSkins) {
   const int shown[] = {6, 2, 17};
   std::vector<Image> sheets, boxes;
   for (int n : shown) {
-    const std::vector<uint8_t> block = SkinBlock(n);
+    const std::vector<uint8_t> block = skin_test::SkinBlock(n);
     auto decoded = skin::DecodeSkin(block.data(), block.size());
     ASSERT_TRUE(decoded.has_value());
     ASSERT_EQ(Attach(block), 1);

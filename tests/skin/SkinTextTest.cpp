@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
@@ -15,6 +14,7 @@
 #include "platform/kernel32.h"
 #include "platform/testing/InputAutomation.h"
 #include "tests/platform/controls/MenuTestSupport.h"
+#include "tests/skin/SkinTestSupport.h"
 
 namespace {
 
@@ -22,17 +22,6 @@ using namespace window_test;
 using platform::testing::CaptureWindow;
 using platform::testing::Image;
 using platform::testing::RunUntilIdle;
-
-using AttachFn = int (*)(const void*, int, const char*, int, int, int);
-
-constexpr int kSkins = 33;
-
-std::vector<uint8_t> SkinBlock(int number) {
-  char name[16];
-  std::snprintf(name, sizeof name, "/%02d.skin", number);
-  std::ifstream in(std::string(VELMORA_SKIN_DIR) + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 int Channel(uint32_t p, int shift) {
   return static_cast<int>((p >> shift) & 0xFF);
@@ -186,10 +175,7 @@ class SkinTextTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    HMODULE library = LoadLibraryA(VELMORA_SKIN_LIBRARY);
-    ASSERT_NE(library, nullptr);
-    attach_ = reinterpret_cast<AttachFn>(
-        reinterpret_cast<void*>(GetProcAddress(library, "SkinH_AttachRes")));
+    attach_ = skin_test::LoadAttach();
     ASSERT_NE(attach_, nullptr);
   }
   void TearDown() override {
@@ -203,7 +189,7 @@ class SkinTextTest : public WindowTest {
       VelmoraInstallTheme(nullptr);
       return;
     }
-    const std::vector<uint8_t> block = SkinBlock(look);
+    const std::vector<uint8_t> block = skin_test::SkinBlock(look);
     ASSERT_EQ(attach_(block.data(), static_cast<int>(block.size()), "", 0, 0, 0), 1)
         << "skin " << look;
   }
@@ -218,7 +204,7 @@ class SkinTextTest : public WindowTest {
     return c;
   }
 
-  AttachFn attach_ = nullptr;
+  skin_test::AttachFn attach_ = nullptr;
 };
 
 // The filter window's menus: access keys in the bar and in a popup, a shortcut, and a
@@ -244,7 +230,7 @@ TEST_F(SkinTextTest, MenuLabelsAreWrittenWholeWithTheirAccessKeysUnderEveryLook)
   std::vector<Ink> bar;
   for (const char* text : kBar) bar.push_back(Written(text, 0));
 
-  for (int look = 0; look <= kSkins; ++look) {
+  for (int look = 0; look <= skin_test::kMadeSkins; ++look) {
     SCOPED_TRACE("look " + std::to_string(look));
     UseLook(look);
     HMENU menu = CreateMenu();
@@ -338,7 +324,7 @@ TEST_F(SkinTextTest, EveryTextReadsOnItsGroundUnderEverySkin) {
   // Colours the application writes in without asking the skin: black, the default of its
   // labels and edit boxes, and the grey of the batch window's hint line.
   const COLORREF kApplicationInks[] = {RGB(0, 0, 0), RGB(0x50, 0x50, 0x50)};
-  for (int look = 1; look <= kSkins; ++look) {
+  for (int look = 1; look <= skin_test::kMadeSkins; ++look) {
     SCOPED_TRACE("skin " + std::to_string(look));
     UseLook(look);
     HMENU menu = CreateMenu();
