@@ -393,8 +393,6 @@ TEST_F(SkinTextTest, EveryTextReadsOnItsGroundUnderEverySkin) {
         EXPECT_GE(Contrast(ink, ground), kReadable)
             << what << " ground " << std::hex << ground << " under " << ink;
     }
-    if (getenv("DUMPX"))
-      platform::testing::WritePng(shot, "/tmp/sf/contrast" + std::to_string(look) + ".png");
     DestroyWindow(w);
     RunUntilIdle();
     DeleteObject(font);
