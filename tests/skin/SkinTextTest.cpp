@@ -327,6 +327,8 @@ TEST_F(SkinTextTest, EveryTextReadsOnItsGroundUnderEverySkin) {
   for (int look = 1; look <= skin_test::kMadeSkins; ++look) {
     SCOPED_TRACE("skin " + std::to_string(look));
     UseLook(look);
+    HWND behind = Make(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 320, 300, 80,
+                       nullptr, 0, "\xD2\xBB\xB6\xFE\xC8\xFD\xD2\xBB\xB6\xFE\xC8\xFD");
     HMENU menu = CreateMenu();
     AppendMenuA(menu, MF_STRING, 1, "\xD2\xBB\xB6\xFE\xC8\xFD");  // 一二三
     HWND w = Make(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 0, 460, 300, nullptr, 0,
@@ -385,6 +387,10 @@ TEST_F(SkinTextTest, EveryTextReadsOnItsGroundUnderEverySkin) {
       EXPECT_GE(m.contrast, kReadable)
           << t.what << ": text " << std::hex << m.text << " on " << m.ground;
     }
+    // An inactive title may step back, but not out of sight.
+    const Image idle = CaptureWindow(behind);
+    EXPECT_GE(Measure(idle, {26, 6, idle.width - 80, 28}, idle.width - 78).contrast, 3.0)
+        << "inactive caption";
     // The grounds the application writes on with colours of its own.
     for (const auto& [what, ground] :
          {std::pair{"label", shot.ColorAt(labelBox.right - 3, labelBox.top + 4)},
@@ -394,6 +400,7 @@ TEST_F(SkinTextTest, EveryTextReadsOnItsGroundUnderEverySkin) {
             << what << " ground " << std::hex << ground << " under " << ink;
     }
     DestroyWindow(w);
+    DestroyWindow(behind);
     RunUntilIdle();
     DeleteObject(font);
   }

@@ -99,6 +99,19 @@ COLORREF FitCaption(COLORREF& top, COLORREF& bottom, bool glossy, COLORREF tint)
   return lightInk ? kWhite : kBlack;
 }
 
+// An inactive title steps back toward its caption, as far as it stays legible.
+COLORREF Recede(COLORREF ink, COLORREF top, COLORREF bottom, bool glossy) {
+  constexpr double kLegible = 3.0;
+  const COLORREF lightest = glossy ? Mix(top, kWhite, 23) : top;
+  for (int t = 45; t > 0; t -= 5) {
+    const COLORREF dimmed = Mix(ink, bottom, t);
+    if (std::min({Contrast(dimmed, lightest), Contrast(dimmed, top), Contrast(dimmed, bottom)}) >=
+        kLegible)
+      return dimmed;
+  }
+  return ink;
+}
+
 bool ParseColour(const std::string& text, COLORREF* out) {
   if (text.size() != 7 || text[0] != '#') return false;
   unsigned value = 0;
@@ -138,9 +151,10 @@ void Derive(Skin& skin, COLORREF face, COLORREF accent) {
       Mix(Mix(accent, face, 65), Rgb(Luma(accent), Luma(accent), Luma(accent)), 50);
   c[kCaptionIdleTop] = Mix(idle, kWhite, 10);
   c[kCaptionIdleBottom] = idle;
-  c[kCaptionInk] = FitCaption(c[kCaptionTop], c[kCaptionBottom],
-                              skin.style.captionFill == CaptionFill::Glossy, accent);
-  c[kCaptionIdleInk] = Mix(InkOn(idle, accent), idle, 30);
+  const bool glossy = skin.style.captionFill == CaptionFill::Glossy;
+  c[kCaptionInk] = FitCaption(c[kCaptionTop], c[kCaptionBottom], glossy, accent);
+  const COLORREF idleInk = FitCaption(c[kCaptionIdleTop], c[kCaptionIdleBottom], glossy, accent);
+  c[kCaptionIdleInk] = Recede(idleInk, c[kCaptionIdleTop], c[kCaptionIdleBottom], glossy);
   c[kBorder] = Mix(accent, kBlack, 45);
   c[kBorderIdle] = Mix(idle, kBlack, 25);
   c[kMenuBack] = dark ? Mix(face, kWhite, 6) : Mix(face, kWhite, 60);
@@ -160,7 +174,7 @@ void Derive(Skin& skin, COLORREF face, COLORREF accent) {
     c[kCaptionTop] = c[kCaptionBottom] = dark ? Mix(face, kWhite, 4) : Mix(face, kWhite, 30);
     c[kCaptionIdleTop] = c[kCaptionIdleBottom] = face;
     c[kCaptionInk] = InkOn(c[kCaptionBottom], accent);
-    c[kCaptionIdleInk] = Mix(c[kCaptionInk], face, 45);
+    c[kCaptionIdleInk] = Recede(InkOn(face, accent), face, face, false);
     c[kBorder] = accent;
     c[kBorderIdle] = Mix(face, c[kCaptionInk], 30);
   }
