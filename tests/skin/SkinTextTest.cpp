@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -62,22 +61,20 @@ Ink InkOf(const Image& image, RECT area, int groundX) {
   return ink;
 }
 
-// The columns [from, to) of a mask, cut to the rows and columns that hold text.
-Ink Trim(const Ink& ink, int from = 0, int to = -1) {
-  if (to < 0) to = ink.width;
-  int left = to, right = from, top = ink.height, bottom = 0;
+// A mask cut to the rows and columns that hold text.
+Ink Trim(const Ink& ink) {
+  int left = ink.width, right = 0, top = ink.height, bottom = 0;
   for (int y = 0; y < ink.height; ++y)
-    for (int x = from; x < to; ++x)
+    for (int x = 0; x < ink.width; ++x)
       if (ink.At(x, y)) {
         left = std::min(left, x), right = std::max(right, x + 1);
         top = std::min(top, y), bottom = std::max(bottom, y + 1);
       }
   Ink out;
-  if (left >= right) return out;
-  out.width = right - left;
-  out.height = bottom - top;
   for (int y = top; y < bottom; ++y)
     for (int x = left; x < right; ++x) out.on.push_back(ink.At(x, y) ? 1 : 0);
+  out.width = std::max(0, right - left);
+  out.height = std::max(0, bottom - top);
   return out;
 }
 
@@ -165,11 +162,26 @@ double Contrast(COLORREF a, COLORREF b) {
 }
 
 constexpr double kReadable = 4.5;  // the usual floor for text
+
+// A text against its ground: each row's ground is read in a column the text leaves
+// empty, so shaded bars and captions are judged where the text lies; the text's colour is
+// the pixel that stands out most.
 struct Measured {
   double contrast = 1;
   COLORREF text = 0, ground = 0;
 };
-Measured Measure(const Image& image, const RECT& area, int groundX);
+
+Measured Measure(const Image& image, const RECT& area, int groundX) {
+  Measured m;
+  for (int y = area.top; y < area.bottom; ++y) {
+    const COLORREF ground = image.ColorAt(groundX, y);
+    for (int x = area.left; x < area.right; ++x) {
+      const double c = Contrast(image.ColorAt(x, y), ground);
+      if (c > m.contrast) m = {c, image.ColorAt(x, y), ground};
+    }
+  }
+  return m;
+}
 
 class SkinTextTest : public WindowTest {
  protected:
@@ -302,22 +314,6 @@ TEST_F(SkinTextTest, MenuLabelsAreWrittenWholeWithTheirAccessKeysUnderEveryLook)
     DestroyWindow(w);
     RunUntilIdle();
   }
-}
-
-// A text against its ground: each row's ground is read in a column the text leaves
-// empty, so shaded bars and captions are judged where the text lies; the text's colour is
-// the pixel that stands out most.
-
-Measured Measure(const Image& image, const RECT& area, int groundX) {
-  Measured m;
-  for (int y = area.top; y < area.bottom; ++y) {
-    const COLORREF ground = image.ColorAt(groundX, y);
-    for (int x = area.left; x < area.right; ++x) {
-      const double c = Contrast(image.ColorAt(x, y), ground);
-      if (c > m.contrast) m = {c, image.ColorAt(x, y), ground};
-    }
-  }
-  return m;
 }
 
 TEST_F(SkinTextTest, EveryTextReadsOnItsGroundUnderEverySkin) {
