@@ -16,6 +16,10 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:velmora_skin>
           -DSKIN_DIR=${CMAKE_BINARY_DIR}/skins -DOUTPUT=${home_embedded}
           -P ${CMAKE_CURRENT_LIST_DIR}/EmbedSkins.cmake
+  # A library that an earlier build of the program wrote out beside itself may not read
+  # these skins; the program never rewrites one it finds, so the build takes it away and
+  # the next start writes the one it carries.
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${CMAKE_BINARY_DIR}/bin/SkinH_EL.dll
   DEPENDS velmora_skin velmora_skins ${home_skin_files} ${CMAKE_CURRENT_LIST_DIR}/EmbedSkins.cmake
   COMMENT "Embedding the skin library and the skins")
 target_sources(velmora_app PRIVATE ${home_embedded})
