@@ -1,6 +1,5 @@
-// Cutting a rectangle out of BMP bytes. Every source is made here from a formula that gives
-// each pixel byte from its position counted from the top, so what the crop should hold is
-// known without reading its rows back through the code under test.
+// Cutting a rectangle out of BMP bytes. Each source pixel byte is a formula of its place, so
+// what a crop should hold is known without the code under test.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,8 +7,10 @@
 #include <vector>
 
 #include "app/capture/BmpCrop.h"
+#include "app/capture/WindowCapture.h"
+#include "runtime/memory/RuntimeHeap.h"
 #include "runtime/values/ValueBlocks.h"
-#include "tests/velmora/CaptureTestSupport.h"
+#include "tests/velmora/VelmoraTestSupport.h"
 
 namespace {
 
@@ -66,8 +67,20 @@ void Truncate(std::vector<uint8_t>& block, size_t length) {
   rt::WriteInt32(block.data() + 4, static_cast<int32_t>(length));
 }
 
-using Crop = capturetest::Block;
-using capturetest::Field;
+uint32_t Field(const uint8_t* p, int bytes) {
+  uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= static_cast<uint32_t>(p[i]) << (8 * i);
+  return v;
+}
+
+struct Crop {
+  void* block;
+  ~Crop() { rt::FreeMem(block); }
+  rt::ByteSetView View() const { return rt::ViewByteSet(block); }
+};
+
+// The window capture's own answers need the runtime's DLL commands.
+using CaptureCropTest = velmoratest::VelmoraTest;
 
 struct Case {
   const char* name;
@@ -77,7 +90,7 @@ struct Case {
   size_t truncateTo = 0;  // 0: the whole source
 };
 
-TEST(CaptureCropTest, CutsTheRectangleOrGivesNothing) {
+TEST_F(CaptureCropTest, CutsTheRectangleOrGivesNothing) {
   const Case cases[] = {
       // 60-byte rows, 654 bytes, first row 30 bytes into source row 35 from the bottom.
       {"24-bit inside", 24, 100, 50, 10, 5, 20, 10, false},
@@ -151,7 +164,7 @@ TEST(CaptureCropTest, CutsTheRectangleOrGivesNothing) {
 
 // Headers no program of ours writes: the answer is empty or zero pixels, never a read
 // outside the source or an offset that wraps.
-TEST(CaptureCropTest, HostileHeadersStayInsideTheSource) {
+TEST_F(CaptureCropTest, HostileHeadersStayInsideTheSource) {
   struct Hostile {
     const char* name;
     int bpp;
@@ -185,6 +198,8 @@ TEST(CaptureCropTest, HostileHeadersStayInsideTheSource) {
     EXPECT_EQ(std::count(out.data + 54, out.data + out.size, 0), static_cast<long>(out.size - 54));
   }
   EXPECT_EQ(app::capture::CropBmp(nullptr, 0, 0, 1, 1), nullptr);
+  EXPECT_EQ(app::capture::CaptureWindow(0), nullptr);
+  EXPECT_EQ(app::capture::CaptureAndCrop(0, 0, 0, 10, 10), nullptr);
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
-// A second, deliberately plain working of the filters for the window tests: a picture of
-// channel triples with white outside, each formula written out on its own in whole numbers
-// where the arithmetic is exact (the double formulas of the program truncate to the same
-// values there), and in doubles only where the formula's rounding is the point (Greyscale,
-// Strange). It takes nothing from the program's filter code but the names of the filters.
+// A second, deliberately plain working of the filters: channel triples with white outside,
+// each formula in whole numbers where the arithmetic is exact (the program's doubles
+// truncate to the same values there), in doubles only where rounding is the point.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "app/filters/FilterPass.h"
@@ -164,6 +164,19 @@ inline void Apply(Filter f, Picture& p) {
       }
     }
   }
+}
+
+// Where two pictures first differ, for a failure message.
+inline std::string FirstDifference(const Picture& a, const Picture& b) {
+  auto rgb = [](Rgb c) {
+    return std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b);
+  };
+  for (int y = 0; y < std::min(a.H(), b.H()); ++y)
+    for (int x = 0; x < std::min(a.W(), b.W()); ++x)
+      if (!(a.At(x, y) == b.At(x, y)))
+        return "at " + std::to_string(x) + "," + std::to_string(y) + ": " + rgb(a.At(x, y)) +
+               " for " + rgb(b.At(x, y));
+  return "in size";
 }
 
 }  // namespace filter_reference

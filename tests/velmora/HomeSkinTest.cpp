@@ -1,7 +1,6 @@
 // The skinning library beside the program: written and hidden on the first start, left
-// exactly as found on later ones, and never a reason for the program to stop: a damaged
-// library, something else under its name or a folder that refuses files leave the windows
-// in their own look while the program goes on.
+// exactly as found on later ones, and never a reason to stop: a damaged library or something
+// else under its name leave the windows in their own look.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -30,31 +29,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<char> Bytes(const std::string& path) {
-  if (!fs::is_regular_file(path)) return {};
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// The library the build made, beside the test program as beside Velmora.
-std::vector<char> BuiltLibrary() {
-  return Bytes(ExecutableFolder() + "/" + app::home::kSkinLibraryName);
+std::vector<uint8_t> Bytes(const std::string& path) {
+  return fs::is_regular_file(path) ? ReadFile(path) : std::vector<uint8_t>{};
 }
 
 bool Hidden(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
-}
-
-// The program as if installed in `folder`: its run and program directories, where the
-// library's binding looks (the test program's own folder holds the built library).
-void RunFrom(const std::string& folder) {
-  rt::Runtime().runDirectory = folder;
-  rt::Runtime().programDirectory = folder + "/";
 }
 
 // What lies under the library's name before the start.
@@ -75,34 +56,17 @@ class HomeSkinTest : public HomeTest, public ::testing::WithParamInterface<Insta
  protected:
   void SetUp() override {
     HomeTest::SetUp();
-    folder_ = testing_temp::MakeFolder("velmora-skin");
-    ASSERT_FALSE(folder_.empty());
-    path_ = folder_ + "/" + app::home::kSkinLibraryName;
-    UseFolder();
+    path_ = Folder() + "/" + app::home::kSkinLibraryName;
+    RunFrom(Folder());
   }
-  void TearDown() override {
-    HomeTest::TearDown();
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
-  // The program runs from the test's folder.
-  void UseFolder() { RunFrom(folder_); }
-  // The program ends and starts again from the same folder.
-  void Restart() {
-    VelmoraInstallTheme(nullptr);
-    EndVelmora();
-    StartVelmora();
-    UseFolder();
-  }
-
-  std::string folder_;
   std::string path_;
 };
 
 TEST_P(HomeSkinTest, StartFindsOrPutsTheLibraryAndAttachesSkinSixOnlyWhenItLoads) {
   const InstallCase& c = GetParam();
   const COLORREF plainFace = GetSysColor(COLOR_BTNFACE);
-  const std::vector<char> built = BuiltLibrary();
+  // The library the build made, beside the test program as beside Velmora.
+  const std::vector<uint8_t> built = Bytes(ExecutableFolder() + "/" + app::home::kSkinLibraryName);
   ASSERT_GT(built.size(), 4u);
   switch (c.found) {
     case Found::Nothing:
@@ -114,10 +78,13 @@ TEST_P(HomeSkinTest, StartFindsOrPutsTheLibraryAndAttachesSkinSixOnlyWhenItLoads
       if (c.found == Found::LibraryShown) {
         ASSERT_TRUE(SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL));
       }
-      Restart();
+      VelmoraInstallTheme(nullptr);
+      EndVelmora();
+      StartVelmora();
+      RunFrom(Folder());
       break;
     case Found::Damaged:
-      WriteBytes(path_, std::string(built.begin(), built.begin() + 64) + "cut off here");
+      WriteFile(path_, std::vector<uint8_t>(built.begin(), built.begin() + 64));
       break;
     case Found::Folder:
       fs::create_directory(path_);
@@ -128,7 +95,7 @@ TEST_P(HomeSkinTest, StartFindsOrPutsTheLibraryAndAttachesSkinSixOnlyWhenItLoads
   utimensat(AT_FDCWD, path_.c_str(), old, 0);
   struct stat before {};
   const bool existed = stat(path_.c_str(), &before) == 0;
-  const std::vector<char> bytesBefore = existed ? Bytes(path_) : std::vector<char>{};
+  const std::vector<uint8_t> bytesBefore = existed ? Bytes(path_) : std::vector<uint8_t>{};
   const bool hiddenBefore = Hidden(path_);
 
   EXPECT_EQ(app::home::AttachSkin(app::home::kDefaultSkin), c.attached);
@@ -169,40 +136,6 @@ TEST_F(HomeSkinTest, SkinStillPaintsAfterTheProgramsEnd) {
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), SkinFaceColour(6));
   DestroyWindow(window);
   StartVelmora();
-}
-
-// A program folder that takes no files: the program starts without a skin and runs on. Run
-// in a process of its own, without root's licence to write anywhere.
-TEST(HomeReadOnlyTest, ReadOnlyProgramFolderStartsUnskinnedAndRuns) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        const std::string folder = testing_temp::MakeFolder("velmora-readonly");
-        chmod(folder.c_str(), 0555);
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-          std::fprintf(stderr, "could not give up root\n");
-          std::_Exit(2);
-        }
-        platform::testing::TestAudio audio;
-        StartVelmora();
-        RunFrom(folder);
-        const COLORREF plainFace = GetSysColor(COLOR_BTNFACE);
-        HomeDriver driver(&audio);
-        driver.clickSplashAt = 0;
-        driver.Begin();
-        OpenWindow(app::kHomeWindow);
-        const bool unskinned = GetSysColor(COLOR_BTNFACE) == plainFace;
-        const bool noFile = !fs::exists(folder + "/" + app::home::kSkinLibraryName);
-        platform::testing::ClickInWindow(Handle(app::kHomeWindow, app::home::kAboutArea), {9, 9});
-        Pump();
-        const bool aboutOpened =
-            !driver.Record().opened.empty() && driver.Record().opened.back() == app::kAboutWindow;
-        std::fprintf(stderr, "unskinned %d, no file %d, about opened %d\n", unskinned, noFile,
-                     aboutOpened);
-        std::fflush(stderr);
-        std::_Exit(unskinned && noFile && aboutOpened ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "unskinned 1, no file 1, about opened 1");
 }
 
 }  // namespace

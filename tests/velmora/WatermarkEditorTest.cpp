@@ -1,79 +1,170 @@
-// The watermark editor with injected input: dragging the watermark over the photo, the
-// scale slider, the box fitted to the photo inside its viewport and scrolled there.
-#include "tests/velmora/WatermarkTestSupport.h"
+// The watermark editor driven by injected input. Photos are patterns whose every pixel the
+// test knows; the watermark is black, so under it at 50% a channel keeps 128 parts of 255.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <utility>
+
+#include "app/program/Globals.h"
+#include "app/program/UnitAccess.h"
+#include "app/program/WindowIds.h"
+#include "app/watermark/WatermarkUnits.h"
+#include "forms/data/UnitId.h"
+#include "forms/units/cartoon/CartoonCommands.h"
+#include "platform/testing/Automation.h"
+#include "platform/testing/DialogAutomation.h"
+#include "platform/testing/InputAutomation.h"
+#include "platform/testing/MessageLoop.h"
+#include "runtime/calls/CommandCall.h"
+#include "tests/common/BmpFile.h"
+#include "tests/velmora/VelmoraTestSupport.h"
 
 namespace velmoratest {
 namespace {
 
-TEST_F(WatermarkTest, DragFollowsTheMouseFromTheSecondMoveUntilReleaseOrLeave) {
-  Choose(WriteFile("photo.bmp", PatternBmp(300, 200)), kLoadBackgroundButton);
+namespace input = platform::testing;
+using namespace app::watermark;
+constexpr uint32_t W = app::kWatermarkWindow;
+using P = std::pair<int32_t, int32_t>;
+
+uint32_t PatternPixel(int x, int y) {
+  return (static_cast<uint32_t>(x & 0xFF) << 16) | (static_cast<uint32_t>(y & 0xFF) << 8) | 0x40;
+}
+
+std::vector<uint8_t> PatternBmp(int width, int height) {
+  std::vector<uint32_t> pixels;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) pixels.push_back(PatternPixel(x, y));
+  return testing_bmp::Bmp24(width, height, pixels);
+}
+
+// The pattern with the black 40 × 30 watermark at (left, top) at 50%.
+uint32_t PatternUnderMark(int x, int y, int left, int top) {
+  const uint32_t p = PatternPixel(x, y);
+  if (x < left || x >= left + 40 || y < top || y >= top + 30) return p;
+  uint32_t out = 0;
+  for (int shift : {0, 8, 16})
+    out |= uint32_t(std::lround((p >> shift & 0xFF) * 128.0 / 255)) << shift;
+  return out;
+}
+
+class WatermarkTest : public VelmoraTest {
+ protected:
+  void SetUp() override {
+    VelmoraTest::SetUp();
+    input::UseVirtualClock(true);
+    OpenWindow(W);
+    ASSERT_NE(Handle(W), nullptr);
+  }
+  void TearDown() override {
+    if (Handle(W) != nullptr) app::CloseWindow(W);
+    VelmoraTest::TearDown();
+    input::UseVirtualClock(false);
+  }
+
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    WriteFile(Folder() + "/" + name, bytes);
+    return Folder() + "/" + name;
+  }
+  std::string MarkFile() { return Write("mark.bmp", testing_bmp::SolidBmp24(40, 30, 0)); }
+
+  // A file dialog answered with `path` (empty: cancelled), then the button clicked.
+  static void Choose(const std::string& path, uint32_t button) {
+    path.empty() ? input::ScriptFileDialogCancel() : input::ScriptFileDialogAnswer(path);
+    ClickUnit(W, button);
+  }
+  static void Mouse(int x, int y, int button = 0) {  // 0 moves, 1 presses, 2 releases
+    POINT p{x, y};
+    ClientToScreen(Handle(W, kBox), &p);
+    if (button == 1) input::AdvanceClock(1000);
+    button == 0 ? input::MouseMove(p) : button == 1 ? input::MouseDown(p) : input::MouseUp(p);
+    Pump();
+  }
+  // Pressed, moved once to record the start, on by (dx, dy) in steps a hand makes, released.
+  static void DragBy(int x, int y, int dx, int dy) {
+    Mouse(x, y);
+    Mouse(x, y, 1);
+    Mouse(x + 1, y + 1);
+    const int steps = std::max({1, std::abs(dx) / 5, std::abs(dy) / 5});
+    for (int i = 1; i <= steps; ++i) Mouse(x + 1 + dx * i / steps, y + 1 + dy * i / steps);
+    Mouse(x + 1 + dx, y + 1 + dy, 2);
+  }
+  // Stepped onto `scale` with an arrow key, so that the slider reports the change.
+  static void ScaleTo(int32_t scale) {
+    const bool up = scale == kFullScale;
+    app::SetInt(W, kScaleSlider, kSliderPosition, up ? scale - 1 : scale + 1);
+    SetFocus(Handle(W, kScaleSlider));
+    input::PressKey(up ? VK_RIGHT : VK_LEFT);
+    Pump();
+    ASSERT_EQ(app::GetInt(W, kScaleSlider, kSliderPosition), scale);
+  }
+  static int32_t Ask(rt::CommandRoutine query, int32_t id) {
+    return rt::Call(query, {rt::Arg::Unit(W, kBox, forms::kTypeCartoonBox), rt::Arg::Int(id)})
+        .As<int32_t>();
+  }
+  static int32_t Mark() { return app::G().watermark.watermarkObject; }
+  static int32_t Photo() { return app::G().watermark.photoObject; }
+  static int32_t Width(int32_t object) { return Ask(forms::GetObjectWidth, object); }
+  static P MarkAt() { return {Ask(forms::GetObjectX, Mark()), Ask(forms::GetObjectY, Mark())}; }
+  static P BoxAt() { return {app::GetInt(W, kBox, app::kLeft), app::GetInt(W, kBox, app::kTop)}; }
+};
+
+TEST_F(WatermarkTest, DragFollowsTheMouseFromTheSecondMoveUntilAnyRelease) {
+  Choose(Write("photo.bmp", PatternBmp(300, 200)), kLoadBackgroundButton);
   Choose(MarkFile(), kLoadWatermarkButton);
   const struct Step {
-    const char* what;
     int button, x, y;
     P mark;
     int dragging;
   } steps[] = {
-      {"press on the photo", 1, 150, 150, {0, 0}, 0},
-      {"move with the photo held", 0, 170, 160, {0, 0}, 0},
-      {"release on the photo", 2, 170, 160, {0, 0}, 0},
-      {"onto the watermark", 0, 10, 10, {0, 0}, 0},
-      {"press on the watermark", 1, 10, 10, {0, 0}, 1},
-      {"the first move only records", 0, 12, 11, {0, 0}, 1},
-      {"the second move moves", 0, 32, 21, {20, 10}, 1},
-      {"the whole movement since the first move", 0, 52, 41, {40, 30}, 1},
-      {"release over the watermark", 2, 52, 41, {40, 30}, 0},
-      {"moving after the release", 0, 60, 45, {40, 30}, 0},
-      {"press on it again", 1, 60, 45, {40, 30}, 1},
-      {"the first move leaves it", 0, 200, 150, {40, 30}, 0},
-      {"moving after leaving", 0, 230, 170, {40, 30}, 0},
+      {1, 150, 150, {0, 0}, 0},
+      {0, 170, 160, {0, 0}, 0},  // a press on the photo drags nothing
+      {2, 170, 160, {0, 0}, 0},
+      {0, 10, 10, {0, 0}, 0},
+      {1, 10, 10, {0, 0}, 1},
+      {0, 12, 11, {0, 0}, 1},  // the first move only records
+      {0, 32, 21, {20, 10}, 1},
+      {0, 52, 41, {40, 30}, 1},
+      {2, 52, 41, {40, 30}, 0},
+      {0, 60, 45, {40, 30}, 0},
+      {1, 60, 45, {40, 30}, 1},
+      {0, 200, 150, {40, 30}, 0},  // a first move that leaves the watermark ends the drag
+      {0, 230, 170, {40, 30}, 0},
+      {1, 50, 40, {40, 30}, 1},
+      {0, 52, 41, {40, 30}, 1},
+      {0, 62, 46, {50, 35}, 1},
+      {0, 400, 100, {388, 89}, 1},  // out of the box: it keeps the mouse while pressed
+      {2, 400, 100, {388, 89}, 0},
+      {0, 70, 50, {388, 89}, 0},
   };
   for (const Step& s : steps) {
-    SCOPED_TRACE(s.what);
+    SCOPED_TRACE(testing::Message() << s.button << " at " << s.x << "," << s.y);
     Mouse(s.x, s.y, s.button);
     EXPECT_EQ(MarkAt(), s.mark);
     EXPECT_EQ(app::G().watermark.dragging, s.dragging);
   }
-  EXPECT_EQ(Ask(forms::GetObjectWidth, Mark()), 40);
-
-  // The transparency slider at its ends: the watermark black, then gone.
-  POINT box{50, 40};
-  ClientToScreen(Handle(W, kBox), &box);
-  RECT frame{};
-  GetWindowRect(Handle(W), &frame);
-  for (auto [key, shown] : {std::pair{VK_HOME, 0u}, std::pair{VK_END, PatternPixel(50, 40)}}) {
-    SetFocus(Handle(W, kAlphaSlider));
-    input::PressKey(key);
-    Pump();
-    EXPECT_EQ(input::CaptureWindow(Handle(W)).At(box.x - frame.left, box.y - frame.top), shown);
-  }
-
-  // The box keeps the mouse while its button is down: a drag may leave it, and its release
-  // out there ends the drag instead of leaving the watermark on the bare pointer.
-  const Step outside[] = {
-      {"onto it once more", 0, 50, 40, {40, 30}, 0},
-      {"pressed once more", 1, 50, 40, {40, 30}, 1},
-      {"recorded", 0, 52, 41, {40, 30}, 1},
-      {"moved", 0, 62, 46, {50, 35}, 1},
-      {"dragged out of the box", 0, 400, 100, {388, 89}, 1},
-      {"released there", 2, 400, 100, {388, 89}, 0},
-      {"back over the box with the button up", 0, 70, 50, {388, 89}, 0},
-  };
-  for (const Step& s : outside) {
-    SCOPED_TRACE(s.what);
-    Mouse(s.x, s.y, s.button);
-    EXPECT_EQ(MarkAt(), s.mark);
-    EXPECT_EQ(app::G().watermark.dragging, s.dragging);
-  }
+  EXPECT_EQ(Width(Mark()), 40);
 }
 
 TEST_F(WatermarkTest, ScaleResizesTheSceneAndKeepsTheWatermarkWhereItWasDropped) {
-  Choose(WriteFile("photo.bmp", PatternBmp(600, 400)), kLoadBackgroundButton);
+  Choose(Write("photo.bmp", PatternBmp(600, 400)), kLoadBackgroundButton);
   Choose(MarkFile(), kLoadWatermarkButton);
   EXPECT_EQ(app::GetInt(W, kScaleSlider, kSliderPosition), 1000);
   DragBy(5, 5, 200, 100);
-  // Each row: the scale, then what it gives the photo and the watermark. The last rows
-  // follow a drag by (30, 20) at half scale, which is (60, 40) on the photo itself.
+  // The transparency slider at its ends: the watermark black, then gone.
+  POINT at{210, 110};
+  ClientToScreen(Handle(W, kBox), &at);
+  RECT frame{};
+  GetWindowRect(Handle(W), &frame);
+  for (auto [key, shown] : {std::pair{VK_HOME, 0u}, std::pair{VK_END, PatternPixel(210, 110)}}) {
+    SetFocus(Handle(W, kAlphaSlider));
+    input::PressKey(key);
+    Pump();
+    EXPECT_EQ(input::CaptureWindow(Handle(W)).At(at.x - frame.left, at.y - frame.top), shown);
+  }
+  // A drag by (30, 20) at half scale is (60, 40) on the photo itself.
   const struct Row {
     int32_t scale;
     int photoWidth;
@@ -90,10 +181,10 @@ TEST_F(WatermarkTest, ScaleResizesTheSceneAndKeepsTheWatermarkWhereItWasDropped)
       ASSERT_EQ(MarkAt(), P(130, 70));
     }
     ScaleTo(r.scale);
-    EXPECT_EQ(Ask(forms::GetObjectWidth, Photo()), r.photoWidth);
+    EXPECT_EQ(Width(Photo()), r.photoWidth);
     EXPECT_EQ(app::GetInt(W, kBox, app::kWidth), r.photoWidth);
     EXPECT_EQ(MarkAt(), r.mark);
-    EXPECT_EQ(Ask(forms::GetObjectWidth, Mark()), r.markWidth);
+    EXPECT_EQ(Width(Mark()), r.markWidth);
   }
 }
 
@@ -107,7 +198,7 @@ TEST_F(WatermarkTest, BoxTakesThePhotoSizeAndTheBarsReachAllOfIt) {
   int32_t previous = 0;
   for (const Row& r : rows) {
     SCOPED_TRACE(r.width * 10000 + r.height);
-    Choose(WriteFile("photo.bmp", testing_bmp::SolidBmp24(r.width, r.height, 0x336699)),
+    Choose(Write("photo.bmp", testing_bmp::SolidBmp24(r.width, r.height, 0x336699)),
            kLoadBackgroundButton);
     EXPECT_EQ(P(app::GetInt(W, kBox, app::kWidth), app::GetInt(W, kBox, app::kHeight)),
               P(r.width, r.height));
@@ -115,52 +206,103 @@ TEST_F(WatermarkTest, BoxTakesThePhotoSizeAndTheBarsReachAllOfIt) {
       EXPECT_EQ(IsWindowEnabled(Handle(W, bar)) != FALSE, maximum > 0);
       EXPECT_EQ(maximum > 0 ? app::GetInt(W, bar, kScrollMax) : 0, maximum);
     }
-    // The new photo takes the old one's place instead of covering it.
-    EXPECT_EQ(Ask(forms::GetObjectWidth, previous), 0);
+    EXPECT_EQ(Width(previous), 0) << "the old photo was left behind the new one";
     previous = Photo();
   }
 
-  // 1000 × 900: one step right with the arrow, then down to the end.
+  // One step right with the arrow, then down to the end.
   RECT bar{};
   GetClientRect(Handle(W, kHorizontalBar), &bar);
   input::ClickInWindow(Handle(W, kHorizontalBar), {bar.right - 4, bar.bottom / 2});
   SetFocus(Handle(W, kVerticalBar));
   input::PressKey(VK_END);
   Pump();
-  EXPECT_EQ(P(app::GetInt(W, kBox, app::kLeft), app::GetInt(W, kBox, app::kTop)), P(-10, -460));
-
-  // Scaled down, the box comes back within reach of the bars: 500 × 450 fits across and
-  // leaves 10 to scroll down; 400 × 360 fits both ways.
+  EXPECT_EQ(BoxAt(), P(-10, -460));
+  // Scaled down the box comes back within reach: 500 × 450 leaves 10 to scroll down.
   for (auto [scale, top] : {P(500, -10), P(400, 0)}) {
     ScaleTo(scale);
-    EXPECT_EQ(P(app::GetInt(W, kBox, app::kLeft), app::GetInt(W, kBox, app::kTop)), P(0, top));
+    EXPECT_EQ(BoxAt(), P(0, top));
     EXPECT_EQ(app::GetInt(W, kVerticalBar, kScrollPosition), -top);
     EXPECT_EQ(IsWindowEnabled(Handle(W, kVerticalBar)) != FALSE, top != 0);
   }
 }
 
 TEST_F(WatermarkTest, ProcessedPictureCancelledDialogsAndASecondOpening) {
-  const std::vector<uint8_t> processed = testing_bmp::SolidBmp24(120, 90, 0x808080);
-  app::ReplaceBlock(app::G().processedPicture,
-                    rt::BuildByteSet(rt::AllocMemSized, processed.data(), processed.size()));
+  HandOver(testing_bmp::SolidBmp24(120, 90, 0x808080));
   Choose(MarkFile(), kLoadWatermarkButton);
-  Click(kLoadProcessedButton);
+  ClickUnit(W, kLoadProcessedButton);
   const P objects{Photo(), Mark()};
-  EXPECT_EQ(Ask(forms::GetObjectWidth, Photo()), 120);
+  EXPECT_EQ(Width(Photo()), 120);
   Choose("", kLoadBackgroundButton);
   Choose("", kLoadWatermarkButton);
   EXPECT_EQ(P(Photo(), Mark()), objects);
-  EXPECT_EQ(Ask(forms::GetObjectWidth, Mark()), 40);
+  EXPECT_EQ(Width(Mark()), 40);
 
   // The globals outlive the window, its objects do not: the ids the first opening left
   // must not name (and destroy) the objects of the second.
   app::CloseWindow(W);
   Pump();
   OpenWindow(W);
-  Choose(WriteFile("photo.bmp", PatternBmp(200, 100)), kLoadBackgroundButton);
+  Choose(Write("photo.bmp", PatternBmp(200, 100)), kLoadBackgroundButton);
   Choose(MarkFile(), kLoadWatermarkButton);
-  EXPECT_EQ(Ask(forms::GetObjectWidth, Photo()), 200);
-  EXPECT_EQ(Ask(forms::GetObjectWidth, Mark()), 40);
+  EXPECT_EQ(Width(Photo()), 200);
+  EXPECT_EQ(Width(Mark()), 40);
+}
+
+TEST_F(WatermarkTest, SaveWritesTheFullScaleSceneAndSaysWhetherItWorked) {
+  // The watermark before the photo, which borrows the template to be placed: the save's
+  // re-scale must still place the watermark, not a second photo.
+  Choose(MarkFile(), kLoadWatermarkButton);
+  Choose(Write("photo.bmp", PatternBmp(600, 400)), kLoadBackgroundButton);
+  DragBy(5, 5, 200, 100);
+  ScaleTo(500);
+  const std::string file = "文件 ", saved = "  保持成功", failed = "  保存失败";
+  const struct Row {
+    const char* answer;  // empty: cancelled
+    const char* written;
+    const std::string* said;
+    bool dragAtHalfScale = false;
+    P mark{200, 100};
+  } rows[] = {
+      {"scene", "scene.bmp", &saved},
+      {"scene.jpg", "scene.jpg.bmp", &saved},  // as named with the "JPG文件" filter
+      {"", nullptr, nullptr},
+      {"missing/scene", nullptr, &failed},
+      {"half", "half.bmp", &saved, true, {220, 120}},  // dropped at (110, 60) at half scale
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.answer);
+    if (r.dragAtHalfScale) DragBy(101, 51, 10, 10);
+    const P shown = MarkAt();
+    const auto files = std::distance(std::filesystem::directory_iterator(Folder()), {});
+    Choose(*r.answer ? Folder() + "/" + r.answer : "", kSaveButton);
+    const auto messages = input::TakeMessageBoxLog();
+    ASSERT_EQ(messages.size(), r.said != nullptr ? 1u : 0u);
+    if (r.said != nullptr) {
+      EXPECT_EQ(messages[0].textUtf8, file + Folder() + "/" + r.answer + ".bmp" + *r.said);
+    }
+    if (r.written != nullptr) {
+      const auto image = testing_bmp::ReadBmp(ReadFile(Folder() + "/" + r.written), 32);
+      ASSERT_EQ(P(image.width, image.height), P(600, 400));
+      int differing = 0;
+      for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+          differing += image.At(x, y) != PatternUnderMark(x, y, r.mark.first, r.mark.second);
+      EXPECT_EQ(differing, 0);
+    } else {
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder()), {}), files);
+    }
+    // The screen is back at the scale the user chose, the watermark where it was.
+    EXPECT_EQ(app::GetInt(W, kScaleSlider, kSliderPosition), 500);
+    EXPECT_EQ(Width(Photo()), 300);
+    EXPECT_EQ(MarkAt(), shown);
+  }
+  // A photo that could not be read leaves an empty scene: an empty file is no success.
+  Choose(Write("broken.bmp", {'B', 'M', 1, 2}), kLoadBackgroundButton);
+  Choose(Folder() + "/empty", kSaveButton);
+  const auto messages = input::TakeMessageBoxLog();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].textUtf8, file + Folder() + "/empty.bmp" + failed);
 }
 
 }  // namespace
