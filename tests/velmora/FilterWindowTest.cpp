@@ -39,7 +39,7 @@ constexpr WPARAM FilterCommand(Kind filter) {
 }
 const std::string kDone = "\xCD\xEA\xB3\xC9";  // "完成"
 
-// 9 x 6 with the values the formulas treat specially (black, white, a channel of 250 over
+// 9 x 6 with the values the formulas single out (black, white, a channel of 250 over
 // zeros, zero divisors for Strange, the 200 threshold) among mixed colours.
 std::vector<uint32_t> PhotoPixels() {
   std::vector<uint32_t> px = {0x000000, 0xFFFFFF, 0x0000FA, 0x0A0000, 0xC86432,

@@ -70,10 +70,15 @@ TEST_F(SubtitleLibraryTest, KeywordListsMatchingCaptionsInLibraryOrder) {
   const struct Row {
     const char* keyword;
     size_t atLeast;  // matches the library must give, so that the row tests something
-  } rows[] = {{"我们", 3},         {"雨", 3}, {"城市", 2}, {"。", 100},
-              {"，我", 2},         {"颐", 0},  // its two bytes stand across character boundaries,
-                                               // never as itself
-              {"不存在的字幕", 0}, {"", 0}};
+  } rows[] = {{"我们", 3},
+              {"雨", 3},
+              {"城市", 2},
+              {"。", 100},
+              {"，我", 2},
+              {"颐", 0},  // its two bytes stand across character boundaries,
+                          // never as itself
+              {"不存在的字幕", 0},
+              {"", 0}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.keyword);
     if (&row != &rows[0]) {  // the first was typed
