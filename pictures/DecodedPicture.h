@@ -40,6 +40,9 @@ PictureKind DetectPictureKind(const uint8_t* bytes, size_t length);
 DecodedPicture* DecodePicture(const uint8_t* bytes, size_t length);
 DecodedPicture* DecodePictureFile(const char* path);
 void ReleasePicture(DecodedPicture* picture);
+// Whether the record's block is a bottom-up 24-bit DIB as it stands (JPEG and BMP rows that
+// come to whole words), and if so the header to draw it with (StretchDIBits, SetDIBits).
+bool DibRowsOf(const DecodedPicture& picture, BITMAPINFO* info);
 // A device bitmap in the screen's format (icons and cursors drawn on white), or null.
 HBITMAP PictureToBitmap(const uint8_t* bytes, size_t length);
 // The same from a decoded record; a GIF gives its first frame's own size.

@@ -43,21 +43,27 @@ bool ReadAll(HANDLE file, uint8_t* into, size_t count) {
   return true;
 }
 
+void FillBgrRowsHeader(const DecodedPicture& p, BITMAPINFO* info) {
+  *info = BITMAPINFO{};
+  info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info->bmiHeader.biWidth = p.width;
+  info->bmiHeader.biHeight = p.height;
+  info->bmiHeader.biPlanes = 1;
+  info->bmiHeader.biBitCount = 24;
+  info->bmiHeader.biCompression = BI_RGB;
+}
+
 // 24-bit bottom-up rows without padding (JPEG, BMP) into a device bitmap. When the rows
 // happen to be DIB-aligned the block is used as it is; otherwise bands of rows are padded
 // on the way, so no second picture-sized copy is made.
 HBITMAP BitmapFromBgrRows(const DecodedPicture& p) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = p.width;
-  info.bmiHeader.biHeight = p.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  const size_t rowBytes = static_cast<size_t>(p.width) * 3;
-  if (rowBytes % 4 == 0) {
+  BITMAPINFO info;
+  if (DibRowsOf(p, &info)) {
     return CreateDIBitmap(nullptr, &info.bmiHeader, CBM_INIT, p.pixels, &info, DIB_RGB_COLORS);
   }
+  if (p.pixels == nullptr) return nullptr;
+  FillBgrRowsHeader(p, &info);
+  const size_t rowBytes = static_cast<size_t>(p.width) * 3;
   HBITMAP bitmap = CreateDIBitmap(nullptr, &info.bmiHeader, 0, nullptr, nullptr, DIB_RGB_COLORS);
   if (bitmap == nullptr) return nullptr;
   const size_t stride = (rowBytes + 3) / 4 * 4;
@@ -127,6 +133,15 @@ HBITMAP BitmapFromIcon(const DecodedPicture& p) {
 }
 
 }  // namespace
+
+bool DibRowsOf(const DecodedPicture& picture, BITMAPINFO* info) {
+  if (picture.kind != kPictureJpeg && picture.kind != kPictureBmp) return false;
+  if (picture.pixels == nullptr || picture.width <= 0 || picture.height <= 0) return false;
+  if (picture.width % 4 != 0) return false;  // 3 * width bytes a row, padded to 4 in a DIB
+  if (picture.size / 3 / picture.width < picture.height) return false;
+  FillBgrRowsHeader(picture, info);
+  return true;
+}
 
 PictureKind DetectPictureKind(const uint8_t* bytes, size_t length) {
   if (bytes == nullptr || length < kKindBytes) return kPictureUnknown;

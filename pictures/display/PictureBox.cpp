@@ -73,24 +73,17 @@ void PictureBox::DrawStill(HDC dc, int clientWidth, int clientHeight) {
     PictureDrawJob(p).Draw(dc, r.left, r.top, w, h, SRCCOPY);
     return;
   }
-  if (source_ == nullptr) source_ = MakePictureBitmap(p);
-  if (source_ == nullptr) return;
   if (w == p.width && h == p.height) {
-    CopyBitmap(dc, r.left, r.top, source_, w, h);
+    if (source_ == nullptr) source_ = MakePictureBitmap(p);
+    if (source_ != nullptr) CopyBitmap(dc, r.left, r.top, source_, w, h);
     return;
   }
   if (drawn_ == nullptr || drawnWidth_ != w || drawnHeight_ != h) {
     DropDrawn();
     HBITMAP stretched = CreateCompatibleBitmap(nullptr, w, h);
-    MemoryDc from = NewMemoryDc(), to = NewMemoryDc();
-    if (stretched == nullptr || !from || !to) {
+    if (stretched == nullptr || !StretchInto(stretched, w, h)) {
       if (stretched != nullptr) DeleteObject(stretched);
       return;
-    }
-    {
-      Selected a(from.get(), source_), b(to.get(), stretched);
-      SetStretchBltMode(to.get(), PictureStretchMode());
-      StretchBlt(to.get(), 0, 0, w, h, from.get(), 0, 0, p.width, p.height, SRCCOPY);
     }
     drawn_ = stretched;
     drawnWidth_ = w;
@@ -98,6 +91,28 @@ void PictureBox::DrawStill(HDC dc, int clientWidth, int clientHeight) {
     ++stretches_;
   }
   CopyBitmap(dc, r.left, r.top, drawn_, w, h);
+}
+
+bool PictureBox::StretchInto(HBITMAP stretched, int w, int h) {
+  const DecodedPicture& p = *picture_;
+  MemoryDc to = NewMemoryDc();
+  if (!to) return false;
+  Selected into(to.get(), stretched);
+  if (!into.Ok()) return false;
+  SetStretchBltMode(to.get(), PictureStretchMode());
+  // A photo's rows are a DIB already: stretched from where they lie, the picture never
+  // needs a device bitmap of its own size, four bytes a pixel (48 MB for 12 megapixels).
+  BITMAPINFO info;
+  if (DibRowsOf(p, &info)) {
+    return StretchDIBits(to.get(), 0, 0, w, h, 0, 0, p.width, p.height, p.pixels, &info,
+                         DIB_RGB_COLORS, SRCCOPY) != 0;
+  }
+  if (source_ == nullptr) source_ = MakePictureBitmap(p);
+  MemoryDc from = NewMemoryDc();
+  if (source_ == nullptr || !from) return false;
+  Selected held(from.get(), source_);
+  return held.Ok() &&
+         StretchBlt(to.get(), 0, 0, w, h, from.get(), 0, 0, p.width, p.height, SRCCOPY) != FALSE;
 }
 
 bool SetPictureBoxData(PictureBox& box, const uint8_t* bytes, size_t length) {

@@ -1,9 +1,10 @@
 // What a picture box shows and how it paints: the picture with its display mode, the back
 // colour, and either a still drawing or the GIF player.
 //
-// The box keeps what it drew: the picture as a device bitmap of its own size and, in the
-// stretched modes, the stretched copy at the size last drawn. A repaint with nothing changed
-// copies that copy; only a new picture decodes, and only a new size or mode stretches.
+// The box keeps what it drew: the picture as a device bitmap of its own size when it was
+// needed and, in the stretched modes, the stretched copy at the size last drawn. A repaint with
+// nothing changed copies that copy; only a new picture decodes, and only a new size or mode
+// stretches.
 #pragma once
 
 #include <cstddef>
@@ -59,6 +60,8 @@ class PictureBox {
   // Where a still picture goes in a client area of that size.
   RECT StillRect(int clientWidth, int clientHeight) const;
   void DrawStill(HDC dc, int clientWidth, int clientHeight);
+  // The picture stretched onto `stretched` (w x h) in the screen's stretch mode.
+  bool StretchInto(HBITMAP stretched, int w, int h);
   void DropDrawn();
 
   HWND window_;
@@ -67,7 +70,7 @@ class PictureBox {
   bool animate_ = false;
   DecodedPicture* picture_ = nullptr;
   std::unique_ptr<GifPlayer> player_;
-  HBITMAP source_ = nullptr;  // the picture at its own size
+  HBITMAP source_ = nullptr;  // the picture at its own size, made when first needed
   HBITMAP drawn_ = nullptr;   // the picture at the size last stretched to
   int drawnWidth_ = 0;
   int drawnHeight_ = 0;

@@ -221,34 +221,37 @@ void VerticalSum(const uint8_t* const* rows, const uint32_t* weights, const int3
 }
 
 // Horizontal pass over the column sums of one destination row: each destination pixel is
-// the weighted sum of the four channels of its source columns, scaled by `scale` and
-// rounded. Single precision is exact enough: the column sums stay below 2^24 and a few
-// dozen products cannot move the result by a tenth of a level.
-void HorizontalPass(const uint32_t* acc, int c0, const AxisTaps& h,
+// the weighted sum of the channels of its source columns, scaled by `scale` and rounded.
+// Single precision is exact enough: the column sums stay below 2^24 and a few dozen
+// products cannot move the result by a tenth of a level. Columns are `channels` sums apart:
+// 4 for BGRX words, 3 for packed B,G,R bytes, whose fourth channel is left 0 as a converted
+// 24-bit pixel's would be (the sums are read four at a time, so acc has a spare word).
+void HorizontalPass(const uint32_t* acc, int c0, int channels, const AxisTaps& h,
                     const std::vector<float>& weights, float scale, int count, uint32_t* out) {
+  const uint32_t keep = channels == 4 ? 0xFFFFFFFFu : 0x00FFFFFFu;
   for (int k = 0; k < count; ++k) {
-    const uint32_t* p = acc + 4 * static_cast<size_t>(h.first[k] - c0);
+    const uint32_t* p = acc + static_cast<size_t>(channels) * static_cast<size_t>(h.first[k] - c0);
     const float* w = weights.data() + h.offset[k];
     const int n = h.count[k];
 #if defined(__SSE2__)
     __m128 sum = _mm_setzero_ps();
-    for (int t = 0; t < n; ++t, p += 4) {
+    for (int t = 0; t < n; ++t, p += channels) {
       __m128 v = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
       sum = _mm_add_ps(sum, _mm_mul_ps(v, _mm_set1_ps(w[t])));
     }
     __m128i rounded = _mm_cvtps_epi32(_mm_mul_ps(sum, _mm_set1_ps(scale)));
     __m128i packed = _mm_packus_epi16(_mm_packs_epi32(rounded, rounded), rounded);
-    out[k] = static_cast<uint32_t>(_mm_cvtsi128_si32(packed));
+    out[k] = static_cast<uint32_t>(_mm_cvtsi128_si32(packed)) & keep;
 #else
     float sum[4] = {0, 0, 0, 0};
-    for (int t = 0; t < n; ++t, p += 4)
-      for (int ch = 0; ch < 4; ++ch) sum[ch] += w[t] * static_cast<float>(p[ch]);
+    for (int t = 0; t < n; ++t, p += channels)
+      for (int ch = 0; ch < channels; ++ch) sum[ch] += w[t] * static_cast<float>(p[ch]);
     uint32_t v = 0;
     for (int ch = 0; ch < 4; ++ch) {
       long r = std::lround(sum[ch] * scale);
       v |= static_cast<uint32_t>(std::clamp<long>(r, 0, 255)) << (8 * ch);
     }
-    out[k] = v;
+    out[k] = v & keep;
 #endif
   }
 }
@@ -282,14 +285,22 @@ void HalftoneStretch(const Surface& source, const MonoColours& colours, const St
 
   const int c0 = h.lowest;
   const int span = h.highest - h.lowest + 1;
-  const size_t bytes = 4 * static_cast<size_t>(span);
+  // Photos come as 24-bit rows; their bytes are summed where they lie, which spares
+  // widening every row to BGRX words first and gives the same sums.
+  const bool packed = source.bitCount() == 24;
+  const int channels = packed ? 3 : 4;
+  const size_t bytes = static_cast<size_t>(channels) * static_cast<size_t>(span);
   BgrxRowReader reader(source, colours);
-  std::vector<uint32_t> acc(bytes);
+  std::vector<uint32_t> acc(bytes + 1);
   // Converted rows, when the source is not BGRX already: one per row under a destination row.
   std::vector<std::vector<uint32_t>> scratch(fast ? static_cast<size_t>(v.maxCount) : 1);
-  if (!IsBgrx32(source)) {
+  if (!packed && !IsBgrx32(source)) {
     for (auto& row : scratch) row.resize(static_cast<size_t>(span));
   }
+  auto rowBytes = [&](int y, std::vector<uint32_t>& into) {
+    if (packed) return source.Row(y) + 3 * static_cast<size_t>(c0);
+    return reinterpret_cast<const uint8_t*>(reader.Read(c0, y, span, into.data()));
+  };
   std::vector<const uint8_t*> rows(static_cast<size_t>(v.maxCount));
   std::vector<int32_t> pairs(static_cast<size_t>(v.maxCount + 1) / 2);
 
@@ -299,9 +310,7 @@ void HalftoneStretch(const Surface& source, const MonoColours& colours, const St
     const int firstRow = v.first[rk];
     const uint32_t* wv = v.weight.data() + v.offset[rk];
     if (fast) {
-      for (int t = 0; t < n; ++t)
-        rows[t] = reinterpret_cast<const uint8_t*>(
-            reader.Read(c0, firstRow + t, span, scratch[t].data()));
+      for (int t = 0; t < n; ++t) rows[t] = rowBytes(firstRow + t, scratch[t]);
       for (int t = 0; t < n; t += 2)
         pairs[t / 2] = static_cast<int32_t>(((t + 1 < n ? wv[t + 1] : 0u) << 16) | wv[t]);
       VerticalSum(rows.data(), wv, pairs.data(), n, bytes, acc.data());
@@ -309,14 +318,13 @@ void HalftoneStretch(const Surface& source, const MonoColours& colours, const St
       // Too many rows for 16-bit weights: accumulate one row at a time in 32 bits.
       std::fill(acc.begin(), acc.end(), 0u);
       for (int t = 0; t < n; ++t) {
-        auto a = reinterpret_cast<const uint8_t*>(
-            reader.Read(c0, firstRow + t, span, scratch[0].data()));
+        const uint8_t* a = rowBytes(firstRow + t, scratch[0]);
         for (size_t i = 0; i < bytes; ++i) acc[i] += wv[t] * a[i];
       }
       // Sums reach 255 * 2^24; brought below 2^24 so that they stay exact as floats.
       for (uint32_t& a : acc) a >>= kFineBits - kFloatBits;
     }
-    HorizontalPass(acc.data(), c0, h, hWeights, scale, x1 - x0,
+    HorizontalPass(acc.data(), c0, channels, h, hWeights, scale, x1 - x0,
                    out + static_cast<ptrdiff_t>(rk) * outStride);
   }
 }

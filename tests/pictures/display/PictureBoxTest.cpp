@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "pictures/display/PictureDrawing.h"
 #include "tests/pictures/display/DisplayTestSupport.h"
@@ -127,6 +128,43 @@ TEST(PictureBox, RepaintReusesTheStretchedPictureUntilTheSizeChanges) {
   ExpectShown(host.Capture(), {0, 0, 100, 50}, 4, 4);
   EXPECT_EQ(host.Box().Decodes(), 1);
   EXPECT_EQ(host.Box().Stretches(), 2);
+}
+
+// A photo whose rows form a DIB as they stand is stretched straight from its decoded rows,
+// any other from its device bitmap; either way the box shows exactly what a HALFTONE
+// StretchBlt of the picture's device bitmap gives.
+TEST(PictureBox, StretchedPictureEqualsAStretchOfItsDeviceBitmap) {
+  const int sizes[][4] = {{400, 300, 110, 52},
+                          {401, 299, 110, 52},
+                          {64, 40, 150, 90},
+                          {1000, 12, 37, 5},
+                          {30, 200, 29, 7}};
+  std::mt19937 random(19);
+  for (const auto& s : sizes) {
+    SCOPED_TRACE(testing::Message() << s[0] << "x" << s[1] << " in " << s[2] << "x" << s[3]);
+    auto bytes = Bmp(s[0], s[1], [&](int, int) { return random() & 0xFFFFFF; });
+    BoxHost host(s[2], s[3]);
+    host.Box().SetDisplayMode(pic::kModeStretch);
+    ASSERT_TRUE(pic::SetPictureBoxData(host.Box(), bytes.data(), bytes.size()));
+    const Image shot = host.Capture();
+
+    HBITMAP picture = pic::PictureToBitmap(bytes.data(), bytes.size());
+    HBITMAP stretched = CreateCompatibleBitmap(nullptr, s[2], s[3]);
+    HDC from = CreateCompatibleDC(nullptr), to = CreateCompatibleDC(nullptr);
+    HGDIOBJ oldFrom = SelectObject(from, picture), oldTo = SelectObject(to, stretched);
+    SetStretchBltMode(to, HALFTONE);
+    ASSERT_TRUE(StretchBlt(to, 0, 0, s[2], s[3], from, 0, 0, s[0], s[1], SRCCOPY));
+    int wrong = 0;
+    for (int y = 0; y < s[3]; ++y)
+      for (int x = 0; x < s[2]; ++x) wrong += shot.ColorAt(x, y) != GetPixel(to, x, y);
+    EXPECT_EQ(wrong, 0);
+    SelectObject(from, oldFrom);
+    SelectObject(to, oldTo);
+    DeleteDC(from);
+    DeleteDC(to);
+    DeleteObject(picture);
+    DeleteObject(stretched);
+  }
 }
 
 TEST(PictureBox, EmptyDataLeavesOnlyTheBackColour) {

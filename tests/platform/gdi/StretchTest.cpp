@@ -251,6 +251,45 @@ TEST(StretchTest, HalftoneOfOtherFormats) {
   EXPECT_EQ(monoDst.Count(kWhite), 2);
 }
 
+// 24-bit rows are averaged where they lie, not widened to BGRX words first; the result must
+// be the very words a 32-bit copy of the same picture gives, whatever the ratio, the source
+// rectangle, the direction or the number of rows under one destination row.
+TEST(StretchTest, HalftoneOf24BitRowsEqualsThatOfTheirBgrxCopy) {
+  struct Case {
+    int sw, sh;                // source bitmap
+    int sx, sy, swide, shigh;  // source rectangle
+    int dw, dh;                // destination extents (negative mirrors)
+  };
+  const Case cases[] = {
+      {37, 29, 0, 0, 37, 29, 10, 7},   {101, 67, 5, 3, 90, 60, 33, 20},
+      {50, 400, 0, 0, 50, 400, 7, 3},  {13, 9, 0, 0, 13, 9, 40, 25},
+      {64, 48, 0, 0, 64, 48, -20, 15}, {30, 30, -5, 2, 40, 30, 12, 12},
+      {11, 70, 0, 0, 11, 70, 11, 9},   {257, 5, 0, 0, 257, 5, 3, 2},
+  };
+  std::mt19937 random(77);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.sw << "x" << c.sh << " -> " << c.dw << "x" << c.dh);
+    Canvas packed(c.sw, c.sh, kBlack, 24), words(c.sw, c.sh, kBlack, 32);
+    for (int y = 0; y < c.sh; ++y)
+      for (int x = 0; x < c.sw; ++x) {
+        const COLORREF colour = random() & 0xFFFFFF;
+        packed.Set(x, y, colour);
+        words.Set(x, y, colour);
+      }
+    const int w = std::abs(c.dw), h = c.dh;
+    Canvas got(w, h, RGB(9, 8, 7)), want(w, h, RGB(9, 8, 7));
+    for (Canvas* d : {&got, &want}) SetStretchBltMode(d->dc(), HALFTONE);
+    const int x0 = c.dw < 0 ? w - 1 : 0;
+    ASSERT_TRUE(
+        StretchBlt(got.dc(), x0, 0, c.dw, h, packed.dc(), c.sx, c.sy, c.swide, c.shigh, SRCCOPY));
+    ASSERT_TRUE(
+        StretchBlt(want.dc(), x0, 0, c.dw, h, words.dc(), c.sx, c.sy, c.swide, c.shigh, SRCCOPY));
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        ASSERT_EQ(got.surface().ReadRaw(x, y), want.surface().ReadRaw(x, y)) << x << "," << y;
+  }
+}
+
 TEST(StretchTest, HalftoneInsideAClipMatchesTheUnclippedResult) {
   std::mt19937 random(5);
   Canvas src(30, 20, kBlack);
