@@ -33,6 +33,29 @@ TEST(Heap, ZeroMemoryFlagClearsFreshBlocksEvenWhereMallocReusesDirtyMemory) {
   EXPECT_TRUE(HeapFree(heap, 0, block));
 }
 
+// Photo-size blocks are kept for the next request of their size; one handed out again must
+// behave as a fresh block: cleared when asked, of the size asked, never given to two owners.
+TEST(Heap, PhotoSizeBlocksHandedOutAgainBehaveAsFreshOnes) {
+  HANDLE heap = GetProcessHeap();
+  const SIZE_T big = SIZE_T{20} << 20, less = big - 4096;
+  auto* dirty = static_cast<unsigned char*>(HeapAlloc(heap, 0, big));
+  ASSERT_NE(dirty, nullptr);
+  std::memset(dirty, 0xCD, big);
+  HeapFree(heap, 0, dirty);
+  auto* cleared = static_cast<unsigned char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, less));
+  auto* other = static_cast<unsigned char*>(HeapAlloc(heap, 0, big));
+  ASSERT_NE(cleared, nullptr);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(HeapSize(heap, 0, cleared), less);
+  std::memset(other, 0x11, big);
+  EXPECT_TRUE(AllBytesAre(cleared, less, 0));
+  other = static_cast<unsigned char*>(HeapReAlloc(heap, 0, other, big + (1 << 20)));
+  ASSERT_NE(other, nullptr);
+  EXPECT_TRUE(AllBytesAre(other, big, 0x11));
+  HeapFree(heap, 0, cleared);
+  HeapFree(heap, 0, other);
+}
+
 TEST(Heap, ZeroByteAllocationsAreDistinctUsableBlocks) {
   HANDLE heap = GetProcessHeap();
   std::set<void*> blocks;
