@@ -46,8 +46,8 @@ struct Decoded {
 };
 
 // The decoder's default settings; libjpeg ends the process on a broken file, so only give it
-// files the test made.
-inline Decoded Decode(const std::vector<uint8_t>& jpeg) {
+// files the test made. Decoding into the same record again reuses its pixel memory.
+inline void DecodeInto(const std::vector<uint8_t>& jpeg, Decoded* out) {
   jpeg_decompress_struct d{};
   jpeg_error_mgr error{};
   d.err = jpeg_std_error(&error);
@@ -57,16 +57,20 @@ inline Decoded Decode(const std::vector<uint8_t>& jpeg) {
   jpeg_read_header(&d, TRUE);
   d.out_color_space = JCS_RGB;
   jpeg_start_decompress(&d);
-  Decoded out;
-  out.width = static_cast<int>(d.output_width);
-  out.height = static_cast<int>(d.output_height);
-  out.rgb.resize(static_cast<size_t>(out.width) * out.height * 3);
+  out->width = static_cast<int>(d.output_width);
+  out->height = static_cast<int>(d.output_height);
+  out->rgb.resize(static_cast<size_t>(out->width) * out->height * 3);
   while (d.output_scanline < d.output_height) {
-    JSAMPROW row = out.rgb.data() + static_cast<size_t>(d.output_scanline) * out.width * 3;
+    JSAMPROW row = out->rgb.data() + static_cast<size_t>(d.output_scanline) * out->width * 3;
     jpeg_read_scanlines(&d, &row, 1);
   }
   jpeg_finish_decompress(&d);
   jpeg_destroy_decompress(&d);
+}
+
+inline Decoded Decode(const std::vector<uint8_t>& jpeg) {
+  Decoded out;
+  DecodeInto(jpeg, &out);
   return out;
 }
 
