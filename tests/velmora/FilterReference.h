@@ -3,11 +3,9 @@
 // truncate to the same values there), in doubles only where rounding is the point.
 #pragma once
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
 #include "app/filters/FilterPass.h"
@@ -19,34 +17,28 @@ struct Rgb {
   bool operator==(const Rgb&) const = default;
 };
 
-class Picture {
- public:
-  Picture(int w, int h) : w_(w), h_(h), px_(static_cast<size_t>(w * h)) {}
-  int W() const { return w_; }
-  int H() const { return h_; }
-  bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }
-  Rgb At(int x, int y) const { return Inside(x, y) ? px_[Index(x, y)] : Rgb{255, 255, 255}; }
+// Colours as the box holds them; white outside.
+struct Picture {
+  Picture(int width, int height) : w(width), h(height), px(static_cast<size_t>(w * h)) {}
+  int W() const { return w; }
+  int H() const { return h; }
+  bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h; }
+  Rgb At(int x, int y) const { return Inside(x, y) ? px[y * w + x] : Rgb{255, 255, 255}; }
   // The colour as a signed number, -1 outside, as Rects reads it.
   int64_t Raw(int x, int y) const {
-    if (!Inside(x, y)) return -1;
-    const Rgb c = px_[Index(x, y)];
-    return c.b * 65536 + c.g * 256 + c.r;
+    return Inside(x, y) ? At(x, y).b * 65536 + At(x, y).g * 256 + At(x, y).r : -1;
   }
   void Put(int x, int y, int r, int g, int b) {
-    if (Inside(x, y)) px_[Index(x, y)] = {r & 255, g & 255, b & 255};
+    if (Inside(x, y)) px[y * w + x] = {r & 255, g & 255, b & 255};
   }
   // The platform ignores the top byte of a raw colour.
   void PutRaw(int x, int y, int64_t v) {
-    const auto u = static_cast<uint32_t>(v);
-    Put(x, y, static_cast<int>(u & 255), static_cast<int>(u >> 8 & 255),
-        static_cast<int>(u >> 16 & 255));
+    Put(x, y, int(v & 255), int(v >> 8 & 255), int(v >> 16 & 255));
   }
   bool operator==(const Picture&) const = default;
 
- private:
-  size_t Index(int x, int y) const { return static_cast<size_t>(y * w_ + x); }
-  int w_, h_;
-  std::vector<Rgb> px_;
+  int w, h;
+  std::vector<Rgb> px;
 };
 
 using Filter = app::FilterKind;
@@ -164,19 +156,6 @@ inline void Apply(Filter f, Picture& p) {
       }
     }
   }
-}
-
-// Where two pictures first differ, for a failure message.
-inline std::string FirstDifference(const Picture& a, const Picture& b) {
-  auto rgb = [](Rgb c) {
-    return std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b);
-  };
-  for (int y = 0; y < std::min(a.H(), b.H()); ++y)
-    for (int x = 0; x < std::min(a.W(), b.W()); ++x)
-      if (!(a.At(x, y) == b.At(x, y)))
-        return "at " + std::to_string(x) + "," + std::to_string(y) + ": " + rgb(a.At(x, y)) +
-               " for " + rgb(b.At(x, y));
-  return "in size";
 }
 
 }  // namespace filter_reference

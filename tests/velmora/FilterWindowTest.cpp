@@ -125,7 +125,7 @@ TEST_F(FilterWindowTest, EachFilterFromTheMenuMatchesTheReference) {
     Command(FilterCommand(f));
     ref::Picture expected = original_;
     ref::Apply(f, expected);
-    EXPECT_EQ(Shown(), expected) << ref::FirstDifference(Shown(), expected);
+    EXPECT_EQ(Shown(), expected);
     EXPECT_FALSE(app::GetInt(kFilterWindow, kProgressBar, app::kVisible));
     EXPECT_EQ(app::GetInt(kFilterWindow, kProgressBar, kProgressPosition), 100);
     EXPECT_EQ(StatusText(), kDone);
@@ -137,7 +137,7 @@ TEST_F(FilterWindowTest, EachFilterFromTheMenuMatchesTheReference) {
     Command(FilterCommand(f));
     ref::Apply(f, expected);
   }
-  EXPECT_EQ(Shown(), expected) << ref::FirstDifference(Shown(), expected);
+  EXPECT_EQ(Shown(), expected);
   // A box without client width: the pass has nothing to do, and its one progress value,
   // 0 / 0, comes out as 0.
   app::SetInt(kFilterWindow, kPhotoBox, app::kWidth, 4);
@@ -174,7 +174,7 @@ TEST_F(FilterWindowTest, EventsDuringAPassNeitherTakeOverItsHandlesNorEndTheProg
   PostMessageA(Handle(kFilterWindow), WM_COMMAND, FilterCommand(Kind::kDark), 0);
   PostMessageA(Handle(kFilterWindow), WM_COMMAND, FilterCommand(Kind::kEmboss), 0);
   Pump();
-  EXPECT_EQ(Shown(), expected) << ref::FirstDifference(Shown(), expected);
+  EXPECT_EQ(Shown(), expected);
   EXPECT_EQ(app::G().filterPass.memoryDc, 0);
   EXPECT_EQ(app::G().filterPass.bitmap, 0);
 
