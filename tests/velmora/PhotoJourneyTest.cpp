@@ -12,7 +12,7 @@
 #include "platform/testing/InputAutomation.h"
 #include "tests/common/BmpFile.h"
 #include "tests/common/Gbk.h"
-#include "tests/velmora/SubtitleTestSupport.h"
+#include "tests/velmora/VelmoraTestSupport.h"
 
 namespace velmoratest {
 namespace {
