@@ -42,8 +42,6 @@ struct Rgb {
 // Colours as the box holds them; white outside.
 struct Picture {
   Picture(int width, int height) : w(width), h(height), px(static_cast<size_t>(w * h)) {}
-  int W() const { return w; }
-  int H() const { return h; }
   bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h; }
   Rgb At(int x, int y) const { return Inside(x, y) ? px[y * w + x] : Rgb{255, 255, 255}; }
   // The colour as a signed number, -1 outside, as Rects reads it.
@@ -52,10 +50,6 @@ struct Picture {
   }
   void Put(int x, int y, int r, int g, int b) {
     if (Inside(x, y)) px[y * w + x] = {r & 255, g & 255, b & 255};
-  }
-  // The platform ignores the top byte of a raw colour.
-  void PutRaw(int x, int y, int64_t v) {
-    Put(x, y, int(v & 255), int(v >> 8 & 255), int(v >> 16 & 255));
   }
   bool operator==(const Picture&) const = default;
 
@@ -89,91 +83,78 @@ int Heat(int c, int d, int e) {
   return static_cast<int>((c ^ 2) * 128.0 / (d + e + 10));
 }
 
-// One pass in place, columns 0..W and rows 0..H as the program scans them. Diffuse is left
+// One pass in place, columns 0..w and rows 0..h as the program scans them. Diffuse is left
 // out: its offsets are random.
 void Apply(Kind f, Picture& p) {
-  if (f == Kind::kDiffuse) return;
-  for (int x = 0; x <= p.W(); ++x) {
-    for (int y = 0; y <= p.H(); ++y) {
-      const Rgb c = p.At(x, y);
+  for (int x = 0; x <= p.w; ++x) {
+    for (int y = 0; y <= p.h; ++y) {
+      const Rgb c = p.At(x, y), q = p.At(x + 1, y + 1), s = p.At(x - 1, y - 1);
+      Rgb o = c;
       switch (f) {
-        case Kind::kEmboss: {
-          const Rgb q = p.At(x + 1, y + 1);
-          p.Put(x, y, std::abs(c.r - q.r + 128), std::abs(c.g - q.g + 128),
-                std::abs(c.b - q.b + 128));
+        case Kind::kEmboss:
+          o = {std::abs(c.r - q.r + 128), std::abs(c.g - q.g + 128), std::abs(c.b - q.b + 128)};
           break;
-        }
-        case Kind::kSharpen: {
-          const Rgb q = p.At(x - 1, y - 1);
-          p.Put(x, y, Clamp((3 * c.r - 2 * q.r) / 2), Clamp((3 * c.g - 2 * q.g) / 2),
-                Clamp((3 * c.b - 2 * q.b) / 2));
+        case Kind::kSharpen:
+          o = {Clamp((3 * c.r - 2 * s.r) / 2), Clamp((3 * c.g - 2 * s.g) / 2),
+               Clamp((3 * c.b - 2 * s.b) / 2)};
           break;
-        }
         case Kind::kDiffuse:
+          return;
+        case Kind::kRects: {
+          const int64_t v = RectsValue(
+              p.Raw(x, y), p.Raw(x + 1, y) + p.Raw(x - 1, y) + p.Raw(x, y + 1) + p.Raw(x, y - 1));
+          o = {int(v & 255), int(v >> 8 & 255), int(v >> 16 & 255)};  // the top byte is ignored
           break;
-        case Kind::kRects:
-          p.PutRaw(x, y,
-                   RectsValue(p.Raw(x, y), p.Raw(x + 1, y) + p.Raw(x - 1, y) + p.Raw(x, y + 1) +
-                                               p.Raw(x, y - 1)));
-          break;
+        }
         case Kind::kBrightness: {
           const int a = (c.r + c.g + c.b) / 3;
-          p.Put(x, y, c.r + a, c.g + a, c.b + a);
+          o = {c.r + a, c.g + a, c.b + a};
           break;
         }
         case Kind::kIce:
-          p.Put(x, y, std::abs(c.r - c.g - c.b) * 3 / 2, std::abs(c.g - c.b - c.r) * 3 / 2,
-                std::abs(c.b - c.r - c.g) * 3 / 2);
+          o = {std::abs(c.r - c.g - c.b) * 3 / 2, std::abs(c.g - c.b - c.r) * 3 / 2,
+               std::abs(c.b - c.r - c.g) * 3 / 2};
           break;
         case Kind::kDark:
-          p.Put(x, y, std::abs(c.r - 64), std::abs(c.g - 64), std::abs(c.b - 64));
+          o = {std::abs(c.r - 64), std::abs(c.g - 64), std::abs(c.b - 64)};
           break;
         case Kind::kHeat:
-          p.Put(x, y, Heat(c.r, c.b, c.g), Heat(c.g, c.r, c.b), Heat(c.b, c.g, c.r));
+          o = {Heat(c.r, c.b, c.g), Heat(c.g, c.r, c.b), Heat(c.b, c.g, c.r)};
           break;
         case Kind::kStrange:
-          p.Put(x, y, Strange(c.g, c.b), Strange(c.r, c.b), Strange(c.r, c.g));
+          o = {Strange(c.g, c.b), Strange(c.r, c.b), Strange(c.r, c.g)};
           break;
         case Kind::kAqua:
-          p.Put(x, y, Aqua(c.g, c.b), Aqua(c.r, c.b), Aqua(c.r, c.g));
+          o = {Aqua(c.g, c.b), Aqua(c.r, c.b), Aqua(c.r, c.g)};
           break;
         case Kind::kNight:
-          p.Put(x, y, c.r * c.r / 256, c.g * c.g / 256, c.b * c.b / 256);
+          o = {c.r * c.r / 256, c.g * c.g / 256, c.b * c.b / 256};
           break;
-        case Kind::kAfrika: {
-          const int r = c.g * c.b / 256, g = c.b * r / 256, b = r * g / 256;
-          p.Put(x, y, r, g, b);
+        case Kind::kAfrika:
+          o.r = c.g * c.b / 256, o.g = c.b * o.r / 256, o.b = o.r * o.g / 256;
           break;
-        }
-        case Kind::kBlur: {
-          Rgb sum;
+        case Kind::kBlur:
+          o = {};
           for (int dx = -1; dx <= 1; ++dx)
-            for (int dy = -1; dy <= 1; ++dy) {
-              const Rgb n = p.At(x + dx, y + dy);
-              sum = {sum.r + n.r, sum.g + n.g, sum.b + n.b};
-            }
-          p.Put(x, y, sum.r / 10, sum.g / 10, sum.b / 10);
+            for (int dy = -1; dy <= 1; ++dy)
+              o = {o.r + p.At(x + dx, y + dy).r, o.g + p.At(x + dx, y + dy).g,
+                   o.b + p.At(x + dx, y + dy).b};
+          o = {o.r / 10, o.g / 10, o.b / 10};
           break;
-        }
-        case Kind::kGreyscale: {
-          const int g = static_cast<int>(c.r * 0.3 + c.g * 0.59 + c.b * 0.11);
-          p.Put(x, y, g, g, g);
+        case Kind::kGreyscale:
+          o.r = o.g = o.b = static_cast<int>(c.r * 0.3 + c.g * 0.59 + c.b * 0.11);
           break;
-        }
         case Kind::kComic: {
           const int r = std::abs(c.r * (2 * c.g - c.b + c.r)) / 256;
           const int g = std::abs(r * (2 * c.b - c.g + r)) / 256;
-          const int b = g * (g + r) / 256;
-          const int grey = (r + g + b) / 3;
-          p.Put(x, y, grey, grey, grey);
+          o.r = o.g = o.b = (r + g + g * (g + r) / 256) / 3;
           break;
         }
-        case Kind::kBlackAndWhite: {
-          const int v = c.r < 200 && c.g < 200 && c.b < 200 ? 0 : 255;
-          p.Put(x, y, v, v, v);
+        case Kind::kBlackAndWhite:
+          o.r = o.g = o.b = c.r < 200 && c.g < 200 && c.b < 200 ? 0 : 255;
           break;
-        }
       }
+      p.Put(x, y, o.r, o.g, o.b);
     }
   }
 }
@@ -218,7 +199,7 @@ class FilterWindowTest : public VelmoraTest {
     dialogs::ScriptFileDialogAnswer(Folder() + "/photo.bmp");
     Command(kOpenCommand);
     original_ = Shown();
-    ASSERT_EQ(P(original_.W(), original_.H()), P(12, 9));
+    ASSERT_EQ(P(original_.w, original_.h), P(12, 9));
     ASSERT_EQ(original_.At(2, 1), (Rgb{255, 255, 255})) << "the photo is not in the box";
   }
   static void Command(WPARAM id) {
@@ -230,8 +211,8 @@ class FilterWindowTest : public VelmoraTest {
     GetClientRect(box_, &client);
     Picture p(client.right, client.bottom);
     HDC dc = GetDC(box_);
-    for (int y = 0; y < p.H(); ++y)
-      for (int x = 0; x < p.W(); ++x) {
+    for (int y = 0; y < p.h; ++y)
+      for (int x = 0; x < p.w; ++x) {
         const COLORREF c = GetPixel(dc, x, y);
         p.Put(x, y, GetRValue(c), GetGValue(c), GetBValue(c));
       }
@@ -251,8 +232,8 @@ class FilterWindowTest : public VelmoraTest {
     ClientToScreen(box_, &origin);
     const testing_bmp::Pixels bmp = testing_bmp::ReadBmp(file, 24);
     ASSERT_EQ(P(bmp.width, bmp.height), P(outer.right - outer.left, outer.bottom - outer.top));
-    for (int y = 0; y < shown.H(); ++y)
-      for (int x = 0; x < shown.W(); ++x) {
+    for (int y = 0; y < shown.h; ++y)
+      for (int x = 0; x < shown.w; ++x) {
         const uint32_t c = bmp.At(x + origin.x - outer.left, y + origin.y - outer.top);
         ASSERT_EQ((Rgb{int(c >> 16), int(c >> 8 & 255), int(c & 255)}), shown.At(x, y));
       }
@@ -298,8 +279,8 @@ TEST_F(FilterWindowTest, EachFilterFromTheMenuMatchesTheReference) {
 TEST_F(FilterWindowTest, DiffuseTakesEachChannelFromTwoToFivePixelsAway) {
   Command(FilterCommand(Kind::kDiffuse));
   const Picture shown = Shown();
-  for (int x = 0; x < shown.W(); ++x) {
-    for (int y = 0; y < shown.H(); ++y) {
+  for (int x = 0; x < shown.w; ++x) {
+    for (int y = 0; y < shown.h; ++y) {
       std::set<int> reds, greens, blues;
       for (int d = 2; d <= 5; ++d) {
         reds.insert(original_.At(x, y + d).r);
