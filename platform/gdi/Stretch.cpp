@@ -226,67 +226,25 @@ void VerticalSum(const uint8_t* const* rows, const uint32_t* weights, const int3
 // products cannot move the result by a tenth of a level. Columns are `channels` sums apart:
 // 4 for BGRX words, 3 for packed B,G,R bytes, whose fourth channel is left 0 as a converted
 // 24-bit pixel's would be (the sums are read four at a time, so acc has a spare word).
-#if defined(__SSE2__)
-// Adds taps [from, to) of one destination pixel to its running sum, in tap order: however
-// pixels are grouped, each one's additions, and so its roundings, come in the same order.
-inline __m128 AddTaps(__m128 sum, const uint32_t* p, const float* w, int from, int to,
-                      int channels) {
-  for (int t = from; t < to; ++t) {
-    __m128 v = _mm_cvtepi32_ps(
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + static_cast<size_t>(t) * channels)));
-    sum = _mm_add_ps(sum, _mm_mul_ps(v, _mm_set1_ps(w[t])));
-  }
-  return sum;
-}
-
-inline uint32_t RoundedPixel(__m128 sum, float scale, uint32_t keep) {
-  __m128i rounded = _mm_cvtps_epi32(_mm_mul_ps(sum, _mm_set1_ps(scale)));
-  __m128i packed = _mm_packus_epi16(_mm_packs_epi32(rounded, rounded), rounded);
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(packed)) & keep;
-}
-#endif
-
 void HorizontalPass(const uint32_t* acc, int c0, int channels, const AxisTaps& h,
                     const std::vector<float>& weights, float scale, int count, uint32_t* out) {
   const uint32_t keep = channels == 4 ? 0xFFFFFFFFu : 0x00FFFFFFu;
-  auto columns = [&](int k) {
-    return acc + static_cast<size_t>(channels) * static_cast<size_t>(h.first[k] - c0);
-  };
-  int k = 0;
-#if defined(__SSE2__)
-  // Four pixels at a time: their sums are independent, so each addition need not wait for
-  // the one before it.
-  constexpr int kGroup = 4;
-  for (; k + kGroup <= count; k += kGroup) {
-    const uint32_t* p[kGroup];
-    const float* w[kGroup];
-    __m128 sum[kGroup];
-    int common = h.count[k];
-    for (int i = 0; i < kGroup; ++i) {
-      p[i] = columns(k + i);
-      w[i] = weights.data() + h.offset[k + i];
-      sum[i] = _mm_setzero_ps();
-      common = std::min(common, h.count[k + i]);
-    }
-    for (int t = 0; t < common; ++t) {
-      for (int i = 0; i < kGroup; ++i) sum[i] = AddTaps(sum[i], p[i], w[i], t, t + 1, channels);
-    }
-    for (int i = 0; i < kGroup; ++i) {
-      sum[i] = AddTaps(sum[i], p[i], w[i], common, h.count[k + i], channels);
-      out[k + i] = RoundedPixel(sum[i], scale, keep);
-    }
-  }
-  for (; k < count; ++k) {
-    const __m128 sum = AddTaps(_mm_setzero_ps(), columns(k), weights.data() + h.offset[k], 0,
-                               h.count[k], channels);
-    out[k] = RoundedPixel(sum, scale, keep);
-  }
-#else
-  for (; k < count; ++k) {
-    const uint32_t* p = columns(k);
+  for (int k = 0; k < count; ++k) {
+    const uint32_t* p = acc + static_cast<size_t>(channels) * static_cast<size_t>(h.first[k] - c0);
     const float* w = weights.data() + h.offset[k];
+    const int n = h.count[k];
+#if defined(__SSE2__)
+    __m128 sum = _mm_setzero_ps();
+    for (int t = 0; t < n; ++t, p += channels) {
+      __m128 v = _mm_cvtepi32_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+      sum = _mm_add_ps(sum, _mm_mul_ps(v, _mm_set1_ps(w[t])));
+    }
+    __m128i rounded = _mm_cvtps_epi32(_mm_mul_ps(sum, _mm_set1_ps(scale)));
+    __m128i packed = _mm_packus_epi16(_mm_packs_epi32(rounded, rounded), rounded);
+    out[k] = static_cast<uint32_t>(_mm_cvtsi128_si32(packed)) & keep;
+#else
     float sum[4] = {0, 0, 0, 0};
-    for (int t = 0; t < h.count[k]; ++t, p += channels)
+    for (int t = 0; t < n; ++t, p += channels)
       for (int ch = 0; ch < channels; ++ch) sum[ch] += w[t] * static_cast<float>(p[ch]);
     uint32_t v = 0;
     for (int ch = 0; ch < 4; ++ch) {
@@ -294,8 +252,8 @@ void HorizontalPass(const uint32_t* acc, int c0, int channels, const AxisTaps& h
       v |= static_cast<uint32_t>(std::clamp<long>(r, 0, 255)) << (8 * ch);
     }
     out[k] = v & keep;
-  }
 #endif
+  }
 }
 
 // Vertical weights add up to 2^14 when few rows meet under one destination row (the
