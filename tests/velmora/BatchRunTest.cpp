@@ -1,20 +1,12 @@
 // The batch window stamping the photos of the program folder's input folder. Photos are real
 // JPEGs made with libjpeg, which also decodes them as the reference for each output; the
 // 200 ms pause per photo passes on the virtual clock.
-#include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "app/batch/BatchRun.h"
 #include "app/batch/BatchWindowUnits.h"
-#include "app/program/UnitAccess.h"
-#include "app/program/WindowIds.h"
 #include "platform/kernel/Clock.h"
-#include "platform/testing/DialogAutomation.h"
-#include "runtime/RuntimeState.h"
 #include "tests/common/BmpFile.h"
 #include "tests/common/Gbk.h"
 #include "tests/common/JpegFile.h"

@@ -1,14 +1,8 @@
 // Cutting a rectangle out of BMP bytes. Each source pixel byte is a formula of its place, so
 // what a crop should hold is known without the code under test.
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <vector>
 
 #include "app/capture/BmpCrop.h"
 #include "app/capture/WindowCapture.h"
-#include "runtime/memory/RuntimeHeap.h"
-#include "runtime/values/ValueBlocks.h"
 #include "tests/velmora/VelmoraTestSupport.h"
 
 namespace velmoratest {

@@ -1,25 +1,14 @@
 // The image-processing window driven by its menu, the box read back pixel by pixel against
 // the plain working of each filter below. The box is made so small that every
 // pixel, the bands beside the photo and the white beyond its edges all count.
-#include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "app/filters/FilterPass.h"
 #include "app/filterwindow/FilterWindowUnits.h"
-#include "app/program/Globals.h"
-#include "app/program/UnitAccess.h"
-#include "app/program/WindowIds.h"
-#include "platform/testing/Automation.h"
-#include "platform/testing/DialogAutomation.h"
-#include "platform/user32.h"
 #include "platform/wingdi.h"
 #include "platform/winuser_controls.h"
-#include "runtime/values/ValueBlocks.h"
 #include "tests/common/BmpFile.h"
 #include "tests/velmora/VelmoraTestSupport.h"
 

@@ -1,6 +1,5 @@
 // The home area: the start sequence on the virtual clock, the skinning library beside the
 // program, the six areas and where they lead, and the program's end.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,27 +7,18 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <sstream>
 
 #include "app/home/HomeUnits.h"
 #include "app/home/SkinAttach.h"
 #include "app/home/WebLinks.h"
-#include "app/program/Globals.h"
-#include "app/program/VelmoraProgram.h"
 #include "forms/units/html/PageAddress.h"
 #include "platform/ThemeApi.h"
 #include "platform/kernel32.h"
-#include "platform/testing/InputAutomation.h"
-#include "platform/testing/MessageLoop.h"
 #include "platform/testing/ShellRecord.h"
 #include "platform/testing/TestAudio.h"
-#include "runtime/RuntimeState.h"
-#include "runtime/loop/MessageLoop.h"
 #include "tests/common/Gbk.h"
-#include "tests/common/TempFolder.h"
 #include "tests/velmora/VelmoraTestSupport.h"
 
 namespace velmoratest {

@@ -2,14 +2,8 @@
 // image-processing window, three filters chosen from its menu, handed over to the caption
 // window, a caption typed through the input method and translated, and the still saved.
 // VELMORA_JOURNEY_LOOK names a file to keep the still in, for a person to look at.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <string>
 
 #include "app/filterwindow/FilterWindowUnits.h"
-#include "platform/testing/DialogAutomation.h"
-#include "platform/testing/InputAutomation.h"
 #include "tests/common/BmpFile.h"
 #include "tests/common/Gbk.h"
 #include "tests/velmora/VelmoraTestSupport.h"

@@ -1,18 +1,7 @@
 // The caption window and its library driven as a user drives them: keys and input-method
 // text against the local translation service and without one, the photo, the still saved
 // (nothing written when the save dialog is cancelled), and the library's search.
-#include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
-#include "app/program/Globals.h"
-#include "platform/testing/Automation.h"
-#include "platform/testing/DialogAutomation.h"
-#include "platform/testing/InputAutomation.h"
-#include "runtime/values/ValueBlocks.h"
 #include "tests/common/BmpFile.h"
 #include "tests/common/Gbk.h"
 #include "tests/common/ScriptedServer.h"

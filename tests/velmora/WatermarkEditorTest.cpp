@@ -1,21 +1,11 @@
 // The watermark editor driven by injected input. Photos are patterns whose every pixel the
 // test knows; the watermark is black, so under it at 50% a channel keeps 128 parts of 255.
-#include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
-#include "app/program/Globals.h"
-#include "app/program/UnitAccess.h"
-#include "app/program/WindowIds.h"
 #include "app/watermark/WatermarkUnits.h"
 #include "forms/data/UnitId.h"
 #include "forms/units/cartoon/CartoonCommands.h"
-#include "platform/testing/Automation.h"
-#include "platform/testing/DialogAutomation.h"
-#include "platform/testing/InputAutomation.h"
-#include "platform/testing/MessageLoop.h"
-#include "runtime/calls/CommandCall.h"
 #include "tests/common/BmpFile.h"
 #include "tests/velmora/VelmoraTestSupport.h"
 
