@@ -1,7 +1,6 @@
 // The caption window and its library driven as a user drives them: keys and input-method
 // text against the local translation service and without one, the photo, the still saved
 // (nothing written when the save dialog is cancelled), and the library's search.
-
 #include "tests/common/BmpFile.h"
 #include "tests/common/Gbk.h"
 #include "tests/common/ScriptedServer.h"
