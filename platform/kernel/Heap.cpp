@@ -88,7 +88,8 @@ void Release(BlockHeader* header) {
     std::lock_guard<std::mutex> lock(g_spareLock);
     older = std::exchange(g_spare, header);
   }
-  std::free(older);
+  // The same block freed twice must not leave the spare pointing at freed memory.
+  if (older != header) std::free(older);
 }
 
 }  // namespace
