@@ -245,11 +245,12 @@ void SaveScene() {
                          {Box(), Arg::Int(0), Arg::Int(0), Arg::Int(GetInt(W, kBox, kWidth)),
                           Arg::Int(GetInt(W, kBox, kHeight))})
                     .Pointer();
-  const bool written =
+  // An empty scene (a photo that could not be read) has nothing to save; writing it would
+  // only empty a file the user may have chosen to replace.
+  const bool saved =
+      bytes != nullptr &&
       rt::Call(cmd::WriteWholeFile, {Arg::Text(name.c_str()), Arg::Bytes(bytes)}).As<int32_t>() !=
-      0;
-  // An empty scene (a photo that could not be read) leaves an empty file: nothing was saved.
-  const bool saved = written && bytes != nullptr;
+          0;
   FreeBlock(bytes);
   SetInt(W, kScaleSlider, kSliderPosition, remembered);
   Rescale();

@@ -236,7 +236,7 @@ TEST_F(WatermarkTest, SaveWritesTheFullScaleSceneAndSaysWhetherItWorked) {
   ScaleTo(500);
   // Named as the "JPG文件" filter names them; the fourth folder is missing; the fifth drop is
   // at (110, 60) at half scale, so (220, 120) on the photo; the last photo could not be read
-  // and leaves an empty scene, and an empty file is no success.
+  // and leaves an empty scene: nothing is saved, and the file of that name is left as it was.
   const std::string saved = "  保持成功", failed = "  保存失败";
   const struct Row {
     const char* answer;  // empty: cancelled
@@ -248,7 +248,7 @@ TEST_F(WatermarkTest, SaveWritesTheFullScaleSceneAndSaysWhetherItWorked) {
               {"", nullptr, {}},
               {"missing/scene", &failed, {}},
               {"half", &saved, {220, 120}, true},
-              {"empty", &failed, {}, false, true}};
+              {"scene", &failed, {}, false, true}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.answer);
     if (r.dragAtHalfScale) DragBy(101, 51, 10, 10);
@@ -256,6 +256,7 @@ TEST_F(WatermarkTest, SaveWritesTheFullScaleSceneAndSaysWhetherItWorked) {
     const P shown = MarkAt();
     const auto files = std::distance(fs::directory_iterator(Folder()), {});
     const std::string path = Folder() + "/" + r.answer + ".bmp";
+    const std::vector<uint8_t> before = r.brokenPhoto ? ReadFile(path) : std::vector<uint8_t>();
     Choose(*r.answer ? Folder() + "/" + r.answer : "", kSaveButton);
     const auto messages = input::TakeMessageBoxLog();
     ASSERT_EQ(messages.size(), r.said != nullptr ? 1u : 0u);
@@ -263,8 +264,10 @@ TEST_F(WatermarkTest, SaveWritesTheFullScaleSceneAndSaysWhetherItWorked) {
       EXPECT_EQ(messages[0].textUtf8, "文件 " + path + *r.said);
     }
     if (r.said != &saved) {
-      if (!r.brokenPhoto) {
-        EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), {}), files);
+      EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), {}), files);
+      if (r.brokenPhoto) {
+        EXPECT_FALSE(before.empty());
+        EXPECT_EQ(ReadFile(path), before);
       }
       continue;
     }
