@@ -3,6 +3,10 @@
 
 #include <cstdint>
 
+#include "forms/units/commondlg/CommonDlgUnit.h"
+#include "forms/units/label/LabelUnit.h"
+#include "forms/units/picbox/PicBoxUnit.h"
+
 namespace app::batch {
 
 inline constexpr uint32_t kPhotoBox = 0x16000902;      // "图片框2": the photo being stamped
@@ -16,9 +20,9 @@ inline constexpr uint32_t kFileDialog = 0x16000909;
 inline constexpr uint32_t kHintLabel = 0x1600090A;
 
 // Property numbers of the unit types used here.
-inline constexpr int32_t kPicBoxPicture = 10;
-inline constexpr int32_t kLabelCaption = 8;
-inline constexpr int32_t kDialogFileName = 10;
+using forms::kDialogFileName;
+using forms::kLabelCaption;
+using forms::kPicBoxPicture;
 
 // What the window shows of the photo, from the window's outer top-left corner: the photo box
 // exactly, the watermark box on it included.

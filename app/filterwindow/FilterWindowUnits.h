@@ -3,6 +3,10 @@
 
 #include <cstdint>
 
+#include "forms/units/commondlg/CommonDlgUnit.h"
+#include "forms/units/picbox/PicBoxUnit.h"
+#include "forms/units/progress/ProgressUnit.h"
+
 namespace app::filterwindow {
 
 inline constexpr uint32_t kPhotoBox = 0x16000702;         // "图片框1": the photo being worked on
@@ -16,8 +20,8 @@ inline constexpr uint32_t kOpenDialog = 0x16000709;         // the picture to op
 inline constexpr uint32_t kSaveDialog = 0x1600070A;         // "保存"
 
 // Property numbers of the unit types used here.
-inline constexpr int32_t kPicBoxPicture = 10;
-inline constexpr int32_t kProgressPosition = 13;
-inline constexpr int32_t kDialogFileName = 10;
+using forms::kDialogFileName;
+using forms::kPicBoxPicture;
+using forms::kProgressPosition;
 
 }  // namespace app::filterwindow

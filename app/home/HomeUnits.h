@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+#include "forms/units/timer/TimerUnit.h"
+#include "forms/units/window/WindowUnit.h"
+
 namespace app::home {
 
 // HomeWindow: the picture and the six click areas laid over its tiles.
@@ -29,8 +32,8 @@ inline constexpr uint32_t kAboutPicture = 0x16000402;
 inline constexpr uint32_t kAboutLinkLabel = 0x16000403;
 
 // Property indexes the handlers use.
-inline constexpr int32_t kWindowMusic = 13;
-inline constexpr int32_t kTimerPeriod = 8;
-inline constexpr int32_t kViewerAddress = 11;
+using forms::kTimerPeriod;
+using forms::kWindowMusic;
+inline constexpr int32_t kViewerAddress = 11;  // the viewer's address
 
 }  // namespace app::home

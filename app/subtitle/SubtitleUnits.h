@@ -5,6 +5,10 @@
 #include <cstdint>
 
 #include "app/program/WindowIds.h"
+#include "forms/units/commondlg/CommonDlgUnit.h"
+#include "forms/units/edit/EditBoxUnit.h"
+#include "forms/units/label/LabelUnit.h"
+#include "forms/units/picbox/PicBoxUnit.h"
 
 namespace app::subtitle {
 
@@ -35,10 +39,10 @@ inline constexpr int32_t kCaptionCropY = 30;
 inline constexpr int32_t kCaptionCropWidth = 979;
 inline constexpr int32_t kCaptionCropHeight = 610;
 
-inline constexpr int32_t kPictureProperty = 10;       // picture box
-inline constexpr int32_t kCaptionProperty = 8;        // label
-inline constexpr int32_t kContentProperty = 8;        // edit box
-inline constexpr int32_t kSelectedTextProperty = 26;  // edit box
-inline constexpr int32_t kFileNameProperty = 10;      // common dialog
+inline constexpr int32_t kPictureProperty = forms::kPicBoxPicture;
+inline constexpr int32_t kCaptionProperty = forms::kLabelCaption;
+inline constexpr int32_t kContentProperty = forms::kEditContent;
+inline constexpr int32_t kSelectedTextProperty = forms::kEditSelText;
+inline constexpr int32_t kFileNameProperty = forms::kDialogFileName;
 
 }  // namespace app::subtitle

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+#include "forms/units/commondlg/CommonDlgUnit.h"
+#include "forms/units/scrollbar/ScrollBarUnit.h"
+#include "forms/units/slider/SliderUnit.h"
+
 namespace app::watermark {
 
 inline constexpr uint32_t kViewport = 0x16000802;       // 图片框2: the box scrolls inside it
@@ -23,17 +27,14 @@ inline constexpr uint32_t kDialog = 0x1600080F;  // 通用对话框1
 inline constexpr int32_t kTemplatePicture = 11;
 inline constexpr int32_t kTemplateZoom = 21;
 inline constexpr int32_t kTemplateLayer = 22;
-// Slider bar.
-inline constexpr int32_t kSliderMin = 17;
-inline constexpr int32_t kSliderMax = 18;
-inline constexpr int32_t kSliderPosition = 19;
-// Scroll bars.
-inline constexpr int32_t kScrollMax = 9;
-inline constexpr int32_t kScrollPosition = 12;
-// File dialog.
-inline constexpr int32_t kDialogKind = 8;
-inline constexpr int32_t kDialogFileName = 10;
-inline constexpr int32_t kDialogFilter = 11;
+using forms::kDialogFileName;
+using forms::kDialogFilter;
+using forms::kDialogKind;
+using forms::kScrollMax;
+using forms::kScrollPosition;
+using forms::kSliderMax;
+using forms::kSliderMin;
+using forms::kSliderPosition;
 inline constexpr int32_t kDialogOpenFile = 0;
 inline constexpr int32_t kDialogSaveFile = 1;
 
